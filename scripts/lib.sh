@@ -1,0 +1,28 @@
+# Shared by scripts/run and scripts/test: install what is missing, then configure and build.
+set -euo pipefail
+
+ZEPH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ZEPH_BUILD=${ZEPH_BUILD:-$ZEPH_ROOT/build}
+ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+
+zeph_install_missing() {
+    local missing=()
+    for p in "${ZEPH_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+zeph_build() {
+    local werror=OFF
+    [ "${CI:-}" = "true" ] && werror=ON
+    cmake -S "$ZEPH_ROOT" -B "$ZEPH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZEPH_WERROR="$werror" >/dev/null
+    cmake --build "$ZEPH_BUILD" -j2
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// A plausible receiver: a position that moves on a slow circle, satellites that rise and set,
+// and the output messages it sends about them.
+
+#include "wire_writer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zeph::sim {
+
+struct Satellite {
+    uint8_t prn;
+    double azimuth;   // degrees
+    double elevation; // degrees
+    uint8_t cno;      // dB-Hz
+};
+
+struct ReceiverSnapshot {
+    uint16_t week;
+    uint32_t towMs;
+    double latitude;     // degrees
+    double longitude;    // degrees
+    double altitude;     // metres above the ellipsoid
+    int32_t ecef[3];     // metres
+    int16_t velocity[3]; // 1/8 m/s
+    std::vector<Satellite> satellites;
+};
+
+// The receiver `second` seconds after its start.
+ReceiverSnapshot snapshotAt(uint32_t second);
+
+struct OutputOptions {
+    bool lowWordFirst = true; // double order of software before 2.3
+    std::string version = "231.000.000-ZEPH-SIM";
+};
+
+Bytes navigationMessage(const ReceiverSnapshot& s, uint8_t mid);
+Bytes trackerMessage(const ReceiverSnapshot& s, uint8_t mid);
+Bytes rawTrackMessage(const ReceiverSnapshot& s, int channel);
+Bytes swVersionMessage(const OutputOptions& o);
+Bytes clockStatusMessage(const ReceiverSnapshot& s);
+Bytes data50BpsMessage(const ReceiverSnapshot& s, int channel);
+Bytes throughputMessage(uint32_t second);
+Bytes errorMessage(uint16_t errorId, const std::vector<uint32_t>& params);
+Bytes ackMessage(bool ack, uint8_t mid, uint8_t subId = 0);
+Bytes visibleListMessage(const ReceiverSnapshot& s);
+Bytes almanacMessage(uint8_t svid);
+Bytes ephemerisMessage(uint8_t svid);
+Bytes rawDgpsMessage(const Bytes& data);
+Bytes okToSendMessage(bool ready);
+Bytes navParamsMessage();
+Bytes dgpsStatusMessage(const ReceiverSnapshot& s, bool beacon);
+Bytes navLibMeasurementMessage(const ReceiverSnapshot& s, const OutputOptions& o);
+Bytes navLibDgpsMessage(const ReceiverSnapshot& s);
+Bytes navLibSvStateMessage(const ReceiverSnapshot& s, const OutputOptions& o);
+Bytes navLibInitMessage(const ReceiverSnapshot& s, const OutputOptions& o);
+Bytes geodeticNavMessage(const ReceiverSnapshot& s);
+Bytes commandParamsMessage(const Bytes& echoedPayload);
+Bytes drOutMessage(uint8_t subId, uint32_t second);
+Bytes sbasStatusMessage();
+Bytes debugTextMessage(const std::string& text);
+
+// NMEA sentences (bodies without '$' and checksum) for the same snapshot.
+std::string ggaBody(const ReceiverSnapshot& s);
+std::string rmcBody(const ReceiverSnapshot& s);
+std::string gsaBody(const ReceiverSnapshot& s);
+std::vector<std::string> gsvBodies(const ReceiverSnapshot& s);
+
+} // namespace zeph::sim

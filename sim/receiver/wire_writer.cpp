@@ -1,0 +1,67 @@
+#include "wire_writer.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace zeph::sim {
+
+PayloadWriter& PayloadWriter::u8(uint32_t v) {
+    bytes_.push_back(static_cast<uint8_t>(v));
+    return *this;
+}
+
+PayloadWriter& PayloadWriter::u16(uint32_t v) {
+    return u8(v >> 8).u8(v);
+}
+
+PayloadWriter& PayloadWriter::u32(uint32_t v) {
+    return u16(v >> 16).u16(v);
+}
+
+PayloadWriter& PayloadWriter::f32(float v) {
+    return u32(std::bit_cast<uint32_t>(v));
+}
+
+PayloadWriter& PayloadWriter::f64(double v, bool lowWordFirst) {
+    const auto bits = std::bit_cast<uint64_t>(v);
+    const auto high = static_cast<uint32_t>(bits >> 32);
+    const auto low = static_cast<uint32_t>(bits);
+    return lowWordFirst ? u32(low).u32(high) : u32(high).u32(low);
+}
+
+PayloadWriter& PayloadWriter::text(std::string_view s) {
+    bytes_.insert(bytes_.end(), s.begin(), s.end());
+    return *this;
+}
+
+PayloadWriter& PayloadWriter::fill(size_t n, uint8_t v) {
+    bytes_.insert(bytes_.end(), n, v);
+    return *this;
+}
+
+Bytes frame(const Bytes& payload) {
+    unsigned sum = 0;
+    for (uint8_t b : payload) {
+        sum += b;
+    }
+    const size_t n = payload.size();
+    Bytes out{0xA0, 0xA2, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.push_back(static_cast<uint8_t>(sum >> 8));
+    out.push_back(static_cast<uint8_t>(sum));
+    out.push_back(0xB0);
+    out.push_back(0xB3);
+    return out;
+}
+
+std::string sentence(std::string_view body) {
+    uint8_t x = 0;
+    for (char c : body) {
+        x = static_cast<uint8_t>(x ^ static_cast<uint8_t>(c));
+    }
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", x);
+    return "$" + std::string(body) + tail;
+}
+
+} // namespace zeph::sim
