@@ -146,8 +146,9 @@ void MessageDecoder::afterFixed(RxMessage& msg, SourceReplies* source) {
             if (alm.svid == 1) {
                 state_.almanac = {};
             }
-            std::copy(std::begin(alm.word), std::end(alm.word),
-                      state_.almanac[alm.svid - 1].begin());
+            for (int k = 0; k < kAlmanacWords; ++k) {
+                state_.almanac[alm.svid - 1][k] = alm.word[k];
+            }
             if (alm.svid == kSatellites) {
                 events_.almanacComplete();
             }
@@ -160,8 +161,9 @@ void MessageDecoder::afterFixed(RxMessage& msg, SourceReplies* source) {
             if (eph.svid == 1) {
                 state_.ephemeris = {};
             }
-            std::copy(std::begin(eph.word), std::end(eph.word),
-                      state_.ephemeris[eph.svid - 1].begin());
+            for (int k = 0; k < kEphemerisWords; ++k) {
+                state_.ephemeris[eph.svid - 1][k] = eph.word[k];
+            }
             if (eph.svid == kSatellites) {
                 events_.ephemerisComplete();
             }
@@ -209,7 +211,8 @@ void MessageDecoder::decodeSwVersion(const uint8_t* payload, size_t length, RxMe
 void MessageDecoder::decodeError(const uint8_t* payload, size_t length, RxMessage& msg) {
     decodeFixed(outputMessage(10)->layout, payload, length, msg);
     ErrorRecord error = msg.as<ErrorRecord>();
-    error.count = std::min<uint16_t>(error.count, kMaxErrorParams);
+    const uint16_t announced = error.count; // packed: never bind a reference to it
+    error.count = std::min<uint16_t>(announced, kMaxErrorParams);
     for (size_t i = 0; i < error.count; ++i) {
         uint8_t wire[4];
         for (size_t b = 0; b < 4; ++b) {

@@ -2,6 +2,8 @@
 
 // Typed views of the sub-records in RxMessage::record. Each struct is packed so that its fields
 // lie at the wire offsets of its message; the decoder has already put them in host byte order.
+// Read their fields by value (r.word[k]); a reference or pointer to a packed field may be
+// misaligned.
 
 #include <cstdint>
 

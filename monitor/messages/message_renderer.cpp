@@ -6,6 +6,7 @@
 
 #include "common/text/strprintf.h"
 
+#include <array>
 #include <iterator>
 #include <span>
 
@@ -112,11 +113,11 @@ bool renderHook(const RxMessage& msg, std::string& out) {
         out.clear();
         if (d.svid != 0) {
             out = strprintf(": %02d %02d ", d.channel, d.svid);
-            for (uint32_t word : d.word) {
+            for (int k = 0; k < 10; ++k) {
 // The '0' flag is idle beside '-', but the format is the log's own.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat"
-                out += strprintf("%-08lx ", asULong(word));
+                out += strprintf("%-08lx ", asULong(d.word[k]));
 #pragma GCC diagnostic pop
             }
         }
@@ -131,7 +132,11 @@ bool renderHook(const RxMessage& msg, std::string& out) {
     }
     case 10: {
         const auto e = msg.as<ErrorRecord>();
-        out = formatErrorText(errorFormat(e.errorId), std::span(e.param, e.count));
+        std::array<uint32_t, kMaxErrorParams> params;
+        for (int k = 0; k < e.count; ++k) {
+            params[k] = e.param[k];
+        }
+        out = formatErrorText(errorFormat(e.errorId), std::span(params.data(), e.count));
         return true;
     }
     case 11:
@@ -152,16 +157,16 @@ bool renderHook(const RxMessage& msg, std::string& out) {
     case 14: {
         const auto a = msg.as<AlmanacRecord>();
         out = strprintf("ALMANAC SVID:%02d  ", a.svid);
-        for (uint16_t word : a.word) {
-            out += strprintf("%d, ", static_cast<int16_t>(word));
+        for (int k = 0; k < 14; ++k) {
+            out += strprintf("%d, ", static_cast<int16_t>(a.word[k]));
         }
         return true;
     }
     case 15: {
         const auto e = msg.as<EphemerisRecord>();
         out = strprintf("EPHEMERIS SVID:%02d  ", e.svid);
-        for (uint16_t word : e.word) {
-            out += strprintf("%d, ", word);
+        for (int k = 0; k < 45; ++k) {
+            out += strprintf("%d, ", e.word[k]);
         }
         return true;
     }

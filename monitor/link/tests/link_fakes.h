@@ -6,6 +6,7 @@
 #include "monitor/link/message_sink.h"
 #include "monitor/link/parser_context.h"
 #include "monitor/messages/message_decoder.h"
+#include "monitor/messages/testing/recording_events.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ namespace zeph::monitor::testing {
 using Bytes = std::vector<uint8_t>;
 
 // Each view and log call in order, as "show <code>: text" and "log: text".
-class RecordingEvents : public MonitorEvents {
+class CallLogEvents : public MonitorEvents {
 public:
     void writeLog(std::string_view text) override { calls.push_back("log: " + std::string(text)); }
     void showText(std::string_view text, uint16_t code) override {
@@ -49,15 +50,6 @@ public:
 
     std::vector<std::string> calls;
     int blinks = 0;
-};
-
-class RecordingPrompter : public Prompter {
-public:
-    Answer ask(const std::string& text, Icon, Buttons) override {
-        told.push_back(text);
-        return Answer::Ok;
-    }
-    std::vector<std::string> told;
 };
 
 struct Received {
@@ -96,20 +88,10 @@ public:
     std::vector<Bytes> sent;
 };
 
-// The owning serial source's replies: records the OkToSend changes.
-class RecordingReplies : public SourceReplies {
-public:
-    void setSendNow(bool ready) override { sendNow.push_back(ready); }
-    void sendInitialisation() override {}
-    CurrentSettingsPolls& currentSettingsPolls() override { return polls; }
-    std::vector<bool> sendNow;
-    CurrentSettingsPolls polls;
-};
-
 // The parsers' surroundings with a real decoder.
 struct LinkHarness {
     ProgramState state;
-    RecordingEvents events;
+    CallLogEvents events;
     RecordingPrompter prompter;
     MessageDecoder decoder{state, events, prompter};
     RxMessage msg;

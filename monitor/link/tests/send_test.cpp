@@ -37,7 +37,7 @@ TEST_F(SendTest, LongestBinaryPayloadMakesAThousandByteFrame) {
     EXPECT_EQ(Bytes(frame.begin() + 4, frame.end() - 4), payload);
     // 992 * 0xFF = 252960, which is 0xDC20 modulo 65536: all 16 bits are sent.
     EXPECT_EQ(Bytes(frame.end() - 4, frame.end()), (Bytes{0xDC, 0x20, 0xB0, 0xB3}));
-    EXPECT_TRUE(prompter.told.empty());
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(SendTest, BinaryFrameMatchesTheReceiveSide) {
@@ -49,7 +49,7 @@ TEST_F(SendTest, OverlongMessagesAreRefusedWithAMessageBox) {
     const Bytes payload(993, 0x01);
     EXPECT_FALSE(SendBinary(port, prompter, payload.data(), payload.size()));
     EXPECT_FALSE(SendNmea(port, prompter, std::string(991, 'A')));
-    EXPECT_EQ(prompter.told,
+    EXPECT_EQ(prompter.asked,
               (std::vector<std::string>{"Zeph message length exceeds maximum limit (992).",
                                         "NMEA message length exceeds maximum limit (990)."}));
     EXPECT_TRUE(port.writes.empty());
@@ -68,7 +68,7 @@ TEST_F(SendTest, LongestSentenceBody) {
     EXPECT_TRUE(SendNmea(port, prompter, std::string(990, 'B')));
     ASSERT_EQ(port.writes.size(), 1u);
     EXPECT_EQ(port.writes[0], bytesOf("\r\n$" + std::string(990, 'B') + "*00\r\n"));
-    EXPECT_TRUE(prompter.told.empty());
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(SendTest, NotReadyStagesAndAFullStagingBufferIsWrittenFirst) {

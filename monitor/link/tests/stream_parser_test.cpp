@@ -251,7 +251,7 @@ TEST_F(StreamParserTest, SplitAtAnyPointParsesTheSame) {
 }
 
 TEST_F(StreamParserTest, OwningSourceGetsTheReplies) {
-    RecordingReplies replies;
+    FakeSource replies;
     StreamParser withSource(h.context(), h.msg, &replies);
     const Bytes notReady = frameOf({18, 0});
     withSource.process(notReady.data(), notReady.size());

@@ -249,5 +249,14 @@ TEST_F(Decoder, DgpsStatusLayoutFollowsTheSourceType) {
     EXPECT_EQ(dgps.correction[0].correction, 300);
 }
 
+TEST_F(Decoder, SbasStatusFields) {
+    decode(Bytes{50, 122, 1, 18, 0x08});
+    const auto sbas = msg().as<SbasStatusRecord>();
+    EXPECT_EQ(sbas.prn, 122);
+    EXPECT_EQ(sbas.mode, 1);
+    EXPECT_EQ(sbas.timeout, 18);
+    EXPECT_EQ(sbas.flags, 0x08);
+}
+
 } // namespace
 } // namespace zeph::monitor::testing
