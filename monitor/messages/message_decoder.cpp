@@ -272,14 +272,19 @@ void MessageDecoder::reportUnknown(const uint8_t* payload, size_t length) {
     events_.writeLog(text);
 }
 
-void MessageDecoder::storeText(const char* sentence, size_t length, RxMessage& msg) {
+void MessageDecoder::storeViewText(std::string_view text, uint16_t code, RxMessage& msg) {
     reset(msg);
     msg.mid = 255;
     msg.record[0] = 255;
     msg.recordLength = 1;
-    // The CR LF that ends the sentence is not kept.
-    state_.text.assign(sentence, length >= 2 ? length - 2 : 0);
+    msg.textCode = code;
+    state_.text.assign(text.data(), text.size());
     msg.text = &state_.text;
+}
+
+void MessageDecoder::storeText(const char* sentence, size_t length, RxMessage& msg) {
+    // The CR LF that ends the sentence is not kept.
+    storeViewText({sentence, length >= 2 ? length - 2 : 0}, 0, msg);
     if (!state_.nmeaArriving) {
         state_.nmeaArriving = true;
         events_.nmeaArrivingStarted();

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace zeph::monitor {
 
@@ -31,6 +32,9 @@ public:
     void decodeBinary(const uint8_t* payload, size_t length, RxMessage& msg, SourceReplies* source);
     // Files a sentence (or any text ending in CR LF) as MID 255 text.
     void storeText(const char* sentence, size_t length, RxMessage& msg);
+    // Files a text the link or the decoder shows in the views (a link-error line with code
+    // kLinkErrorCode, an "Unk: " line with 0) as MID 255 text, whole.
+    void storeViewText(std::string_view text, uint16_t code, RxMessage& msg);
 
 private:
     void reset(RxMessage& msg) const;

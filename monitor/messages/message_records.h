@@ -167,18 +167,19 @@ struct DgpsCorrection {
     uint8_t svid;
     int16_t correction; // 0.01 m
 };
+struct DgpsBeacon {
+    uint32_t frequency;
+    uint8_t bitRate;
+    uint8_t status;
+    uint32_t magnitude;
+    int16_t strength;
+    int16_t snr;
+};
 struct DgpsStatusRecord { // MID 27
     uint8_t mid;
     uint8_t sourceType; // 3: internal beacon
     union {
-        struct {
-            uint32_t frequency;
-            uint8_t bitRate;
-            uint8_t status;
-            uint32_t magnitude;
-            int16_t strength;
-            int16_t snr;
-        } beacon;
+        DgpsBeacon beacon;
         uint8_t age[14]; // per-channel correction ages; the last two bytes are skipped
     };
     DgpsCorrection correction[12];

@@ -225,6 +225,17 @@ TEST_F(Decoder, NmeaArrivingIsRaisedOnceAndClearedByBinary) {
     EXPECT_EQ(events.nmeaStarts, 2);
 }
 
+TEST_F(Decoder, ViewTextsAreFiledWholeWithTheirCode) {
+    decoder.storeViewText("Comm: Unknown char: 55", kLinkErrorCode, msg());
+    EXPECT_EQ(msg().mid, 255);
+    EXPECT_EQ(msg().textCode, kLinkErrorCode);
+    EXPECT_EQ(msg().textView(), "Comm: Unknown char: 55");
+    EXPECT_EQ(events.nmeaStarts, 0);
+    decoder.storeViewText(std::string(2000, 'u'), 0, msg());
+    EXPECT_EQ(msg().textView().size(), kTextBufferBytes - 1);
+    EXPECT_EQ(msg().textCode, 0);
+}
+
 TEST_F(Decoder, DgpsStatusLayoutFollowsTheSourceType) {
     decode(PayloadWriter(27)
                .u8(3)
