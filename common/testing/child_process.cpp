@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <poll.h>
 #include <spawn.h>
@@ -91,6 +92,96 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return;
+    }
+    char errPath[] = "/tmp/zeph-background-XXXXXX";
+    errFile_ = mkstemp(errPath);
+    unlink(errPath);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (errFile_ >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, errFile_, 2);
+    }
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+        pid_ = pid;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = out[0];
+}
+
+BackgroundProgram::~BackgroundProgram() {
+    stop();
+    if (out_ >= 0) {
+        close(out_);
+    }
+    if (errFile_ >= 0) {
+        close(errFile_);
+    }
+}
+
+std::string BackgroundProgram::readLine(int timeoutMs) {
+    for (;;) {
+        const size_t end = pending_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            return line;
+        }
+        pollfd fd{out_, POLLIN, 0};
+        if (out_ < 0 || poll(&fd, 1, timeoutMs) <= 0) {
+            return {};
+        }
+        char buf[4096];
+        const ssize_t n = read(out_, buf, sizeof buf);
+        if (n <= 0) {
+            return {};
+        }
+        pending_.append(buf, static_cast<size_t>(n));
+    }
+}
+
+void BackgroundProgram::signal(int signalNumber) const {
+    if (pid_ > 0) {
+        kill(pid_, signalNumber);
+    }
+}
+
+std::string BackgroundProgram::err() const {
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    for (off_t at = 0; errFile_ >= 0 && (n = pread(errFile_, buf, sizeof buf, at)) > 0; at += n) {
+        text.append(buf, static_cast<size_t>(n));
+    }
+    return text;
+}
+
+int BackgroundProgram::stop() {
+    if (pid_ <= 0) {
+        return exitCode_;
+    }
+    kill(pid_, SIGTERM);
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exitCode_;
 }
 
 } // namespace zeph::testing

@@ -19,4 +19,30 @@ std::string programPath(const std::string& name);
 // Runs `argv` (argv[0] is the program path), feeding `input` to its standard input.
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& input = {});
 
+// A program that runs beside the test (a simulator): its first lines are read as they come,
+// and it is stopped with SIGTERM when the object goes.
+class BackgroundProgram {
+public:
+    explicit BackgroundProgram(const std::vector<std::string>& argv);
+    ~BackgroundProgram();
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // The next line of standard output without its line end; empty after the time-out.
+    std::string readLine(int timeoutMs);
+    void signal(int signalNumber) const;
+    // What it has written to standard error so far.
+    std::string err() const;
+    // Sends SIGTERM and waits; returns the exit status (-1 when it did not exit normally).
+    int stop();
+
+private:
+    int pid_ = -1;
+    int exitCode_ = -1;
+    int out_ = -1;
+    int errFile_ = -1;
+    std::string pending_;
+};
+
 } // namespace zeph::testing

@@ -185,11 +185,17 @@ std::string formatErrorText(const char* format, std::span<const uint32_t> params
             out.append(p);
             break;
         }
-        std::string spec(p, end + 1);
+        // The flags and width as written, then the conversion with a 32-bit `long` argument.
+        std::string spec;
+        for (const char* c = p; c != end; ++c) {
+            if (*c != 'l') {
+                spec += *c;
+            }
+        }
+        spec += 'l';
+        spec += *end;
         const uint32_t value = next < params.size() ? params[next] : 0;
         ++next;
-        spec.erase(std::remove(spec.begin(), spec.end(), 'l'), spec.end());
-        spec.insert(spec.size() - 1, "l");
         const bool isSigned = *end == 'd' || *end == 'i';
         out += isSigned ? strprintf(spec.c_str(), asLong(value))
                         : strprintf(spec.c_str(), asULong(value));

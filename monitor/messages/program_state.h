@@ -29,7 +29,8 @@ using EphemerisTable = std::array<std::array<uint16_t, kEphemerisWords>, kSatell
 // What the whole monitor shares about its receiver, whatever source is open.
 struct ProgramState {
     int targetSwClass = kSwUnknown;
-    bool autoDetect = false; // the "Select Target Software" dialog's box
+    bool autoDetect = false;       // the "Select Target Software" dialog's box
+    bool targetDialogOpen = false; // that dialog is showing
     std::string targetSwText = "Unknown";
     bool initAfterAck = false; // an initialisation waits for MID 134's acknowledgement
     bool dataReceived = false; // set by every complete message

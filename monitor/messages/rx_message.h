@@ -20,6 +20,7 @@ struct TextBuffer {
     size_t length = 0;
 
     std::string_view view() const { return {chars.data(), length}; }
+    void assign(std::string_view s) { assign(s.data(), s.size()); }
     void assign(const char* text, size_t count) {
         length = count < kTextBufferBytes - 1 ? count : kTextBufferBytes - 1;
         std::memcpy(chars.data(), text, length);

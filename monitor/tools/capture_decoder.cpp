@@ -6,7 +6,6 @@
 #include "monitor/messages/message_decoder.h"
 #include "monitor/messages/message_renderer.h"
 
-#include <charconv>
 #include <memory>
 #include <vector>
 
@@ -38,41 +37,7 @@ private:
     std::string line_;
 };
 
-bool parseNumber(std::string_view text, int& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
-}
-
 } // namespace
-
-std::optional<MidSelection> parseMidList(std::string_view list) {
-    if (list.empty()) {
-        return std::nullopt;
-    }
-    MidSelection selected{};
-    while (!list.empty()) {
-        const size_t comma = list.find(',');
-        const std::string_view item = list.substr(0, comma);
-        list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
-        const size_t dash = item.find('-');
-        int first = 0;
-        int last = 0;
-        if (!parseNumber(item.substr(0, dash), first) ||
-            !parseNumber(dash == std::string_view::npos ? item.substr(0, dash)
-                                                        : item.substr(dash + 1),
-                         last) ||
-            last < first) {
-            return std::nullopt;
-        }
-        for (int mid = first; mid <= last; ++mid) {
-            selected[static_cast<size_t>(mid)] = true;
-        }
-        if (comma != std::string_view::npos && list.empty()) {
-            return std::nullopt; // a trailing comma
-        }
-    }
-    return selected;
-}
 
 bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
                    Prompter& prompter) {

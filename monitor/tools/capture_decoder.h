@@ -4,6 +4,7 @@
 // would receive between the opening banner and the closing line.
 
 #include "common/prompt/prompter.h"
+#include "monitor/messages/mid_list.h"
 
 #include <array>
 #include <cstdio>
@@ -12,8 +13,6 @@
 #include <string_view>
 
 namespace zeph::monitor {
-
-using MidSelection = std::array<bool, 256>;
 
 struct DecodeOptions {
     bool playback = false; // the capture-file parser instead of the live one
@@ -27,9 +26,6 @@ struct DecodeOptions {
         return all;
     }
 };
-
-// "1-15,41,255" → the MIDs named; nullopt for anything else.
-std::optional<MidSelection> parseMidList(std::string_view list);
 
 // Decodes everything `in` holds; the log text goes to `out`. False when `in` could not be read.
 bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options, Prompter& prompter);

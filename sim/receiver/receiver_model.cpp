@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace zeph::sim {
 namespace {
@@ -81,6 +82,27 @@ ReceiverSnapshot snapshotAt(uint32_t second) {
     for (const Orbit& o : kOrbits) {
         const double phase = o.phase0 + second * 0.0005;
         const double elevation = 85.0 * std::sin(phase) - 10.0;
+        if (elevation <= 0) {
+            continue;
+        }
+        const double azimuth = std::fmod(o.azimuth0 + second * 0.02, 360.0);
+        const auto cno = static_cast<uint8_t>(std::clamp(30.0 + elevation / 5.0, 0.0, 55.0));
+        s.satellites.push_back({o.prn, azimuth, elevation, cno});
+    }
+    return s;
+}
+
+ReceiverSnapshot openSkySnapshotAt(uint32_t second) {
+    ReceiverSnapshot s = snapshotAt(second);
+    s.satellites.clear();
+    // Twelve orbits spread evenly in phase; each is above the horizon for about 290 degrees of
+    // its cycle (sin > -0.83), so 9 or 10 are up at once and never fewer than 8.
+    constexpr size_t kCount = std::size(kOrbits);
+    for (size_t i = 0; i < kCount; ++i) {
+        const Orbit& o = kOrbits[i];
+        const double phase = 2.0 * kPi * static_cast<double>(i) / kCount +
+                             0.15 * std::sin(o.phase0 * 3.0) + second * 0.0005;
+        const double elevation = 48.0 * std::sin(phase) + 40.0;
         if (elevation <= 0) {
             continue;
         }
@@ -447,6 +469,15 @@ std::vector<std::string> gsvBodies(const ReceiverSnapshot& s) {
         out.push_back(body);
     }
     return out;
+}
+
+std::string gllBody(const ReceiverSnapshot& s) {
+    return "GPGLL," + nmeaAngle(s.latitude, 2, 'N', 'S') + "," +
+           nmeaAngle(s.longitude, 3, 'E', 'W') + "," + nmeaTime(s) + ",A";
+}
+
+std::string vtgBody(const ReceiverSnapshot&) {
+    return "GPVTG,123.5,T,,M,2.1,N,3.9,K";
 }
 
 } // namespace zeph::sim

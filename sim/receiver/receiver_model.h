@@ -31,6 +31,9 @@ struct ReceiverSnapshot {
 
 // The receiver `second` seconds after its start.
 ReceiverSnapshot snapshotAt(uint32_t second);
+// The same receiver under an open sky, as zephsim plays it: the same position and time, with
+// 8 to 12 of its 12 satellites above the horizon at any second, rising and setting slowly.
+ReceiverSnapshot openSkySnapshotAt(uint32_t second);
 
 struct OutputOptions {
     bool lowWordFirst = true; // double order of software before 2.3
@@ -68,5 +71,7 @@ std::string ggaBody(const ReceiverSnapshot& s);
 std::string rmcBody(const ReceiverSnapshot& s);
 std::string gsaBody(const ReceiverSnapshot& s);
 std::vector<std::string> gsvBodies(const ReceiverSnapshot& s);
+std::string gllBody(const ReceiverSnapshot& s);
+std::string vtgBody(const ReceiverSnapshot& s);
 
 } // namespace zeph::sim

@@ -1,5 +1,6 @@
 #include "wire_writer.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 
@@ -45,12 +46,16 @@ Bytes frame(const Bytes& payload) {
         sum += b;
     }
     const size_t n = payload.size();
-    Bytes out{0xA0, 0xA2, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
-    out.insert(out.end(), payload.begin(), payload.end());
-    out.push_back(static_cast<uint8_t>(sum >> 8));
-    out.push_back(static_cast<uint8_t>(sum));
-    out.push_back(0xB0);
-    out.push_back(0xB3);
+    Bytes out(n + 8);
+    out[0] = 0xA0;
+    out[1] = 0xA2;
+    out[2] = static_cast<uint8_t>(n >> 8);
+    out[3] = static_cast<uint8_t>(n);
+    std::copy(payload.begin(), payload.end(), out.begin() + 4);
+    out[n + 4] = static_cast<uint8_t>(sum >> 8);
+    out[n + 5] = static_cast<uint8_t>(sum);
+    out[n + 6] = 0xB0;
+    out[n + 7] = 0xB3;
     return out;
 }
 

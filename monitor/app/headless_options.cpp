@@ -1,0 +1,115 @@
+#include "monitor/app/headless_options.h"
+
+#include "monitor/messages/mid_list.h"
+
+#include <charconv>
+
+namespace zeph::monitor {
+
+const char* const kHeadlessUsage =
+    "Usage: zephmon --headless [OPTIONS]\n"
+    "\n"
+    "Runs the monitor without windows: the data source feeds the parser and the log, as in the\n"
+    "window, for unattended logging.\n"
+    "\n"
+    "  --settings PATH   settings file (default: zephmon.ini beside the program)\n"
+    "  --source SOURCE   this run's data source, not saved to the settings:\n"
+    "                      serial:PORT[@BAUD]  a receiver on PORT (COMn or a device path)\n"
+    "                      file:PATH           a binary capture file\n"
+    "                      csv:PATH            a text capture file\n"
+    "                      random              the generator of random test data\n"
+    "  --log PATH        log to PATH for this run (appended when it exists)\n"
+    "  --select LIST     MIDs to log, e.g. 1-15,41,255, or all (default: the settings)\n"
+    "  --seconds N       stop after N seconds; a capture also stops at its end\n"
+    "  --help            show this text\n"
+    "\n"
+    "With a log and a serial source it polls the software version and the navigation\n"
+    "parameters first, so both answers open the log. Message boxes go to standard error and\n"
+    "take their default answer. Stops on SIGINT and SIGTERM, closing the source and the log.\n";
+
+namespace {
+
+std::optional<DataSourceSettings> parseSource(const std::string& text) {
+    DataSourceSettings s;
+    const size_t colon = text.find(':');
+    const std::string kind = text.substr(0, colon);
+    const std::string rest = colon == std::string::npos ? "" : text.substr(colon + 1);
+    if (kind == "random" && colon == std::string::npos) {
+        s.src = 2;
+    } else if (kind == "serial" && !rest.empty()) {
+        s.src = 0;
+        const size_t at = rest.rfind('@');
+        s.serPort = rest.substr(0, at);
+        if (at != std::string::npos) {
+            s.serBaud = rest.substr(at + 1);
+            int baud = 0;
+            const auto [end, ec] =
+                std::from_chars(s.serBaud.data(), s.serBaud.data() + s.serBaud.size(), baud);
+            if (ec != std::errc() || end != s.serBaud.data() + s.serBaud.size() || baud <= 0) {
+                return std::nullopt;
+            }
+        }
+        if (s.serPort.empty()) {
+            return std::nullopt;
+        }
+    } else if ((kind == "file" || kind == "csv") && !rest.empty()) {
+        s.src = 1;
+        s.fileName = rest;
+        s.fileType = kind == "csv" ? "CSV" : "Binary";
+    } else {
+        return std::nullopt;
+    }
+    return s;
+}
+
+} // namespace
+
+ParsedOptions parseHeadlessOptions(const std::vector<std::string>& args) {
+    ParsedOptions parsed;
+    HeadlessOptions o;
+    auto value = [&](size_t& i) -> const std::string* {
+        return i + 1 < args.size() ? &args[++i] : nullptr;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const std::string* v = nullptr;
+        if (arg == "--help" || arg == "-h") {
+            parsed.help = true;
+            return parsed;
+        } else if (arg == "--headless") {
+            continue;
+        } else if (arg == "--settings" && (v = value(i))) {
+            o.settingsPath = *v;
+        } else if (arg == "--source" && (v = value(i))) {
+            o.source = parseSource(*v);
+            if (!o.source) {
+                parsed.error = "--source takes serial:PORT[@BAUD], file:PATH, csv:PATH or random";
+                return parsed;
+            }
+        } else if (arg == "--log" && (v = value(i))) {
+            o.logPath = *v;
+        } else if (arg == "--select" && (v = value(i))) {
+            const auto selected = *v == "all" ? parseMidList("0-255") : parseMidList(*v);
+            if (!selected) {
+                parsed.error = "--select takes all or MIDs and ranges, e.g. 1-15,41,255";
+                return parsed;
+            }
+            o.selection = selectionString(*selected);
+        } else if (arg == "--seconds" && (v = value(i))) {
+            int n = 0;
+            const auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
+            if (ec != std::errc() || end != v->data() + v->size() || n <= 0) {
+                parsed.error = "--seconds takes a whole number above 0";
+                return parsed;
+            }
+            o.seconds = n;
+        } else {
+            parsed.error = "unknown option " + arg + " (see --help)";
+            return parsed;
+        }
+    }
+    parsed.options = o;
+    return parsed;
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,56 @@
+// zephmon: the receiver monitor. This build runs it without windows (--headless).
+
+#include "monitor/app/headless_monitor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int) {
+    stopRequested.store(true);
+}
+
+std::string programPath(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(argv0) : self.string();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace zeph::monitor;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    ParsedOptions parsed = parseHeadlessOptions(args);
+    if (parsed.help) {
+        std::fputs(kHeadlessUsage, stdout);
+        return 0;
+    }
+    if (!parsed.options) {
+        std::fprintf(stderr, "zephmon: %s\n", parsed.error.c_str());
+        return 2;
+    }
+    if (std::find(args.begin(), args.end(), "--headless") == args.end()) {
+        std::fprintf(stderr, "zephmon: this build runs only with --headless (see --help)\n");
+        return 2;
+    }
+    HeadlessOptions options = *parsed.options;
+    if (options.settingsPath.empty()) {
+        options.settingsPath = settingsPathFor(programPath(argv[0])).string();
+    }
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+
+    zeph::SystemClock clock;
+    StderrPrompter prompter;
+    HeadlessMonitor monitor(options, clock, prompter);
+    return monitor.run(stopRequested);
+}

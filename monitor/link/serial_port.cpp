@@ -1,0 +1,366 @@
+#include "monitor/link/serial_port.h"
+
+#include "monitor/messages/rx_message.h"
+
+#include "common/serial/port_names.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <termios.h>
+
+namespace zeph::monitor {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kIdlePoll = 20ms;  // the reader's sleep while nothing is queued
+constexpr auto kReadPause = 1ms;  // the reader's sleep after each read
+constexpr auto kBusyPoll = 1ms;   // the GUI thread's wait for the reader to leave a slot
+constexpr auto kReadyPoll = 50ms; // a write's wait for the receiver's first byte
+constexpr auto kDrainPoll = 1ms;  // close's wait for the output queue
+constexpr auto kDrainLimit = 3000ms;
+constexpr int kWriteRateBase = 19200; // a write may take 19200 / baud ms per byte
+
+struct LineErrorText {
+    unsigned bit;
+    const char* view;
+    const char* log;
+};
+
+// The report's order; CE_DNS alone has a view text that differs from its log text.
+constexpr LineErrorText kLineErrorTexts[] = {
+    {kCeBreak, "Comm: CE_BREAK", "Comm: CE_BREAK\n"},
+    {kCeDns, "Comm: CE_DNS.", "Comm: CE_DNS\n"},
+    {kCeFrame, "Comm: CE_FRAME", "Comm: CE_FRAME\n"},
+    {kCeIoe, "Comm: CE_IOE", "Comm: CE_IOE\n"},
+    {kCeOop, "Comm: CE_OOP", "Comm: CE_OOP\n"},
+    {kCeOverrun, "Comm: CE_OVERRUN", "Comm: CE_OVERRUN\n"},
+    {kCePto, "Comm: CE_PTO", "Comm: CE_PTO\n"},
+    {kCeRxOver, "Comm: CE_RXOVER", "Comm: CE_RXOVER\n"},
+    {kCeRxParity, "Comm: CE_RXPARITY", "Comm: CE_RXPARITY\n"},
+    {kCeTxFull, "Comm: CE_TXFULL", "Comm: CE_TXFULL\n"},
+};
+
+// The number a settings string starts with (after blanks), 0 when there is none.
+int leadingNumber(std::string_view text) {
+    const size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        return 0;
+    }
+    text.remove_prefix(start);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc{} ? value : 0;
+}
+
+Parity currentParity(int fd) {
+    struct termios tio {};
+    if (fd < 0 || ::tcgetattr(fd, &tio) != 0 || (tio.c_cflag & PARENB) == 0) {
+        return Parity::None;
+    }
+    const bool odd = (tio.c_cflag & PARODD) != 0;
+    if ((tio.c_cflag & CMSPAR) != 0) {
+        return odd ? Parity::Mark : Parity::Space;
+    }
+    return odd ? Parity::Odd : Parity::Even;
+}
+
+char hexDigit(unsigned v) {
+    return "0123456789ABCDEF"[v & 0x0F];
+}
+
+} // namespace
+
+unsigned lineErrorBits(const LineErrors& errors) {
+    unsigned bits = 0;
+    bits |= errors.breaks != 0 ? kCeBreak : 0u;
+    bits |= errors.frames != 0 ? kCeFrame : 0u;
+    bits |= errors.overruns != 0 ? kCeOverrun : 0u;
+    bits |= errors.parity != 0 ? kCeRxParity : 0u;
+    bits |= errors.bufferOverruns != 0 ? kCeRxOver : 0u;
+    return bits;
+}
+
+void ReportLineErrors(MonitorEvents& events, unsigned bits) {
+    if ((bits & kCeMode) != 0) {
+        events.showText("Comm: CE_MODE", kLinkErrorCode);
+        events.writeLog("Comm: CE_MODE\n");
+        return;
+    }
+    for (const LineErrorText& entry : kLineErrorTexts) {
+        if ((bits & entry.bit) != 0) {
+            events.showText(entry.view, kLinkErrorCode);
+            events.writeLog(entry.log);
+        }
+    }
+}
+
+LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
+                              std::string_view parity, std::string_view stopBits,
+                              Parity currentParity) {
+    LineSettings settings;
+    settings.baud = leadingNumber(baud);
+    settings.dataBits = leadingNumber(dataBits);
+    settings.parity = currentParity;
+    if (!parity.empty()) {
+        switch (parity.front()) {
+        case 'E':
+            settings.parity = Parity::Even;
+            break;
+        case 'M':
+            settings.parity = Parity::Mark;
+            break;
+        case 'N':
+            settings.parity = Parity::None;
+            break;
+        case 'O':
+            settings.parity = Parity::Odd;
+            break;
+        case 'S':
+            settings.parity = Parity::Space;
+            break;
+        default:
+            break;
+        }
+    }
+    // termios has no one-and-a-half stop bits: "1.5" gets two, like every other word but "1".
+    settings.stopBits = stopBits == "1" ? 1 : 2;
+    settings.xonXoff = false;
+    settings.rtsCts = false;
+    return settings;
+}
+
+int writeTimeoutMs(int baud, size_t count) {
+    const int perByte = baud > 0 ? kWriteRateBase / baud : 0;
+    if (perByte == 0) {
+        return -1;
+    }
+    const size_t total = static_cast<size_t>(perByte) * count;
+    return total > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(total);
+}
+
+SerialPort::SerialPort(TimerService& timers, Clock& clock, ProgramState& state,
+                       MonitorEvents& events)
+    : timers_(timers), clock_(clock), state_(state), events_(events) {}
+
+SerialPort::~SerialPort() {
+    close();
+}
+
+std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
+                             const std::string& baud, const std::string& dataBits,
+                             const std::string& parity, const std::string& stopBits) {
+    close();
+    path_ = resolvePortName(port);
+    if (!line_.open(path_)) {
+        return kCannotOpenText;
+    }
+    purgeQueues();
+    settings_ =
+        lineSettingsFrom(baud, dataBits, parity, stopBits, currentParity(line_.nativeHandle()));
+    if (SerialStatus status = line_.configure(settings_); !status) {
+        line_.close();
+        return status.message;
+    }
+
+    consumer_ = &consumer;
+    silentTicks_ = 0;
+    sendNow_ = true;
+    slots_[0].count = 0;
+    slots_[1].count = 0;
+    fill_.store(0);
+    busy_.store(false);
+    dataSeen_.store(false);
+    lineErrors_.store(0);
+    bytesTaken_.store(0);
+
+    // Give the line time to settle before the first read.
+    clock_.sleepFor(kSettleTime);
+    run_.store(true);
+    reader_ = std::thread(&SerialPort::readerLoop, this);
+    timerHandle_ = timers_.registerTimer(kSerialServiceTimerId, *this, kSerialServicePeriodMs);
+    open_ = true;
+
+    if (state_.autoDetect) {
+        state_.targetSwClass = kSwVersionPollPending;
+    }
+    return {};
+}
+
+void SerialPort::close() {
+    if (!open_) {
+        return;
+    }
+    timers_.killTimer(timerHandle_);
+    timerHandle_ = 0;
+    if (!staging_.empty()) {
+        events_.writeLog("Flush data\n");
+        const std::vector<uint8_t> staged = staging_.take();
+        write(staged.data(), staged.size());
+    }
+    run_.store(false);
+    if (reader_.joinable()) {
+        reader_.join();
+    }
+    waitForOutputDrain();
+    purgeQueues();
+    line_.close();
+    open_ = false;
+    consumer_ = nullptr;
+}
+
+void SerialPort::write(const uint8_t* bytes, size_t n) {
+    if (!open_) {
+        return;
+    }
+    waitForReceiver();
+    line_.write(bytes, n, writeTimeoutMs(settings_.baud, n));
+
+    const size_t shown = std::min(n, static_cast<size_t>(kTxLogBytes));
+    std::string text = "Tx: 0x";
+    text.reserve(text.size() + 2 * shown + 1);
+    for (size_t i = 0; i < shown; ++i) {
+        text += hexDigit(bytes[i] >> 4u);
+        text += hexDigit(bytes[i]);
+    }
+    text += '\n';
+    events_.writeLog(text);
+}
+
+void SerialPort::SetSendNow(bool flag) {
+    sendNow_ = flag;
+    if (flag && !staging_.empty()) {
+        const std::vector<uint8_t> staged = staging_.take();
+        write(staged.data(), staged.size());
+    }
+}
+
+void SerialPort::onTimer(int clientId) {
+    // A message box raised while the bytes are parsed runs its own event loop, which fires this
+    // timer again; that tick is skipped, so a slot is never handed over while it is being parsed.
+    if (clientId != kSerialServiceTimerId || !open_ || inService_) {
+        return;
+    }
+    inService_ = true;
+    consumer_->tick();
+    if (!dataSeen()) {
+        if (silentTicks_ < kSilentTicksBeforeReopen) {
+            ++silentTicks_;
+        } else {
+            // About a second without a byte: the line may be stuck, so open it afresh.
+            silentTicks_ = 0;
+            reopenInPlace();
+        }
+        inService_ = false;
+        return;
+    }
+    if (const unsigned bits = lineErrors_.exchange(0, std::memory_order_acq_rel); bits != 0) {
+        ReportLineErrors(events_, bits);
+    }
+    const Slot& slot = slots_[static_cast<size_t>(swapSlots())];
+    if (slot.count > 0) {
+        consumer_->process(slot.bytes.data(), slot.count);
+    }
+    inService_ = false;
+}
+
+void SerialPort::discardReceived() {
+    if (!open_) {
+        slots_[0].count = 0;
+        slots_[1].count = 0;
+        return;
+    }
+    slots_[static_cast<size_t>(swapSlots())].count = 0;
+}
+
+// GUI thread: empties the slot the reader will fill next, waits until the reader has left its
+// slot, and turns it round. Returns the slot now owned by the GUI thread.
+int SerialPort::swapSlots() {
+    const int c = fill_.load();
+    slots_[static_cast<size_t>(1 - c)].count = 0;
+    // The reader holds a slot only for one read of queued bytes; this waits for the thread,
+    // not for the receiver, so it takes real time, not the clock's.
+    while (busy_.load()) {
+        std::this_thread::sleep_for(kBusyPoll);
+    }
+    fill_.store(1 - c);
+    return c;
+}
+
+void SerialPort::readerLoop() {
+    while (run_.load(std::memory_order_acquire)) {
+        std::this_thread::sleep_for(readQueued() ? kReadPause : kIdlePoll);
+    }
+}
+
+// Reader thread: moves what the driver has queued into the fill slot. False when nothing was
+// queued (or the line is closed for a reopen that failed).
+bool SerialPort::readQueued() {
+    std::lock_guard<std::mutex> lock(lineMutex_);
+    const int queued = line_.inputQueued();
+    if (queued <= 0) {
+        return false;
+    }
+    dataSeen_.store(true, std::memory_order_release);
+    if (const unsigned bits = lineErrorBits(line_.lineErrors()); bits != 0) {
+        lineErrors_.fetch_or(bits, std::memory_order_acq_rel);
+    }
+
+    busy_.store(true);
+    Slot& slot = slots_[static_cast<size_t>(fill_.load())];
+    // A driver may queue more than a slot holds; the rest waits for the next round.
+    const size_t want = std::min(static_cast<size_t>(queued), kSlotBytes);
+    if (slot.count + want > kSlotBytes) {
+        slot.count = 0; // the GUI thread fell behind: the older bytes are dropped
+    }
+    const long got = line_.read(slot.bytes.data() + slot.count, want, 0);
+    if (got > 0) {
+        slot.count += static_cast<size_t>(got);
+        bytesTaken_.fetch_add(static_cast<uint64_t>(got), std::memory_order_acq_rel);
+    }
+    busy_.store(false);
+    return true;
+}
+
+bool SerialPort::openLine() {
+    if (!line_.open(path_) || !line_.configure(settings_)) {
+        line_.close();
+        return false;
+    }
+    purgeQueues();
+    return true;
+}
+
+// GUI thread, while the reader keeps running: the lock keeps it off the line during the swap.
+void SerialPort::reopenInPlace() {
+    std::lock_guard<std::mutex> lock(lineMutex_);
+    purgeQueues();
+    line_.close();
+    openLine();
+}
+
+// Input is always dropped. Output is purged only while the driver still holds some: on a
+// pseudo-terminal a purge would also drop what the far end has not read yet.
+void SerialPort::purgeQueues() {
+    line_.purge(true, line_.outputQueued() > 0);
+}
+
+void SerialPort::waitForReceiver() {
+    const Clock::TimePoint end = clock_.now() + kReadyWait;
+    while (!dataSeen() && clock_.now() < end) {
+        clock_.sleepFor(kReadyPoll);
+    }
+}
+
+void SerialPort::waitForOutputDrain() {
+    const Clock::TimePoint end = clock_.now() + kDrainLimit;
+    while (line_.outputQueued() > 0 && clock_.now() < end) {
+        clock_.sleepFor(kDrainPoll);
+    }
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,181 @@
+#include "monitor/link/text_source.h"
+
+#include "monitor/messages/message_records.h"
+
+#include "common/text/strprintf.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace zeph::monitor {
+namespace {
+
+constexpr size_t kMaxLine = 2047;
+constexpr size_t kTruePositionItems = 7;
+
+std::vector<std::string> splitItems(const std::string& line) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = line.find(',', start);
+        items.push_back(line.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return items;
+        }
+        start = comma + 1;
+    }
+}
+
+long hexItem(const std::string& item) {
+    return std::strtol(item.c_str(), nullptr, 16);
+}
+
+// Reads one line of at most kMaxLine characters; false at the end of the file.
+bool readLine(std::FILE* file, std::string& line) {
+    char buf[kMaxLine + 1];
+    if (std::fgets(buf, sizeof buf, file) == nullptr) {
+        return false;
+    }
+    line = buf;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    return true;
+}
+
+void setTimeTag(RxMessage& msg) {
+    if (msg.mid == 1 || msg.mid == 2) {
+        const auto nav = msg.as<NavRecord>();
+        msg.timeTag = TimeTag{nav.week, nav.tow};
+    } else if (msg.mid == 3 || msg.mid == 4) {
+        const auto track = msg.as<TrackRecord>();
+        msg.timeTag = TimeTag{track.week, track.tow};
+    }
+}
+
+} // namespace
+
+TextSource::TextSource(const SourceContext& ctx, const std::string& fileName)
+    : DataSource(ctx, fileName), next_(std::make_unique<RxMessage>()) {}
+
+TextSource::~TextSource() {
+    close();
+}
+
+bool TextSource::open(const std::string& name) {
+    DataSource::open(name);
+    file_ = std::fopen(name_.c_str(), "r");
+    open_ = file_ != nullptr;
+    if (!open_) {
+        ctx_.prompter.tell(strprintf("Source file could not be opened: %s", name_.c_str()));
+    }
+    return open_;
+}
+
+void TextSource::start() {
+    if (readNext() == nullptr) {
+        ctx_.prompter.tell("Error: Could not read from file.");
+        close();
+        finished_ = true;
+        return;
+    }
+    *message_ = *next_;
+    onTimer(kPacingTimerId);
+}
+
+void TextSource::close() {
+    ctx_.timers.killTimer(timer_);
+    timer_ = 0;
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    open_ = false;
+}
+
+const RxMessage* TextSource::readNext() {
+    std::string line;
+    while (file_ != nullptr && readLine(file_, line)) {
+        if (line.empty() || line[0] == ';') {
+            continue;
+        }
+        return parseLine(line, *next_) ? next_.get() : nullptr;
+    }
+    return nullptr;
+}
+
+bool TextSource::parseLine(const std::string& line, RxMessage& msg) {
+    const std::vector<std::string> items = splitItems(line);
+    msg = RxMessage{};
+    if (items.size() == kTruePositionItems) {
+        // Seconds from the base time, ECEF metres and velocities in m/s.
+        NavRecord nav{};
+        nav.mid = 1;
+        const double tow = baseTow_ + std::strtod(items[0].c_str(), nullptr) * 100.0;
+        nav.week = baseWeek_;
+        nav.tow = static_cast<uint32_t>(tow);
+        if (tow > kWeekHundredths) {
+            ++nav.week;
+            nav.tow = static_cast<uint32_t>(tow - kWeekHundredths);
+        }
+        for (int i = 0; i < 3; ++i) {
+            nav.ecef[i] = static_cast<int32_t>(std::strtol(items[1 + i].c_str(), nullptr, 10));
+            nav.velocity[i] =
+                static_cast<int16_t>(std::strtol(items[4 + i].c_str(), nullptr, 10) * 8);
+        }
+        msg.mid = 1;
+        std::memcpy(msg.record.data(), &nav, sizeof nav);
+        msg.recordLength = sizeof nav;
+    } else if (items.size() < 2) {
+        ctx_.prompter.tell("Invalid data encountered.");
+        return false;
+    } else if (static_cast<long>(items.size() - 1 + 3) != hexItem(items[0])) {
+        ctx_.prompter.tell("Item counts not equal.");
+        return false;
+    } else {
+        // The MID and its bytes as they stand, into the tracker or the navigation record;
+        // bytes beyond that record are left out.
+        msg.mid = static_cast<uint8_t>(hexItem(items[1]));
+        const size_t room = msg.mid == 3 || msg.mid == 4 ? sizeof(TrackRecord) : sizeof(NavRecord);
+        for (size_t i = 1; i < items.size() && i - 1 < room; ++i) {
+            msg.record[i - 1] = static_cast<uint8_t>(hexItem(items[i]));
+        }
+        msg.recordLength = room;
+    }
+    setTimeTag(msg);
+    return true;
+}
+
+// Pacing: each message is handed on, then the next is read and timed from the time tags.
+void TextSource::onTimer(int /*clientId*/) {
+    ctx_.timers.killTimer(timer_);
+    timer_ = 0;
+    ctx_.parser.sink.onMessage(message_.get());
+    TimeTag last = message_->timeTag.value_or(TimeTag{});
+
+    if (readNext() == nullptr) {
+        endOfData();
+        return;
+    }
+    *message_ = *next_;
+    double delayMs = 0;
+    if (message_->timeTag) {
+        const TimeTag next = *message_->timeTag;
+        last.week = last.week != 0 ? last.week : next.week;
+        last.tow = last.tow != 0 ? last.tow : next.tow;
+        delayMs = 10.0 * (next.tow + (next.week - last.week) * kWeekHundredths - last.tow);
+    }
+    // A message timed before its predecessor goes on at once.
+    timer_ = ctx_.timers.registerTimer(kPacingTimerId, *this,
+                                       delayMs > 0 ? static_cast<int>(delayMs) : 0);
+}
+
+void TextSource::endOfData() {
+    close();
+    finished_ = true;
+    ctx_.parser.sink.onMessage(nullptr);
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,80 @@
+#pragma once
+
+// The feed of a document: owns the data source, receives every message, gives it to the log
+// and, unless the display is paused, to the views.
+
+#include "monitor/link/data_source.h"
+#include "monitor/link/message_sink.h"
+#include "monitor/shell/message_log.h"
+#include "monitor/shell/settings.h"
+
+#include <memory>
+#include <string_view>
+
+namespace zeph::monitor {
+
+// Update hints of the views.
+constexpr int kHintNewMessage = 1;
+constexpr int kHintSettingsChanged = 3;
+constexpr int kHintNewSource = 4;
+
+// What the feed tells its document.
+class FeedListener {
+public:
+    virtual ~FeedListener() = default;
+    virtual void updateViews(int hint, const RxMessage* msg) = 0;
+    // The capture has ended: the frame closes the source and the log.
+    virtual void endOfData() = 0;
+    // A current-settings poll is answered or has run out: its dialog opens.
+    virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
+    virtual void showTargetSoftwareDialog() {}
+};
+
+// What every feed of the program shares.
+struct FeedContext {
+    MessageDecoder& decoder;
+    ProgramState& state;
+    MonitorEvents& events;
+    MessageLog& log;
+    TimerService& timers;
+    Prompter& prompter;
+    Clock& clock;
+};
+
+class Feed : public MessageSink, public SourceOwner {
+public:
+    Feed(const FeedContext& ctx, FeedListener& listener);
+    ~Feed() override;
+
+    // Builds the source the settings name, opens and starts it. False when there is none.
+    bool openSource(const DataSourceSettings& settings);
+    void closeSource();
+    DataSource* source() const { return source_.get(); }
+
+    void setPause(bool paused) { paused_ = paused; }
+    bool paused() const { return paused_; }
+    const RxMessage& lastMessage() const { return *last_; }
+
+    // Commands go out only through a serial source.
+    void sendBinary(const uint8_t* payload, size_t length);
+    void sendNmea(std::string_view body);
+
+    // The message entry; nullptr marks the end of the data.
+    void onMessage(const RxMessage* msg) override;
+
+    CurrentSettingsPolls& currentSettingsPolls() override { return polls_; }
+    void serviceTick() override;
+    void showTargetSoftwareDialog() override { listener_.showTargetSoftwareDialog(); }
+
+private:
+    std::unique_ptr<DataSource> makeSource(const DataSourceSettings& settings);
+
+    FeedContext ctx_;
+    FeedListener& listener_;
+    std::unique_ptr<DataSource> source_;
+    std::unique_ptr<RxMessage> last_;
+    CurrentSettingsPolls polls_;
+    bool paused_ = false;
+};
+
+} // namespace zeph::monitor

@@ -1,0 +1,139 @@
+#include "monitor/shell/message_log.h"
+
+#include "common/text/strprintf.h"
+#include "monitor/messages/message_renderer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <array>
+
+namespace zeph::monitor {
+
+namespace {
+
+constexpr size_t kTimeTextBytes = 128;
+
+} // namespace
+
+std::string localTimeText(std::time_t when, const char* format) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    std::array<char, kTimeTextBytes> text{};
+    const size_t n = std::strftime(text.data(), text.size(), format, &local);
+    return std::string(text.data(), n);
+}
+
+MessageLog::MessageLog(Clock& clock, ProfileFile& settings, TitleChanged titleChanged)
+    : clock_(clock), profile_(settings), titleChanged_(std::move(titleChanged)) {}
+
+MessageLog::~MessageLog() = default;
+
+void MessageLog::setSelection(std::string msgs) {
+    selectionOverride_ = std::move(msgs);
+    settings_.msgs = *selectionOverride_;
+}
+
+void MessageLog::setFileName(std::string file) {
+    fileOverride_ = std::move(file);
+    settings_.file = *fileOverride_;
+}
+
+bool MessageLog::open(bool ask) {
+    settings_.load(profile_);
+    if (ask) {
+        close();
+        if (!dialog_ || dialog_() != DialogResult::Ok) {
+            return false;
+        }
+        settings_.load(profile_); // the dialog has stored the new choice
+    } else if (isOpen()) {
+        close();
+    }
+    if (selectionOverride_) {
+        settings_.msgs = *selectionOverride_;
+    }
+    if (fileOverride_) {
+        settings_.file = *fileOverride_;
+    }
+    if (!openFile()) {
+        return false;
+    }
+    openedAt_ = clock_.wallTime();
+    lastReopen_ = openedAt_;
+    writeText(strprintf("ZephMon Version 3.40 log file opened %s\n\n",
+                        localTimeText(openedAt_, "%c").c_str()));
+    titleChanged();
+    return true;
+}
+
+// Appends to the existing file; others may not write it while the log holds it.
+bool MessageLog::openFile() {
+    const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    file_.reset(::fdopen(fd, "a"));
+    if (!file_) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+void MessageLog::close() {
+    if (!isOpen()) {
+        return;
+    }
+    const std::time_t now = clock_.wallTime();
+    writeText(strprintf("\nLog file closed %s\n", localTimeText(now, "%c").c_str()));
+    file_.reset();
+    titleChanged();
+}
+
+void MessageLog::writeText(std::string_view text) {
+    if (isOpen()) {
+        std::fwrite(text.data(), 1, text.size(), file_.get());
+    }
+}
+
+void MessageLog::logMessage(const RxMessage& msg) {
+    // The selection string is indexed by MID; a character past its end is "not selected"
+    // rather than a read past the string.
+    if (!isOpen() || msg.mid >= settings_.msgs.size() || settings_.msgs[msg.mid] != '1') {
+        return;
+    }
+    if (renderMessage(msg, rendered_)) {
+        rendered_ += '\n';
+        writeText(rendered_);
+    }
+    autoSaveCheck();
+}
+
+void MessageLog::autoSaveCheck() {
+    const std::time_t now = clock_.wallTime();
+    if (now - lastReopen_ < kAutoSaveSeconds) {
+        return;
+    }
+    lastReopen_ = now;
+    writeText(strprintf("Start Auto-saving: %s\n", localTimeText(now, "%H:%M:%S").c_str()));
+    file_.reset();
+    if (!openFile()) {
+        titleChanged(); // logging stops without a message; the title drops the log
+        return;
+    }
+    writeText("End Auto-saving\n");
+}
+
+void MessageLog::titleChanged() const {
+    if (titleChanged_) {
+        titleChanged_();
+    }
+}
+
+} // namespace zeph::monitor

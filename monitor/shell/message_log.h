@@ -1,0 +1,86 @@
+#pragma once
+
+// The program-wide log: selected receiver messages as text, and the link's own notes, in one
+// file. Every 600 s of logged traffic the file is closed and reopened so that what was written
+// is safe on disk.
+
+#include "common/clock/clock.h"
+#include "monitor/messages/rx_message.h"
+#include "monitor/shell/profile_file.h"
+#include "monitor/shell/settings.h"
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zeph::monitor {
+
+constexpr std::time_t kAutoSaveSeconds = 600;
+
+// A local time in a strftime format ("%c" for the banner and the window title).
+std::string localTimeText(std::time_t when, const char* format);
+
+class MessageLog {
+public:
+    enum class DialogResult { Ok, Cancelled };
+    // The "Log File Settings" dialog: stores the file name and selection, creating the file.
+    using SettingsDialog = std::function<DialogResult()>;
+    // Builds the main window title anew (it shows the log file while one is open).
+    using TitleChanged = std::function<void()>;
+
+    MessageLog(Clock& clock, ProfileFile& settings, TitleChanged titleChanged = {});
+    ~MessageLog(); // releases the file without the closing line; close() writes it
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
+
+    void setSettingsDialog(SettingsDialog dialog) { dialog_ = std::move(dialog); }
+
+    // Loads the log settings; with `ask`, closes any open file and runs the settings dialog
+    // first, giving up when it is cancelled. The file must exist; it is opened for appending and
+    // gets the opening banner. Returns whether the log is open.
+    bool open(bool ask);
+    void close();
+
+    // Text exactly as given, only while open.
+    void writeText(std::string_view text);
+    // While open and the MID is selected: the rendered message and a line end, then the
+    // auto-save check.
+    void logMessage(const RxMessage& msg);
+
+    bool isOpen() const { return file_ != nullptr; }
+    const std::string& fileName() const { return settings_.file; }
+    std::time_t openedAt() const { return openedAt_; }
+
+    // A selection string for this run only, used instead of the stored one from the next open
+    // on (the headless monitor's --select).
+    void setSelection(std::string msgs);
+    // Likewise a log file for this run only (the headless monitor's --log).
+    void setFileName(std::string file);
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+
+    bool openFile();
+    void autoSaveCheck();
+    void titleChanged() const;
+
+    Clock& clock_;
+    ProfileFile& profile_;
+    TitleChanged titleChanged_;
+    SettingsDialog dialog_;
+    LogSettings settings_;
+    std::optional<std::string> selectionOverride_;
+    std::optional<std::string> fileOverride_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::time_t openedAt_ = 0;   // shown in the title
+    std::time_t lastReopen_ = 0; // the auto-save rule counts from here
+    std::string rendered_;       // one buffer reused for every message
+};
+
+} // namespace zeph::monitor

@@ -1,0 +1,290 @@
+#include "monitor/shell/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace zeph::monitor {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kBlanks = " \t";
+constexpr long long kIntLimit = 1LL << 32;
+
+std::string_view trim(std::string_view s) {
+    const size_t first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line of the file. `text` excludes the line end (LF or CR LF); `end` is the offset just past
+// the line end, so the bytes between lines are never touched.
+struct Line {
+    enum class Kind { Other, Section, Key };
+    size_t begin = 0;
+    size_t end = 0;
+    bool hasLineEnd = false;
+    std::string_view text;
+    Kind kind = Kind::Other;
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // key value, trimmed
+};
+
+Line classify(std::string_view text) {
+    Line line;
+    line.text = text;
+    const std::string_view body = trim(text);
+    if (body.empty() || body.front() == ';') {
+        return line;
+    }
+    if (body.front() == '[') {
+        const size_t close = body.find(']');
+        line.kind = Line::Kind::Section;
+        line.name = trim(body.substr(1, close == std::string_view::npos ? close : close - 1));
+        return line;
+    }
+    const size_t eq = body.find('=');
+    if (eq != std::string_view::npos) {
+        line.kind = Line::Kind::Key;
+        line.name = trim(body.substr(0, eq));
+        line.value = trim(body.substr(eq + 1));
+    }
+    return line;
+}
+
+std::vector<Line> splitLines(std::string_view content) {
+    std::vector<Line> lines;
+    size_t pos = 0;
+    while (pos < content.size()) {
+        const size_t lf = content.find('\n', pos);
+        const size_t stop = lf == std::string_view::npos ? content.size() : lf;
+        std::string_view text = content.substr(pos, stop - pos);
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+        }
+        Line line = classify(text);
+        line.begin = pos;
+        line.hasLineEnd = lf != std::string_view::npos;
+        line.end = line.hasLineEnd ? lf + 1 : content.size();
+        lines.push_back(line);
+        pos = line.end;
+    }
+    return lines;
+}
+
+// The lines of one section: [header, end) in `lines`.
+struct SectionSpan {
+    size_t header;
+    size_t end;
+};
+
+std::optional<SectionSpan> findSection(const std::vector<Line>& lines, std::string_view section) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == Line::Kind::Section && sameName(lines[i].name, section)) {
+            size_t end = i + 1;
+            while (end < lines.size() && lines[end].kind != Line::Kind::Section) {
+                ++end;
+            }
+            return SectionSpan{i, end};
+        }
+    }
+    return std::nullopt;
+}
+
+const Line* findKey(const std::vector<Line>& lines, SectionSpan span, std::string_view key) {
+    for (size_t i = span.header + 1; i < span.end; ++i) {
+        if (lines[i].kind == Line::Kind::Key && sameName(lines[i].name, key)) {
+            return &lines[i];
+        }
+    }
+    return nullptr;
+}
+
+// The file's bytes; nothing when it cannot be read (a missing file reads as empty).
+std::optional<std::string> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::error_code ec;
+        return fs::exists(path, ec) ? std::nullopt : std::optional<std::string>(std::string());
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool writeFully(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Writes the whole file through a temporary file beside it and a rename.
+bool replaceFile(const fs::path& path, std::string_view content) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path temp = path.string() + ".tmp" + std::to_string(::getpid()) + "_" +
+                          std::to_string(counter.fetch_add(1));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777); // the replacement keeps the file's permissions
+    }
+    const bool written = writeFully(fd, content);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The file that is really written: a symbolic link stays a link to the rewritten file.
+fs::path writeTarget(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) {
+        const fs::path target = fs::canonical(path, ec);
+        if (!ec) {
+            return target;
+        }
+    }
+    return path;
+}
+
+bool readOnly(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0;
+}
+
+} // namespace
+
+std::string ProfileFile::getString(std::string_view section, std::string_view key,
+                                   std::string_view fallback) const {
+    const std::optional<std::string> content = readAll(path_);
+    if (!content) {
+        return std::string(fallback);
+    }
+    const std::vector<Line> lines = splitLines(*content);
+    const std::optional<SectionSpan> span = findSection(lines, section);
+    const Line* line = span ? findKey(lines, *span, key) : nullptr;
+    if (line == nullptr) {
+        return std::string(fallback);
+    }
+    std::string_view value = line->value;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+int ProfileFile::getInt(std::string_view section, std::string_view key, int fallback) const {
+    const std::string text = getString(section, key, "");
+    const char* p = text.c_str();
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+    }
+    if (*p < '0' || *p > '9') {
+        return fallback;
+    }
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = std::min(value * 10 + (*p - '0'), kIntLimit); // an absurd value must not overflow
+    }
+    return static_cast<int>(std::clamp(negative ? -value : value,
+                                       static_cast<long long>(std::numeric_limits<int>::min()),
+                                       static_cast<long long>(std::numeric_limits<int>::max())));
+}
+
+bool ProfileFile::writeString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+    const fs::path target = writeTarget(path_);
+    if (readOnly(target)) {
+        return false;
+    }
+    const std::optional<std::string> old = readAll(target);
+    if (!old) {
+        return false;
+    }
+    const std::vector<Line> lines = splitLines(*old);
+    std::string content;
+    const std::optional<SectionSpan> span = findSection(lines, section);
+    if (!span) {
+        content = *old;
+        if (!content.empty() && content.back() != '\n') {
+            content += '\n';
+        }
+        content.append("[").append(section).append("]\n");
+        content.append(key).append("=").append(value).append("\n");
+    } else if (const Line* line = findKey(lines, *span, key)) {
+        // The key keeps the spelling the file gives it.
+        content.append(*old, 0, line->begin);
+        content.append(line->name).append("=").append(value).append("\n");
+        content.append(*old, line->end);
+    } else {
+        size_t last = span->header;
+        for (size_t i = span->header + 1; i < span->end; ++i) {
+            if (!trim(lines[i].text).empty()) {
+                last = i;
+            }
+        }
+        content.append(*old, 0, lines[last].end);
+        if (!lines[last].hasLineEnd) {
+            content += '\n';
+        }
+        content.append(key).append("=").append(value).append("\n");
+        content.append(*old, lines[last].end);
+    }
+    return replaceFile(target, content);
+}
+
+bool ProfileFile::writeInt(std::string_view section, std::string_view key, int value) {
+    return writeString(section, key, std::to_string(value));
+}
+
+bool ProfileFile::remove() {
+    if (readOnly(path_)) {
+        return false;
+    }
+    std::error_code ec;
+    fs::remove(path_, ec);
+    return !fs::exists(path_, ec);
+}
+
+} // namespace zeph::monitor

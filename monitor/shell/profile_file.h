@@ -1,0 +1,43 @@
+#pragma once
+
+// The settings file: a text file of "[Section]" lines and "Key=Value" lines. Sections and keys
+// match without regard to case; a write changes one line (or appends one) and leaves every other
+// line as it was, comments and unknown lines included.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace zeph::monitor {
+
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // The value of the key, without blanks around it (and without one pair of enclosing quotes);
+    // `fallback` when the file, the section or the key is missing.
+    std::string getString(std::string_view section, std::string_view key,
+                          std::string_view fallback) const;
+    // The leading decimal number of the value, sign allowed, like atoi; `fallback` when the key is
+    // missing or its value does not start with a number.
+    int getInt(std::string_view section, std::string_view key, int fallback) const;
+
+    // Replaces the key's line in place, or appends the key to the end of its section, or appends
+    // the section to the file. The file is replaced whole through a temporary file in the same
+    // folder, so a crash never leaves half a file. False when the file cannot be written: the
+    // folder cannot take the temporary file, or the file itself is read-only.
+    bool writeString(std::string_view section, std::string_view key, std::string_view value);
+    bool writeInt(std::string_view section, std::string_view key, int value);
+
+    // Deletes the file. True when it is gone afterwards (also when there was none). A read-only
+    // file is kept, like its writes fail: read-only protects the settings as a whole.
+    bool remove();
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace zeph::monitor

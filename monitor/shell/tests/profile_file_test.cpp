@@ -1,0 +1,146 @@
+// The settings file format: case-blind lookup, values as read, and writes that change one line
+// and leave every other byte of the file alone.
+
+#include "monitor/shell/profile_file.h"
+#include "shell_test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace zeph::monitor::testing {
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::filesystem::path path = dir / "zephmon.ini";
+    ProfileFile file{path};
+};
+
+TEST_F(ProfileFileTest, ReadsSectionsAndKeysWithoutCaseAndTrimsValues) {
+    writeFile(path, "Lat=9\r\n[DataSrc]\r\n  SerPort = COM3  \r\nSerBaud=\n;Lat=8\n[VwMap]\n"
+                    "Lat=\"51.5\"\nLon='-0.1'\nLat=7\nRing0=44\r\n");
+    EXPECT_EQ(file.getString("datasrc", "SERPORT", "x"), "COM3");
+    EXPECT_EQ(file.getString("DataSrc", "SerBaud", "57600"), ""); // present but empty
+    EXPECT_EQ(file.getString("VWMAP", "lat", ""), "51.5");        // the first of two
+    EXPECT_EQ(file.getString("VwMap", "Lon", ""), "-0.1");
+    EXPECT_EQ(file.getInt("VwMap", "Ring0", 0), 44);
+    EXPECT_EQ(file.getString("DataSrc", "Lat", "none"), "none"); // a comment is no key
+    EXPECT_EQ(file.getString("", "Lat", "none"), "none");        // nor a line before any section
+}
+
+TEST_F(ProfileFileTest, MissingFileSectionOrKeyGivesTheDefault) {
+    EXPECT_EQ(file.getString("Main", "Version", "none"), "none");
+    EXPECT_EQ(file.getInt("Main", "WplLength", 7), 7);
+    writeFile(path, "[Main]\nVersion=3.40\n[Log]\n");
+    EXPECT_EQ(file.getString("Other", "Version", "none"), "none");
+    EXPECT_EQ(file.getString("Log", "Version", "none"), "none"); // a key of another section
+    EXPECT_EQ(file.getString("Main", "Note", "none"), "none");
+}
+
+TEST_F(ProfileFileTest, IntegersTakeTheLeadingNumberOrTheDefault) {
+    const struct {
+        const char* text;
+        int expected;
+    } rows[] = {{"12", 12},
+                {"-1", -1},
+                {"42abc", 42},
+                {"abc", 99},
+                {"", 99},
+                {"0x10", 0},
+                {"99999999999", INT_MAX},
+                {"-99999999999", INT_MIN}};
+    for (const auto& row : rows) {
+        writeFile(path, std::string("[S]\nK=") + row.text + "\n");
+        EXPECT_EQ(file.getInt("S", "K", 99), row.expected) << "value \"" << row.text << '"';
+    }
+}
+
+TEST_F(ProfileFileTest, ReplacesAValueInPlaceAndKeepsEveryOtherByte) {
+    const std::string before = "; written by hand\r\n"
+                               "[Main]\r\n"
+                               "Note=DO NOT EDIT BELOW!\r\n"
+                               "\r\n"
+                               "[DataSrc]\n"
+                               "  serport = COM1\r\n"
+                               "odd line without equals\n"
+                               "SerBaud=57600\n"
+                               "[Other]\n"
+                               "SerPort=COM5";
+    writeFile(path, before);
+    ASSERT_TRUE(file.writeString("DATASRC", "SerPort", "COM9"));
+    EXPECT_EQ(readFile(path), "; written by hand\r\n"
+                              "[Main]\r\n"
+                              "Note=DO NOT EDIT BELOW!\r\n"
+                              "\r\n"
+                              "[DataSrc]\n"
+                              "serport=COM9\n"
+                              "odd line without equals\n"
+                              "SerBaud=57600\n"
+                              "[Other]\n"
+                              "SerPort=COM5");
+    EXPECT_EQ(file.getString("DataSrc", "SerPort", ""), "COM9");
+    EXPECT_EQ(file.getString("Other", "SerPort", ""), "COM5");
+}
+
+TEST_F(ProfileFileTest, AppendsANewKeyAtTheEndOfItsSection) {
+    writeFile(path, "[Main]\nNote=x\n; about the next one\n\n[Empty]\n[Log]\nFile=a.gps");
+    ASSERT_TRUE(file.writeInt("main", "WplLength", 44));
+    ASSERT_TRUE(file.writeString("Empty", "Version", "3.40"));
+    ASSERT_TRUE(file.writeString("Log", "Msgs", "01"));
+    EXPECT_EQ(readFile(path), "[Main]\nNote=x\n; about the next one\nWplLength=44\n\n"
+                              "[Empty]\nVersion=3.40\n[Log]\nFile=a.gps\nMsgs=01\n");
+}
+
+TEST_F(ProfileFileTest, AppendsANewSectionAtTheEndOfTheFile) {
+    writeFile(path, "[Main]\r\nNote=x");
+    ASSERT_TRUE(file.writeString("VwMap", "Scale", "0.3"));
+    ASSERT_TRUE(file.writeInt("VwMap", "Ring0", -10));
+    EXPECT_EQ(readFile(path), "[Main]\r\nNote=x\n[VwMap]\nScale=0.3\nRing0=-10\n");
+    EXPECT_EQ(file.getInt("VwMap", "Ring0", 0), -10);
+}
+
+TEST_F(ProfileFileTest, CreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
+    ASSERT_TRUE(file.writeString("Main", "Note", "DO NOT EDIT BELOW!"));
+    EXPECT_EQ(readFile(path), "[Main]\nNote=DO NOT EDIT BELOW!\n");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ProfileFileTest, ReplacementKeepsThePermissionsOfTheFile) {
+    writeFile(path, "[Main]\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(file.writeString("Main", "Note", "x"));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ProfileFileTest, WriteFailsWhereNoFileCanBeWritten) {
+    // A folder that is a regular file stops every user, root included.
+    writeFile(dir / "plain", "");
+    ProfileFile nowhere(dir / "plain" / "zephmon.ini");
+    EXPECT_FALSE(nowhere.writeString("Main", "Note", "x"));
+    EXPECT_FALSE(nowhere.writeInt("Main", "WplLength", 44));
+    EXPECT_EQ(nowhere.getString("Main", "Note", "default"), "default");
+    EXPECT_TRUE(nowhere.remove()); // nothing there to delete
+}
+
+TEST_F(ProfileFileTest, ReadOnlyFileIsReadButNeitherWrittenNorDeleted) {
+    writeFile(path, "[Main]\nVersion=3.40\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    if (::access(path.c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "this user may write read-only files";
+    }
+    EXPECT_FALSE(file.writeString("Main", "Version", "3.41"));
+    EXPECT_FALSE(file.remove());
+    EXPECT_EQ(file.getString("Main", "Version", ""), "3.40");
+}
+
+} // namespace
+} // namespace zeph::monitor::testing

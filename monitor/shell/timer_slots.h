@@ -1,0 +1,44 @@
+#pragma once
+
+// The main frame's timer service: six slots, each a periodic timer of one client. A timer
+// that fires while no source is open is killed instead of called.
+
+#include "monitor/link/timer_service.h"
+
+#include "common/clock/clock.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace zeph::monitor {
+
+class TimerSlots : public TimerService {
+public:
+    static constexpr int kSlots = 6;
+
+    TimerSlots(Clock& clock, std::function<bool()> sourceOpen);
+
+    int registerTimer(int clientId, TimerClient& client, int periodMs) override;
+    void killTimer(int handle) override;
+
+    // Fires every timer that is due now, each once; returns when the next one is due, or
+    // nothing when no timer runs.
+    std::optional<Clock::TimePoint> runDue();
+    int running() const;
+
+private:
+    struct Slot {
+        bool used = false;
+        int clientId = 0;
+        TimerClient* client = nullptr;
+        std::chrono::milliseconds period{0};
+        Clock::TimePoint due{};
+    };
+
+    Clock& clock_;
+    std::function<bool()> sourceOpen_;
+    std::array<Slot, kSlots> slots_{};
+};
+
+} // namespace zeph::monitor

@@ -1,0 +1,160 @@
+#include "sim_options.h"
+
+#include "traffic_counts.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace zeph::sim {
+namespace {
+
+constexpr size_t kMaxVersionText = 250; // MID 6 carries at most 254 characters
+
+const char* const kOptionsText =
+    "Usage: zephsim [OPTION]...\n"
+    "Plays a receiver on a serial line: binary protocol (or NMEA) at 1 Hz, answers to polls\n"
+    "and commands, protocol and baud switches, low-power cycling, and line faults on request.\n"
+    "The first line of standard output is the device to connect to: a new pseudo-terminal, or\n"
+    "the device given with --link. SIGINT or SIGTERM stop it (exit status 0).\n"
+    "\n"
+    "  --link PATH          use the existing serial device PATH instead of a pseudo-terminal\n"
+    "  --baud N             starting line rate (default 57600); on a pseudo-terminal a client\n"
+    "                       whose rate, data bits, parity or stop bits differ sees garbage\n"
+    "                       and is not heard\n"
+    "  --protocol P         binary (default) or nmea (GGA, GSA, GSV, RMC every second)\n"
+    "  --version TEXT       the software version reported in MID 6\n"
+    "                       (default 231.000.000-ZEPHSIM)\n"
+    "  --navlib             send the navigation-library MIDs 28 to 31 every second\n"
+    "  --doubles ORDER      doubles in MIDs 28 to 31: plain (big-endian, software 2.3 or\n"
+    "                       higher; the default) or low (low-order half first)\n"
+    "  --debug-every N      MID 255 debug text every N seconds (default 5, 0 never)\n"
+    "  --noise RATE         chance per message (0 to 1) of 1 to 8 noise bytes before it\n"
+    "  --bad-checksum RATE  chance per message of a wrong checksum\n"
+    "  --bad-tail RATE      chance per message of a wrong tail\n"
+    "  --split-writes       write every message in two pieces with a 20 ms pause between\n"
+    "  --seed N             seed for the faults (default 1): the same seed, the same faults\n"
+    "  --counts PATH        write the counts to PATH, rewritten every second and on exit,\n"
+    "                       instead of to standard error on exit and on SIGUSR1\n"
+    "  --help               this text\n"
+    "\n";
+
+std::optional<uint64_t> unsignedValue(const std::string& text, uint64_t max) {
+    uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> rateValue(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+std::string usage() {
+    return std::string(kOptionsText) + kCountsFormat;
+}
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+    SimOptions o;
+    const auto fail = [](const std::string& message) {
+        return ParsedOptions{std::nullopt, message + " (see --help)"};
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        const bool takesValue = name == "--link" || name == "--baud" || name == "--protocol" ||
+                                name == "--version" || name == "--doubles" ||
+                                name == "--debug-every" || name == "--noise" ||
+                                name == "--bad-checksum" || name == "--bad-tail" ||
+                                name == "--seed" || name == "--counts";
+        std::string value;
+        if (takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return fail(name + " needs a value");
+            }
+        } else if (inlineValue) {
+            return fail(name + " takes no value");
+        }
+
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+        } else if (name == "--link") {
+            if (value.empty()) {
+                return fail("--link needs a device path");
+            }
+            o.link = value;
+        } else if (name == "--baud") {
+            const auto baud = unsignedValue(value, 4000000);
+            if (!baud || *baud < 300) {
+                return fail("--baud takes a rate from 300 to 4000000");
+            }
+            o.engine.line.baud = static_cast<uint32_t>(*baud);
+        } else if (name == "--protocol") {
+            if (value != "binary" && value != "nmea") {
+                return fail("--protocol takes binary or nmea");
+            }
+            o.engine.protocol = value == "nmea" ? Protocol::Nmea : Protocol::Binary;
+        } else if (name == "--version") {
+            if (value.empty() || value.size() > kMaxVersionText) {
+                return fail("--version takes a text of 1 to 250 characters");
+            }
+            o.engine.version = value;
+        } else if (name == "--navlib") {
+            o.engine.navLib = true;
+        } else if (name == "--doubles") {
+            if (value != "plain" && value != "low") {
+                return fail("--doubles takes plain or low");
+            }
+            o.engine.plainDoubles = value == "plain";
+        } else if (name == "--debug-every") {
+            const auto seconds = unsignedValue(value, 255);
+            if (!seconds) {
+                return fail("--debug-every takes a number of seconds from 0 to 255");
+            }
+            o.engine.debugEverySeconds = static_cast<uint32_t>(*seconds);
+        } else if (name == "--noise" || name == "--bad-checksum" || name == "--bad-tail") {
+            const auto rate = rateValue(value);
+            if (!rate) {
+                return fail(name + " takes a rate from 0 to 1");
+            }
+            (name == "--noise"          ? o.faults.noise
+             : name == "--bad-checksum" ? o.faults.badChecksum
+                                        : o.faults.badTail) = *rate;
+        } else if (name == "--split-writes") {
+            o.faults.splitWrites = true;
+        } else if (name == "--seed") {
+            const auto seed = unsignedValue(value, UINT64_MAX);
+            if (!seed) {
+                return fail("--seed takes a whole number");
+            }
+            o.faults.seed = *seed;
+        } else if (name == "--counts") {
+            if (value.empty()) {
+                return fail("--counts needs a file path");
+            }
+            o.countsPath = value;
+        } else {
+            return fail("unknown option " + args[i]);
+        }
+    }
+    return {o, {}};
+}
+
+} // namespace zeph::sim

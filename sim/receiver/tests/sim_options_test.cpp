@@ -1,0 +1,94 @@
+#include "sim/receiver/sim_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zeph::sim::testing {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SimOptionsTest, DefaultsDescribeAPlainBinaryReceiver) {
+    const ParsedOptions parsed = parseOptions({});
+    ASSERT_TRUE(parsed.options);
+    const SimOptions& o = *parsed.options;
+    EXPECT_TRUE(o.link.empty());
+    EXPECT_EQ(o.engine.line.baud, 57600u);
+    EXPECT_EQ(o.engine.protocol, Protocol::Binary);
+    EXPECT_EQ(o.engine.version, "231.000.000-ZEPHSIM");
+    // The default version reports software 2.3 or higher, which sends doubles plainly.
+    EXPECT_TRUE(o.engine.plainDoubles);
+    EXPECT_EQ(o.faults.noise, 0.0);
+    EXPECT_FALSE(o.faults.splitWrites);
+    EXPECT_TRUE(o.countsPath.empty());
+}
+
+TEST(SimOptionsTest, EveryOptionIsTaken) {
+    const ParsedOptions parsed = parseOptions({"--link",         "/dev/ttyS3",
+                                               "--baud=9600",    "--protocol",
+                                               "nmea",           "--version",
+                                               "2.2.0 TEST",     "--navlib",
+                                               "--doubles",      "low",
+                                               "--debug-every",  "0",
+                                               "--noise",        "0.25",
+                                               "--bad-checksum", "1",
+                                               "--bad-tail=0.5", "--split-writes",
+                                               "--seed",         "42",
+                                               "--counts",       "/tmp/c.txt"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const SimOptions& o = *parsed.options;
+    EXPECT_EQ(o.link, "/dev/ttyS3");
+    EXPECT_EQ(o.engine.line.baud, 9600u);
+    EXPECT_EQ(o.engine.protocol, Protocol::Nmea);
+    EXPECT_EQ(o.engine.version, "2.2.0 TEST");
+    EXPECT_TRUE(o.engine.navLib);
+    EXPECT_FALSE(o.engine.plainDoubles);
+    EXPECT_EQ(o.engine.debugEverySeconds, 0u);
+    EXPECT_EQ(o.faults.noise, 0.25);
+    EXPECT_EQ(o.faults.badChecksum, 1.0);
+    EXPECT_EQ(o.faults.badTail, 0.5);
+    EXPECT_TRUE(o.faults.splitWrites);
+    EXPECT_EQ(o.faults.seed, 42u);
+    EXPECT_EQ(o.countsPath, "/tmp/c.txt");
+}
+
+TEST(SimOptionsTest, BadOptionsGiveOneLine) {
+    const std::vector<Args> bad = {{"--bogus"},
+                                   {"--baud"},
+                                   {"--baud", "fast"},
+                                   {"--baud", "100"},
+                                   {"--baud", "-9600"},
+                                   {"--protocol", "x"},
+                                   {"--doubles", "big"},
+                                   {"--noise", "1.5"},
+                                   {"--noise", "-0.1"},
+                                   {"--noise", "nan"},
+                                   {"--bad-tail", ""},
+                                   {"--seed", "x1"},
+                                   {"--version", ""},
+                                   {"--navlib=1"},
+                                   {"--link", ""},
+                                   {"extra"},
+                                   {"--debug-every", "256"}};
+    for (const Args& args : bad) {
+        const ParsedOptions parsed = parseOptions(args);
+        EXPECT_FALSE(parsed.options) << args[0];
+        EXPECT_FALSE(parsed.error.empty()) << args[0];
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << args[0];
+    }
+}
+
+TEST(SimOptionsTest, HelpListsEveryOptionAndTheCountsFormat) {
+    const std::string text = usage();
+    for (const char* option :
+         {"--link", "--baud", "--protocol", "--version", "--navlib", "--doubles", "--debug-every",
+          "--noise", "--bad-checksum", "--bad-tail", "--split-writes", "--seed", "--counts",
+          "--help", "MID <n>: <count>"}) {
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    }
+}
+
+} // namespace
+} // namespace zeph::sim::testing

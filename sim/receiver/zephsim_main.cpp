@@ -1,0 +1,232 @@
+// zephsim: a simulated receiver on a pseudo-terminal or a serial device, for trying the monitor
+// and the dashboard without hardware and for their end-to-end tests.
+
+#include "faults.h"
+#include "input_parser.h"
+#include "line.h"
+#include "output_queue.h"
+#include "receiver_engine.h"
+#include "sim_options.h"
+#include "traffic_counts.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace zeph::sim;
+
+volatile std::sig_atomic_t gStop = 0;
+volatile std::sig_atomic_t gReport = 0;
+int gWakeFd = -1; // the write end of a pipe that wakes the loop from poll()
+
+void onSignal(int signal) {
+    if (signal == SIGUSR1) {
+        gReport = 1;
+    } else {
+        gStop = 1;
+    }
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t n = ::write(gWakeFd, "", 1);
+    errno = saved;
+}
+
+bool installSignals(int wakeFds[2]) {
+    if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    gWakeFd = wakeFds[1];
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    ::sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
+        if (::sigaction(signal, &action, nullptr) != 0) {
+            return false;
+        }
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+constexpr uint64_t kCountsEveryUs = 1'000'000;
+constexpr size_t kReadChunk = 4096;
+
+class Simulator {
+public:
+    Simulator(const SimOptions& options, SimLine& line)
+        : options_(options), line_(line), engine_(options.engine), faults_(options.faults),
+          queue_(options.engine.line.baud), start_(std::chrono::steady_clock::now()) {}
+
+    int run(int wakeFd);
+
+private:
+    uint64_t nowUs() const {
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now() - start_)
+                                         .count());
+    }
+    void enqueue(const std::vector<Packet>& packets, uint64_t now);
+    bool readInput(uint64_t now);
+    void writeCounts() const;
+
+    const SimOptions& options_;
+    SimLine& line_;
+    ReceiverEngine engine_;
+    InputParser parser_;
+    FaultInjector faults_;
+    OutputQueue queue_;
+    TrafficCounts counts_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+void Simulator::enqueue(const std::vector<Packet>& packets, uint64_t now) {
+    for (const Packet& packet : packets) {
+        if (packet.kind == Packet::Kind::LineChange) {
+            queue_.pushLineChange(packet.line);
+        } else if (!queue_.push(packet, faults_.plan(packet), now)) {
+            counts_.dropped(packet);
+        }
+    }
+}
+
+// False when the line has failed.
+bool Simulator::readInput(uint64_t now) {
+    uint8_t buffer[kReadChunk];
+    const long n = line_.read(buffer, sizeof buffer);
+    if (n < 0) {
+        std::fprintf(stderr, "zephsim: cannot read %s: %s\n", line_.path().c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    if (n == 0) {
+        return true;
+    }
+    if (!line_.farEndMatches()) { // at the wrong settings every byte is garbage
+        counts_.garbledInput(static_cast<size_t>(n));
+        parser_.reset();
+        return true;
+    }
+    const std::vector<InputMessage> messages = parser_.feed(buffer, static_cast<size_t>(n));
+    if (!messages.empty()) {
+        enqueue(engine_.advance(now / 1000), now); // what was due comes before the answers
+    }
+    for (const InputMessage& message : messages) {
+        counts_.received(message);
+        enqueue(engine_.receive(message, now / 1000), now);
+    }
+    return true;
+}
+
+void Simulator::writeCounts() const {
+    const std::string text =
+        counts_.report(parser_.rejects(), engine_.ignored(), line_.unreadDropped());
+    if (options_.countsPath.empty()) {
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+        return;
+    }
+    // Written beside and renamed, so a reader never sees half a report.
+    const std::string temporary = options_.countsPath + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "w");
+    if (file == nullptr) {
+        return;
+    }
+    const bool ok = std::fputs(text.c_str(), file) >= 0;
+    if (std::fclose(file) == 0 && ok) {
+        std::rename(temporary.c_str(), options_.countsPath.c_str());
+    }
+}
+
+int Simulator::run(int wakeFd) {
+    uint64_t nextCountsUs = 0;
+    int status = 0;
+    while (gStop == 0) {
+        uint64_t now = nowUs();
+        enqueue(engine_.advance(now / 1000), now);
+        for (const SentMessage& sent : queue_.service(now, line_)) {
+            counts_.sent(sent);
+        }
+        if (gReport != 0) {
+            gReport = 0;
+            writeCounts();
+        }
+        if (!options_.countsPath.empty() && now >= nextCountsUs) {
+            writeCounts();
+            nextCountsUs = now + kCountsEveryUs;
+        }
+
+        uint64_t next = engine_.nextEventMs() * 1000;
+        if (!queue_.blocked()) {
+            next = std::min(next, queue_.nextServiceUs());
+        }
+        if (!options_.countsPath.empty()) {
+            next = std::min(next, nextCountsUs);
+        }
+        now = nowUs();
+        const uint64_t waitMs = next > now ? (next - now + 999) / 1000 : 0;
+        pollfd fds[2] = {
+            {line_.pollFd(), static_cast<short>(POLLIN | (queue_.blocked() ? POLLOUT : 0)), 0},
+            {wakeFd, POLLIN, 0}};
+        if (::poll(fds, 2, static_cast<int>(std::min<uint64_t>(waitMs, 1000))) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            std::perror("zephsim: poll");
+            status = 1;
+            break;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            char drain[64];
+            while (::read(wakeFd, drain, sizeof drain) > 0) {
+            }
+        }
+        if ((fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0 && !readInput(nowUs())) {
+            status = 1;
+            break;
+        }
+    }
+    writeCounts();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::fprintf(stderr, "zephsim: %s\n", parsed.error.c_str());
+        return 2;
+    }
+    const SimOptions& options = *parsed.options;
+    if (options.help) {
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+    }
+
+    std::string error;
+    std::unique_ptr<SimLine> line =
+        options.link.empty() ? SimLine::openPseudoTerminal(options.engine.line, error)
+                             : SimLine::openDevice(options.link, options.engine.line, error);
+    if (!line) {
+        std::fprintf(stderr, "zephsim: %s\n", error.c_str());
+        return 1;
+    }
+    int wakeFds[2] = {-1, -1};
+    if (!installSignals(wakeFds)) {
+        std::perror("zephsim: signals");
+        return 1;
+    }
+    std::printf("%s\n", line->path().c_str());
+    std::fflush(stdout);
+
+    Simulator simulator(options, *line);
+    return simulator.run(wakeFds[0]);
+}
