@@ -3,7 +3,7 @@ set -euo pipefail
 
 ZEPH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZEPH_BUILD=${ZEPH_BUILD:-$ZEPH_ROOT/build}
-ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev srecord binutils-arm-none-eabi gcc-arm-none-eabi)
 
 zeph_install_missing() {
     local missing=()
@@ -20,9 +20,10 @@ zeph_install_missing() {
 }
 
 zeph_build() {
-    local werror=OFF
-    [ "${CI:-}" = "true" ] && werror=ON
+    local options=()
+    # CI turns warnings into errors; elsewhere the build folder keeps its own choice.
+    [ "${CI:-}" = "true" ] && options+=(-DZEPH_WERROR=ON)
     cmake -S "$ZEPH_ROOT" -B "$ZEPH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DZEPH_WERROR="$werror" >/dev/null
+        "${options[@]}" >/dev/null
     cmake --build "$ZEPH_BUILD" -j2
 }

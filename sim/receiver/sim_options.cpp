@@ -28,6 +28,8 @@ const char* const kOptionsText =
     "  --doubles ORDER      doubles in MIDs 28 to 31: plain (big-endian, software 2.3 or\n"
     "                       higher; the default) or low (low-order half first)\n"
     "  --debug-every N      MID 255 debug text every N seconds (default 5, 0 never)\n"
+    "  --start-after N      stay silent for N seconds after printing the device, so a\n"
+    "                       client can open it before the first message (default 0)\n"
     "  --noise RATE         chance per message (0 to 1) of 1 to 8 noise bytes before it\n"
     "  --bad-checksum RATE  chance per message of a wrong checksum\n"
     "  --bad-tail RATE      chance per message of a wrong tail\n"
@@ -79,7 +81,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                 name == "--version" || name == "--doubles" ||
                                 name == "--debug-every" || name == "--noise" ||
                                 name == "--bad-checksum" || name == "--bad-tail" ||
-                                name == "--seed" || name == "--counts";
+                                name == "--seed" || name == "--counts" || name == "--start-after";
         std::string value;
         if (takesValue) {
             if (inlineValue) {
@@ -145,6 +147,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                 return fail("--seed takes a whole number");
             }
             o.faults.seed = *seed;
+        } else if (name == "--start-after") {
+            const auto seconds = unsignedValue(value, 3600);
+            if (!seconds) {
+                return fail("--start-after takes a number of seconds from 0 to 3600");
+            }
+            o.startAfterSeconds = static_cast<uint32_t>(*seconds);
         } else if (name == "--counts") {
             if (value.empty()) {
                 return fail("--counts needs a file path");

@@ -16,6 +16,7 @@ struct SimOptions {
     EngineConfig engine;
     FaultOptions faults;
     std::string countsPath; // empty: counts go to standard error on exit and on SIGUSR1
+    uint32_t startAfterSeconds = 0;
     bool help = false;
 };
 

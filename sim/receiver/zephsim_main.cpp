@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -226,6 +227,9 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", line->path().c_str());
     std::fflush(stdout);
+    for (uint32_t tenths = 0; tenths < options.startAfterSeconds * 10 && gStop == 0; ++tenths) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
 
     Simulator simulator(options, *line);
     return simulator.run(wakeFds[0]);

@@ -4,6 +4,8 @@
 
 #include "monitor/messages/testing/recording_events.h"
 
+#include "common/testing/text_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,21 +15,8 @@
 namespace zeph::monitor {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-int countLinesStartingWith(const std::string& text, const std::string& prefix) {
-    std::istringstream lines(text);
-    int n = 0;
-    for (std::string line; std::getline(lines, line);) {
-        n += line.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return n;
-}
+using zeph::testing::countLinesStartingWith;
+using zeph::testing::readFile;
 
 class Headless : public ::testing::Test {
 protected:

@@ -2,6 +2,8 @@
 
 #include "common/testing/child_process.h"
 
+#include "common/testing/text_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,22 +13,6 @@
 
 namespace zeph::testing {
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-int countLinesStartingWith(const std::string& text, const std::string& prefix) {
-    std::istringstream lines(text);
-    int n = 0;
-    for (std::string line; std::getline(lines, line);) {
-        n += line.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return n;
-}
 
 class ZephmonE2e : public ::testing::Test {
 protected:

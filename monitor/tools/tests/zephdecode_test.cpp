@@ -2,6 +2,8 @@
 
 #include "common/testing/child_process.h"
 
+#include "common/testing/text_files.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +13,6 @@
 
 namespace zeph::testing {
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string dataPath(const std::string& name) {
     return std::string(std::getenv("ZEPH_SOURCE_DIR")) + "/monitor/tools/tests/data/" + name;

@@ -1,0 +1,123 @@
+#include "flash/engine/cli/report.h"
+
+#include "common/text/strprintf.h"
+#include "flash/engine/cli/pipe_record.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace zeph::flash {
+
+namespace {
+
+double seconds(Tenths t) {
+    return static_cast<double>(t) / 10.0;
+}
+
+} // namespace
+
+std::string resultFileName(const std::string& programFolder, const std::string& port) {
+    const size_t slash = port.rfind('/');
+    const std::string name = slash == std::string::npos ? port : port.substr(slash + 1);
+    return strprintf("%sRES%s", programFolder.c_str(), name.c_str());
+}
+
+ReportSettings reportSettings(const Options& options, const std::string& programFolder) {
+    ReportSettings s;
+    s.pipeMode = options.pipeMode();
+    s.quiet = options.quiet;
+    s.verbose = options.verbose;
+    s.saveResult = options.saveResult;
+    s.port = options.port;
+    s.programFolder = programFolder;
+    return s;
+}
+
+Report::Report(ReportSettings settings, OutputSink& console, OutputSink* pipe)
+    : settings_(std::move(settings)), console_(console), pipe_(pipe) {}
+
+void Report::send(uint32_t code, const std::string& pipeText, const std::string& consoleText,
+                  bool evenWhenQuiet) {
+    if (settings_.pipeMode) {
+        if (pipe_ != nullptr) {
+            const std::vector<uint8_t> record = encodePipeRecord(code, pipeText);
+            pipe_->write(record.data(), record.size());
+        }
+        return;
+    }
+    if (consoleText.empty() || (settings_.quiet && !evenWhenQuiet)) {
+        return;
+    }
+    console_.write(consoleText);
+}
+
+void Report::error(const FatalError& error) {
+    send(static_cast<uint32_t>(error.number), error.message, error.message, true);
+}
+
+void Report::chipIdentified(int chipCount, const std::string& manufacturerName,
+                            const std::string& deviceName, bool reading) {
+    send(kChipIdentified,
+         strprintf("%d %s %s", chipCount, manufacturerName.c_str(), deviceName.c_str()),
+         strprintf("%s %s %s chip%s will be %s\n", chipCount == 2 ? "Two" : "One",
+                   manufacturerName.c_str(), deviceName.c_str(), chipCount == 2 ? "s" : "",
+                   reading ? "read" : "programmed"),
+         false);
+}
+
+void Report::inputScanned(const char* reportName, int32_t lowAddr, int32_t hiAddr) {
+    send(kInputScanned,
+         strprintf("%s 0x%x 0x%x", reportName, static_cast<unsigned>(lowAddr),
+                   static_cast<unsigned>(hiAddr)),
+         {}, false);
+}
+
+void Report::programmingDone(Tenths total, Tenths erase, Tenths program) {
+    send(kProgrammingDone,
+         strprintf("%.1f %.1f %.1f", seconds(total), seconds(erase), seconds(program)),
+         strprintf("\nFlash successfully programmed in %.1f sec\nErase time: %.1f sec, Program "
+                   "time: %.1f sec\n",
+                   seconds(total), seconds(erase), seconds(program)),
+         false);
+}
+
+void Report::readingDone(Tenths total) {
+    send(kReadingDone, strprintf("%.1f", seconds(total)),
+         strprintf("\nFlash successfully read in %.1f sec\n", seconds(total)), false);
+}
+
+void Report::programmingProgress(int transferPercent, int programPercent, Tenths erase,
+                                 Tenths program, Tenths elapsed) {
+    send(kProgrammingProgress,
+         strprintf("%d %d %.1f %.1f %.1f", transferPercent, programPercent, seconds(erase),
+                   seconds(program), seconds(elapsed)),
+         strprintf("%d%% transferred, %d%% programmed\r", transferPercent, programPercent), false);
+}
+
+void Report::readingProgress(int percent, Tenths elapsed) {
+    send(kReadingProgress, strprintf("%d %.1f", percent, seconds(elapsed)),
+         strprintf("%d%% transferred\r", percent), false);
+}
+
+bool Report::endOfRun(int exitStatus) {
+    bool written = true;
+    if (settings_.saveResult) {
+        const std::string name = resultFileName(settings_.programFolder, settings_.port);
+        written = false;
+        if (std::FILE* f = std::fopen(name.c_str(), "wb")) {
+            const char* text = exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n";
+            const bool ok = std::fputs(text, f) >= 0;
+            written = (std::fclose(f) == 0) && ok;
+        }
+    }
+    send(kEndOfRun, strprintf("%d", exitStatus), {}, false);
+    return written;
+}
+
+void Report::verbose(const std::string& text) {
+    if (settings_.verbose) {
+        console_.write(text);
+    }
+}
+
+} // namespace zeph::flash

@@ -1,0 +1,80 @@
+#pragma once
+
+// Report: renders each message of a run for the current output mode. In console mode a
+// message becomes text on the console sink (everything but the fatal errors is held back by
+// -q); in pipe mode it becomes one pipe record on the pipe sink.
+
+#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/cli/options.h"
+#include "flash/engine/cli/output_sink.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zeph::flash {
+
+enum ReportCode : uint32_t {
+    kChipIdentified = 1000,
+    kInputScanned = 1001,
+    kProgrammingDone = 1002,
+    kReadingDone = 1003,
+    kProgrammingProgress = 1004,
+    kReadingProgress = 1005,
+    kEndOfRun = 1006,
+};
+
+// Times are carried in tenths of a second and shown with one decimal.
+using Tenths = int32_t;
+
+// The result file for -sr: program folder + "RES" + port name; for a device path the name is
+// its last path element (RES + "ttyS0" for /dev/ttyS0).
+std::string resultFileName(const std::string& programFolder, const std::string& port);
+
+struct ReportSettings {
+    bool pipeMode = false;
+    bool quiet = false;
+    bool verbose = false;
+    bool saveResult = false;
+    std::string port;          // for the result file
+    std::string programFolder; // ends with '/' or is empty
+};
+
+ReportSettings reportSettings(const Options& options, const std::string& programFolder);
+
+class Report {
+public:
+    // `console` is standard output; `pipe` the -wp handle (used in pipe mode only).
+    Report(ReportSettings settings, OutputSink& console, OutputSink* pipe);
+
+    // 0..34: console text even with -q, or a record whose code is the error number.
+    void error(const FatalError& error);
+    // 1000: chipCount 1 or 2.
+    void chipIdentified(int chipCount, const std::string& manufacturerName,
+                        const std::string& deviceName, bool reading);
+    // 1001: reportName is "S-MOTOROLA", "HEX-INTEL", "BINARY" or "AXF". Pipe mode only.
+    void inputScanned(const char* reportName, int32_t lowAddr, int32_t hiAddr);
+    // 1002
+    void programmingDone(Tenths total, Tenths erase, Tenths program);
+    // 1003
+    void readingDone(Tenths total);
+    // 1004
+    void programmingProgress(int transferPercent, int programPercent, Tenths erase, Tenths program,
+                             Tenths elapsed);
+    // 1005
+    void readingProgress(int percent, Tenths elapsed);
+    // 1006, always last: writes the result file first when -sr was given. Returns false when
+    // the result file could not be written.
+    bool endOfRun(int exitStatus);
+    // Diagnostics of -v, to standard output in both modes.
+    void verbose(const std::string& text);
+
+private:
+    void send(uint32_t code, const std::string& pipeText, const std::string& consoleText,
+              bool evenWhenQuiet);
+
+    ReportSettings settings_;
+    OutputSink& console_;
+    OutputSink* pipe_;
+};
+
+} // namespace zeph::flash

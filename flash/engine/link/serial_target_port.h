@@ -1,0 +1,35 @@
+#pragma once
+
+// TargetPort over a serial line.
+
+#include "common/serial/port_names.h"
+#include "common/serial/serial_line.h"
+#include "flash/engine/link/target_port.h"
+
+#include <string>
+
+namespace zeph::flash {
+
+class SerialTargetPort final : public TargetPort {
+public:
+    explicit SerialTargetPort(PortEnvironment env = {});
+    ~SerialTargetPort() override;
+
+    bool open(const std::string& name, int baud) override;
+    void close() override;
+    bool isOpen() const override { return line_.isOpen(); }
+    long read(uint8_t* buffer, std::size_t count) override;
+    long write(const uint8_t* buffer, std::size_t count) override;
+    int errorCode() const override { return errorCode_; }
+
+    // Why the last open failed, for the caller's own message.
+    const std::string& openError() const { return openError_; }
+
+private:
+    PortEnvironment env_;
+    SerialLine line_;
+    int errorCode_ = 0;
+    std::string openError_;
+};
+
+} // namespace zeph::flash
