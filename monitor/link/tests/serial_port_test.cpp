@@ -2,6 +2,7 @@
 // service by hand; the master side of the terminal plays the receiver.
 
 #include "monitor/link/serial_port.h"
+#include "monitor/link/testing/manual_timers.h"
 
 #include "link_fakes.h"
 
@@ -27,31 +28,6 @@ using namespace std::chrono_literals;
 using zeph::testing::PtyPair;
 
 // Keeps the registrations; the test fires them by identifier.
-class ManualTimers : public TimerService {
-public:
-    int registerTimer(int clientId, TimerClient& client, int periodMs) override {
-        timers[++last] = {clientId, &client, periodMs};
-        return last;
-    }
-    void killTimer(int handle) override { timers.erase(handle); }
-    bool fire(int clientId) {
-        for (const auto& [handle, t] : timers) {
-            if (t.id == clientId) {
-                t.client->onTimer(clientId);
-                return true;
-            }
-        }
-        return false;
-    }
-    struct Timer {
-        int id;
-        TimerClient* client;
-        int periodMs;
-    };
-    std::map<int, Timer> timers;
-    int last = 0;
-};
-
 class RecordingConsumer : public PortConsumer {
 public:
     void process(const uint8_t* bytes, size_t count) override {

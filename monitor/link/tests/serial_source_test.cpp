@@ -2,6 +2,7 @@
 // and their holding back, and auto-detection's one-second no-answer count.
 
 #include "monitor/link/serial_source.h"
+#include "monitor/link/testing/manual_timers.h"
 
 #include "link_fakes.h"
 
@@ -23,32 +24,6 @@ using namespace std::chrono_literals;
 using zeph::testing::PtyPair;
 
 // Keeps the registrations by identifier (one each); the test fires them.
-class ManualTimers : public TimerService {
-public:
-    int registerTimer(int clientId, TimerClient& client, int periodMs) override {
-        timers[clientId] = {++last, &client, periodMs};
-        return last;
-    }
-    void killTimer(int handle) override {
-        std::erase_if(timers, [&](const auto& entry) { return entry.second.handle == handle; });
-    }
-    bool fire(int clientId) {
-        const auto it = timers.find(clientId);
-        if (it == timers.end()) {
-            return false;
-        }
-        it->second.client->onTimer(clientId);
-        return true;
-    }
-    struct Timer {
-        int handle;
-        TimerClient* client;
-        int periodMs;
-    };
-    std::map<int, Timer> timers;
-    int last = 0;
-};
-
 class RecordingOwner : public SourceOwner {
 public:
     CurrentSettingsPolls& currentSettingsPolls() override { return polls; }
@@ -130,8 +105,8 @@ TEST_F(SerialSourceTest, NameGivenToOpenReplacesThePortAndBothTimersRun) {
     EXPECT_EQ(source->name(), pty.slavePath());
     EXPECT_TRUE(source->isOpen() && source->isSerial());
     ASSERT_EQ(timers.timers.size(), 2u);
-    EXPECT_EQ(timers.timers.at(kSerialSecondTimerId).periodMs, 1000);
-    EXPECT_EQ(timers.timers.at(kSerialServiceTimerId).periodMs, 50);
+    EXPECT_EQ(timers.find(kSerialSecondTimerId)->periodMs, 1000);
+    EXPECT_EQ(timers.find(kSerialServiceTimerId)->periodMs, 50);
 
     source->close();
     EXPECT_FALSE(source->isOpen());

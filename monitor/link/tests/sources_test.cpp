@@ -2,6 +2,7 @@
 
 #include "monitor/link/file_source.h"
 #include "monitor/link/random_source.h"
+#include "monitor/link/testing/manual_timers.h"
 #include "monitor/link/text_source.h"
 #include "monitor/messages/message_records.h"
 
@@ -16,33 +17,6 @@
 
 namespace zeph::monitor::testing {
 namespace {
-
-class ManualTimers : public TimerService {
-public:
-    struct Timer {
-        int clientId;
-        TimerClient* client;
-        int periodMs;
-    };
-    int registerTimer(int clientId, TimerClient& client, int periodMs) override {
-        timers[++lastHandle] = {clientId, &client, periodMs};
-        return lastHandle;
-    }
-    void killTimer(int handle) override { timers.erase(handle); }
-    // Fires the one running timer; false when none runs.
-    bool fire() {
-        if (timers.size() != 1) {
-            return false;
-        }
-        const Timer t = timers.begin()->second;
-        t.client->onTimer(t.clientId);
-        return true;
-    }
-    int period() const { return timers.empty() ? -1 : timers.begin()->second.periodMs; }
-
-    std::map<int, Timer> timers;
-    int lastHandle = 0;
-};
 
 class NoOwner : public SourceOwner {
 public:
