@@ -93,4 +93,17 @@ bool SendNmea(OutputPort& port, Prompter& prompter, std::string_view body) {
     return true;
 }
 
+std::string txLogLine(const uint8_t* bytes, size_t count) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const size_t shown = count < kTxLogBytes ? count : kTxLogBytes;
+    std::string text = "Tx: 0x";
+    text.reserve(text.size() + 2 * shown + 1);
+    for (size_t i = 0; i < shown; ++i) {
+        text += kHex[bytes[i] >> 4];
+        text += kHex[bytes[i] & 0x0F];
+    }
+    text += '\n';
+    return text;
+}
+
 } // namespace zeph::monitor

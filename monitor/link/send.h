@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -48,5 +49,10 @@ bool SendBinary(OutputPort& port, Prompter& prompter, const uint8_t* payload, si
 // Builds "\r\n$" + body + "*hh\r\n" (hh: XOR of the body's characters) and sends or stages it.
 // A body over 990 characters is refused with a message box.
 bool SendNmea(OutputPort& port, Prompter& prompter, std::string_view body);
+
+// The message log's line for bytes written to the receiver: "Tx: 0x" and the first 199 bytes
+// in hex.
+constexpr size_t kTxLogBytes = 199;
+std::string txLogLine(const uint8_t* bytes, size_t count);
 
 } // namespace zeph::monitor

@@ -69,10 +69,6 @@ Parity currentParity(int fd) {
     return odd ? Parity::Odd : Parity::Even;
 }
 
-char hexDigit(unsigned v) {
-    return "0123456789ABCDEF"[v & 0x0F];
-}
-
 } // namespace
 
 unsigned lineErrorBits(const LineErrors& errors) {
@@ -220,15 +216,7 @@ void SerialPort::write(const uint8_t* bytes, size_t n) {
     waitForReceiver();
     line_.write(bytes, n, writeTimeoutMs(settings_.baud, n));
 
-    const size_t shown = std::min(n, static_cast<size_t>(kTxLogBytes));
-    std::string text = "Tx: 0x";
-    text.reserve(text.size() + 2 * shown + 1);
-    for (size_t i = 0; i < shown; ++i) {
-        text += hexDigit(bytes[i] >> 4u);
-        text += hexDigit(bytes[i]);
-    }
-    text += '\n';
-    events_.writeLog(text);
+    events_.writeLog(txLogLine(bytes, n));
 }
 
 void SerialPort::SetSendNow(bool flag) {

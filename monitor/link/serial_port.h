@@ -70,7 +70,6 @@ class SerialPort : public OutputPort, public TimerClient {
 public:
     static constexpr size_t kSlotBytes = 4096;
     static constexpr int kSilentTicksBeforeReopen = 20;
-    static constexpr int kTxLogBytes = 199;
     static constexpr std::chrono::milliseconds kSettleTime{100};
     static constexpr std::chrono::milliseconds kReadyWait{3000};
     static constexpr const char* kCannotOpenText =

@@ -2,6 +2,7 @@
 
 #include "monitor/link/message_sink.h"
 #include "monitor/link/playback_parser.h"
+#include "monitor/link/send.h"
 #include "monitor/link/stream_parser.h"
 #include "monitor/messages/message_decoder.h"
 #include "monitor/messages/message_renderer.h"
@@ -37,6 +38,21 @@ private:
     std::string line_;
 };
 
+// A capture has no port: what the parser sends on its own (the software-version poll of an
+// unknown receiver) is only logged, as the serial port logs every write.
+class LoggedSender : public CommandSender {
+public:
+    explicit LoggedSender(MonitorEvents& log) : log_(log) {}
+    void sendBinary(const uint8_t* payload, size_t length) override {
+        uint8_t frame[kMaxSendPayload + kFrameOverhead];
+        const size_t n = buildFrame(payload, length, frame, sizeof frame);
+        log_.writeLog(txLogLine(frame, n));
+    }
+
+private:
+    MonitorEvents& log_;
+};
+
 } // namespace
 
 bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
@@ -54,7 +70,8 @@ bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
         while (parser.readNext(in) != nullptr) {
         }
     } else {
-        StreamParser parser(context, *msg);
+        LoggedSender sender(log);
+        StreamParser parser(context, *msg, nullptr, &sender);
         std::vector<uint8_t> chunk(kLiveChunk);
         size_t n;
         while ((n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {

@@ -65,6 +65,16 @@ TEST_F(Zephdecode, DoubleOrderFollowsTheClass) {
     EXPECT_NE(older.out.find("\n30,"), std::string::npos);
 }
 
+// An unknown receiver is asked for its software version after the first good frame; the capture
+// has no port, so the poll shows only as the line the serial port would log.
+TEST_F(Zephdecode, VersionPollOfAnUnknownReceiverIsLogged) {
+    const ProgramResult r = decode({"--class", "-1", lowWordFirst});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string firstTwo = r.out.substr(0, r.out.find('\n', r.out.find('\n') + 1) + 1);
+    EXPECT_EQ(firstTwo.substr(firstTwo.find('\n') + 1), "Tx: 0xA0A2000284000084B0B3\n");
+    EXPECT_EQ(countLinesStartingWith(r.out, "Tx: "), 1);
+}
+
 TEST_F(Zephdecode, ReadsStandardInput) {
     const ProgramResult fromFile = decode({lowWordFirst});
     const ProgramResult fromStdin = decode({"-"}, readFile(lowWordFirst));
