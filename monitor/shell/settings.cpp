@@ -73,146 +73,62 @@ void recreate(ProfileFile& file) {
     }
 }
 
-} // namespace
-
-void DataSourceSettings::load(const ProfileFile& profile) {
-    Reader(profile, kDataSrc)
-        .number(kSrc, src)
-        .text(kSerPort, serPort)
-        .text(kSerBaud, serBaud)
-        .text(kSerDbit, serDbit)
-        .text(kSerPar, serPar)
-        .text(kSerSbit, serSbit)
-        .text(kFileName, fileName)
-        .text(kFileType, fileType);
+// The keys of each record, listed once: the same walk reads them (with a Reader) and writes them
+// back (with a Writer).
+template <class R, class Io> void dataSourceKeys(R& r, Io& io) {
+    io.number(kSrc, r.src)
+        .text(kSerPort, r.serPort)
+        .text(kSerBaud, r.serBaud)
+        .text(kSerDbit, r.serDbit)
+        .text(kSerPar, r.serPar)
+        .text(kSerSbit, r.serSbit)
+        .text(kFileName, r.fileName)
+        .text(kFileType, r.fileType);
 }
 
-bool DataSourceSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kDataSrc)
-        .number(kSrc, src)
-        .text(kSerPort, serPort)
-        .text(kSerBaud, serBaud)
-        .text(kSerDbit, serDbit)
-        .text(kSerPar, serPar)
-        .text(kSerSbit, serSbit)
-        .text(kFileName, fileName)
-        .text(kFileType, fileType)
-        .ok();
+template <class R, class Io> void receiverInitKeys(R& r, Io& io) {
+    io.text(kPosX, r.posX)
+        .text(kPosY, r.posY)
+        .text(kPosZ, r.posZ)
+        .text(kClkOffset, r.clkOffset)
+        .number(kUsePcTime, r.usePcTime)
+        .number(kUtcOffset, r.utcOffset)
+        .number(kWk, r.wk)
+        .text(kTow, r.tow)
+        .number(kChnlCnt, r.chnlCnt)
+        .number(kCfgBits, r.cfgBits);
 }
 
-void ReceiverInitSettings::load(const ProfileFile& profile) {
-    Reader(profile, kRcvrInit)
-        .text(kPosX, posX)
-        .text(kPosY, posY)
-        .text(kPosZ, posZ)
-        .text(kClkOffset, clkOffset)
-        .number(kUsePcTime, usePcTime)
-        .number(kUtcOffset, utcOffset)
-        .number(kWk, wk)
-        .text(kTow, tow)
-        .number(kChnlCnt, chnlCnt)
-        .number(kCfgBits, cfgBits);
+template <class R, class Io> void logKeys(R& r, Io& io) {
+    io.text(kLogFile, r.file).text(kLogMsgs, r.msgs);
 }
 
-bool ReceiverInitSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kRcvrInit)
-        .text(kPosX, posX)
-        .text(kPosY, posY)
-        .text(kPosZ, posZ)
-        .text(kClkOffset, clkOffset)
-        .number(kUsePcTime, usePcTime)
-        .number(kUtcOffset, utcOffset)
-        .number(kWk, wk)
-        .text(kTow, tow)
-        .number(kChnlCnt, chnlCnt)
-        .number(kCfgBits, cfgBits)
-        .ok();
+template <class R, class Io> void mapViewKeys(R& r, Io& io) {
+    io.text(kScale, r.scale)
+        .text(kLat, r.lat)
+        .text(kLon, r.lon)
+        .number(kRing0, r.ring0)
+        .number(kRing1, r.ring1)
+        .number(kRing2, r.ring2);
 }
 
-void LogSettings::load(const ProfileFile& profile) {
-    Reader(profile, kLog).text(kLogFile, file).text(kLogMsgs, msgs);
+template <class R, class Io> void signalViewKeys(R& r, Io& io) {
+    io.number(kGraphType, r.graphType);
 }
 
-bool LogSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kLog).text(kLogFile, file).text(kLogMsgs, msgs).ok();
+template <class R, class Io> void radarViewKeys(R& r, Io& io) {
+    io.number(kOrientation, r.orientation)
+        .number(kOuterRadPos, r.outerRadPos)
+        .text(kOuterRadVel, r.outerRadVel);
 }
 
-void MapViewSettings::load(const ProfileFile& profile) {
-    Reader(profile, kVwMap)
-        .text(kScale, scale)
-        .text(kLat, lat)
-        .text(kLon, lon)
-        .number(kRing0, ring0)
-        .number(kRing1, ring1)
-        .number(kRing2, ring2);
+template <class R, class Io> void randKeys(R& r, Io& io) {
+    io.number(kTimerDelay, r.timerDelay);
 }
 
-bool MapViewSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kVwMap)
-        .text(kScale, scale)
-        .text(kLat, lat)
-        .text(kLon, lon)
-        .number(kRing0, ring0)
-        .number(kRing1, ring1)
-        .number(kRing2, ring2)
-        .ok();
-}
-
-void SignalViewSettings::load(const ProfileFile& profile) {
-    Reader(profile, kVwSig).number(kGraphType, graphType);
-}
-
-bool SignalViewSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kVwSig).number(kGraphType, graphType).ok();
-}
-
-void RadarViewSettings::load(const ProfileFile& profile) {
-    Reader(profile, kVwRad)
-        .number(kOrientation, orientation)
-        .number(kOuterRadPos, outerRadPos)
-        .text(kOuterRadVel, outerRadVel);
-}
-
-bool RadarViewSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kVwRad)
-        .number(kOrientation, orientation)
-        .number(kOuterRadPos, outerRadPos)
-        .text(kOuterRadVel, outerRadVel)
-        .ok();
-}
-
-void RandSettings::load(const ProfileFile& profile) {
-    Reader(profile, kRand).number(kTimerDelay, timerDelay);
-}
-
-bool RandSettings::save(ProfileFile& profile) const {
-    return Writer(profile, kRand).number(kTimerDelay, timerDelay).ok();
-}
-
-bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlacement& p) {
-    return Writer(file, section)
-        .number(kWplLength, p.length)
-        .number(kWplFlags, p.flags)
-        .number(kWplShowCmd, p.showCmd)
-        .number(kWplMinX, p.minX)
-        .number(kWplMinY, p.minY)
-        .number(kWplMaxX, p.maxX)
-        .number(kWplMaxY, p.maxY)
-        .number(kWplNormalL, p.normalL)
-        .number(kWplNormalT, p.normalT)
-        .number(kWplNormalR, p.normalR)
-        .number(kWplNormalB, p.normalB)
-        .ok();
-}
-
-std::optional<WindowPlacement> restorePlacement(const ProfileFile& file, std::string_view section) {
-    WindowPlacement p;
-    Reader(file, section).number(kWplLength, p.length);
-    if (p.length == 0) {
-        return std::nullopt;
-    }
-    Reader(file, section)
-        .number(kWplFlags, p.flags)
+// The placement keys after "WplLength", which tells whether a placement was saved at all.
+template <class R, class Io> void placementKeys(R& p, Io& io) {
+    io.number(kWplFlags, p.flags)
         .number(kWplShowCmd, p.showCmd)
         .number(kWplMinX, p.minX)
         .number(kWplMinY, p.minY)
@@ -222,6 +138,102 @@ std::optional<WindowPlacement> restorePlacement(const ProfileFile& file, std::st
         .number(kWplNormalT, p.normalT)
         .number(kWplNormalR, p.normalR)
         .number(kWplNormalB, p.normalB);
+}
+
+} // namespace
+
+void DataSourceSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kDataSrc);
+    dataSourceKeys(*this, io);
+}
+
+bool DataSourceSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kDataSrc);
+    dataSourceKeys(*this, io);
+    return io.ok();
+}
+
+void ReceiverInitSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kRcvrInit);
+    receiverInitKeys(*this, io);
+}
+
+bool ReceiverInitSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kRcvrInit);
+    receiverInitKeys(*this, io);
+    return io.ok();
+}
+
+void LogSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kLog);
+    logKeys(*this, io);
+}
+
+bool LogSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kLog);
+    logKeys(*this, io);
+    return io.ok();
+}
+
+void MapViewSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kVwMap);
+    mapViewKeys(*this, io);
+}
+
+bool MapViewSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kVwMap);
+    mapViewKeys(*this, io);
+    return io.ok();
+}
+
+void SignalViewSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kVwSig);
+    signalViewKeys(*this, io);
+}
+
+bool SignalViewSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kVwSig);
+    signalViewKeys(*this, io);
+    return io.ok();
+}
+
+void RadarViewSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kVwRad);
+    radarViewKeys(*this, io);
+}
+
+bool RadarViewSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kVwRad);
+    radarViewKeys(*this, io);
+    return io.ok();
+}
+
+void RandSettings::load(const ProfileFile& profile) {
+    const Reader io(profile, kRand);
+    randKeys(*this, io);
+}
+
+bool RandSettings::save(ProfileFile& profile) const {
+    Writer io(profile, kRand);
+    randKeys(*this, io);
+    return io.ok();
+}
+
+bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlacement& p) {
+    Writer io(file, section);
+    io.number(kWplLength, p.length);
+    placementKeys(p, io);
+    return io.ok();
+}
+
+std::optional<WindowPlacement> restorePlacement(const ProfileFile& file, std::string_view section) {
+    WindowPlacement p;
+    const Reader io(file, section);
+    io.number(kWplLength, p.length);
+    if (p.length == 0) {
+        return std::nullopt;
+    }
+    placementKeys(p, io);
     // A window closed while maximised opens as a normal window.
     if (p.showCmd == WindowPlacement::kShowMaximised) {
         p.showCmd = WindowPlacement::kShowNormal;
