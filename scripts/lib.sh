@@ -3,7 +3,9 @@ set -euo pipefail
 
 ZEPH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZEPH_BUILD=${ZEPH_BUILD:-$ZEPH_ROOT/build}
-ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev srecord binutils-arm-none-eabi gcc-arm-none-eabi)
+ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+# Used only by tests: independent image converters and a cross compiler for ELF test images.
+ZEPH_TEST_PACKAGES=(srecord binutils-arm-none-eabi gcc-arm-none-eabi)
 
 zeph_install_missing() {
     local missing=()
