@@ -1,0 +1,112 @@
+#include "dashboard/core/gsv_set.h"
+
+#include "dashboard/core/nmea_text.h"
+
+#include <algorithm>
+
+namespace zeph::dashboard {
+
+namespace {
+
+constexpr std::string_view kGsvName = "$GPGSV";
+
+void storeSat(SatTable& satInfo, int row, int column, std::string_view field) {
+    if (row >= kSatRows || column >= kSatColumns) {
+        return;
+    }
+    if (const auto value = toInt16(field)) {
+        satInfo[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = *value;
+    }
+}
+
+} // namespace
+
+// $GPGSV,3,1,11,02,45,040,39,05,63,110,42,07,80,200,46,09,87,300,47*79
+GsvHeader GSVheader(std::string_view line) {
+    GsvHeader header;
+    std::string s(line);
+    skipField(s, 2);
+    if (const auto number = cutField(s)) {
+        header.number = toInt16(*number);
+    }
+    s = line;
+    skipField(s, 1);
+    if (const auto total = cutField(s)) {
+        header.total = toInt16(*total);
+    }
+    return header;
+}
+
+GsvScan collectGsvSet(std::string_view text, GsvCounters& counters, std::span<std::string> slots) {
+    const std::size_t first = text.find(kGsvName);
+    if (first == std::string_view::npos || text.find('\n', first + kGsvName.size()) == text.npos) {
+        return GsvScan::NoSentence;
+    }
+    std::string_view s = text;
+    std::size_t at = first;
+    while (at != std::string_view::npos) {
+        s.remove_prefix(at);
+        const std::size_t cr = s.find('\r');
+        if (cr == std::string_view::npos) {
+            break; // the line is not complete yet: it waits for the next tick
+        }
+        const std::string_view line = s.substr(0, cr + 1);
+        const GsvHeader header = GSVheader(line);
+        if (header.number) {
+            counters.GsvNumber = *header.number;
+        }
+        if (header.total) {
+            counters.GsvTotal = *header.total;
+        }
+        if (header.number && counters.GsvCount < kMaxGsvMessages &&
+            counters.GsvCount < static_cast<int>(slots.size()) &&
+            counters.GsvNumber == counters.GsvCount + 1) {
+            slots[static_cast<std::size_t>(counters.GsvCount)] = std::string(line);
+            ++counters.GsvCount;
+        }
+        s.remove_prefix(cr + 1);
+        if (counters.GsvCount == counters.GsvTotal) {
+            return GsvScan::Complete;
+        }
+        at = s.find(kGsvName);
+    }
+    return counters.GsvCount == counters.GsvTotal ? GsvScan::Complete : GsvScan::Waiting;
+}
+
+void decodeGsvSet(std::span<const std::string> slots, int16_t total, SatTable& satInfo,
+                  int16_t& satsInView) {
+    for (auto& row : satInfo) {
+        row.fill(0);
+    }
+    int row = 0;
+    const int messages = std::min<int>(total, static_cast<int>(slots.size()));
+    for (int m = 0; m < messages; ++m) {
+        std::string t = slots[static_cast<std::size_t>(m)];
+        skipField(t, 3);
+        if (const auto inView = cutField(t)) {
+            if (const auto n = toInt16(*inView)) {
+                satsInView = *n;
+            }
+        }
+        skipField(t);
+        const std::size_t star = t.find('*');
+        if (star != std::string::npos) {
+            t.erase(star);
+        }
+        while (t.find(',') != std::string::npos) {
+            for (int column = 0; column < kSatColumns; ++column) {
+                if (const auto field = cutField(t)) {
+                    storeSat(satInfo, row, column, *field);
+                }
+                skipField(t);
+                if (t.find(',') == std::string::npos) {
+                    storeSat(satInfo, row, column + 1, t);
+                    break;
+                }
+            }
+            ++row;
+        }
+    }
+}
+
+} // namespace zeph::dashboard

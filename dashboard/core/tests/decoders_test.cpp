@@ -1,0 +1,172 @@
+#include "dashboard/core/gsv_set.h"
+#include "dashboard/core/sentence_decoders.h"
+
+#include <gtest/gtest.h>
+
+#include <span>
+
+namespace zeph::dashboard {
+namespace {
+
+std::string line(const std::string& sentence) {
+    return sentence + "\r\n";
+}
+
+const std::string kRmc = line("$GPRMC,123519.000,A,2446.1234,N,12100.5678,E,2.1,123.5,230394,,*11");
+
+TEST(RmcDecode, FillsEveryFieldOfAValidSentence) {
+    ReceiverState s;
+    EXPECT_TRUE(RMCdecode(s, "noise" + kRmc));
+    EXPECT_EQ(s.UtcTime, "123519.000");
+    EXPECT_EQ(s.FixStatusText, "Data Valid");
+    EXPECT_EQ(s.LatitudeText, "2446.1234       N");
+    EXPECT_EQ(s.LongitudeText, "12100.5678     E");
+    EXPECT_DOUBLE_EQ(s.SpeedKnots, 2.1);
+    EXPECT_EQ(s.CourseDeg, 124);
+    EXPECT_EQ(s.DateText, "230394");
+}
+
+TEST(RmcDecode, StatusVIsNotValidButThePositionIsStored) {
+    ReceiverState s;
+    RMCdecode(s, line("$GPRMC,000001.000,V,0100.0000,S,00200.0000,W,0.0,0.0,010100,,*00"));
+    EXPECT_EQ(s.FixStatusText, "Data not Valid");
+    EXPECT_EQ(s.LatitudeText, "0100.0000       S");
+    EXPECT_EQ(s.LongitudeText, "00200.0000     W");
+}
+
+TEST(RmcDecode, CourseRoundsHalvesToEvenAndKeepsThePreviousWhenNotDecimal) {
+    ReceiverState s;
+    RMCdecode(s, line("$GPRMC,1,A,1,N,2,E,2.1,122.5,230394,,*00"));
+    EXPECT_EQ(s.CourseDeg, 122);
+    RMCdecode(s, line("$GPRMC,1,A,1,N,2,E,3.5,,230394,,*00"));
+    EXPECT_EQ(s.CourseDeg, 122) << "an empty course field leaves the previous course";
+    EXPECT_DOUBLE_EQ(s.SpeedKnots, 3.5);
+    RMCdecode(s, line("$GPRMC,1,A,1,N,2,E,7,90,230394,,*00"));
+    EXPECT_DOUBLE_EQ(s.SpeedKnots, 3.5) << "speed without a point is not taken";
+    EXPECT_EQ(s.CourseDeg, 122);
+}
+
+TEST(RmcDecode, WaitsForTheLineFeedAndKeepsWhatAShortSentenceGave) {
+    ReceiverState s;
+    EXPECT_FALSE(
+        RMCdecode(s, "$GPRMC,123519.000,A,2446.1234,N,12100.5678,E,2.1,123.5,230394,,*11\r"));
+    EXPECT_EQ(s.UtcTime, "") << "no line feed yet: nothing decoded";
+
+    EXPECT_FALSE(RMCdecode(s, line("$GPRMC,111111.000,A,2446.1234")));
+    EXPECT_EQ(s.UtcTime, "111111.000");
+    EXPECT_EQ(s.FixStatusText, "Data Valid");
+    EXPECT_EQ(s.LatitudeText, "") << "field 3 has no comma after it";
+    EXPECT_EQ(s.CourseDeg, 0);
+}
+
+TEST(GsaDecode, DilutionFieldsAndTheShortRemainderRule) {
+    ReceiverState s;
+    GSAdecode(s, line("$GPGSA,A,3,02,05,07,09,13,16,21,24,26,30,31,,2.1,1.4,1.5*3F"));
+    EXPECT_EQ(s.PdopText, "2.1");
+    EXPECT_EQ(s.HdopText, "1.4");
+    EXPECT_EQ(s.VdopText, "1.5");
+
+    // "9*3F\r" is shorter than 7 characters: VDOP stays.
+    GSAdecode(s, line("$GPGSA,A,3,02,05,07,09,13,16,21,24,26,30,31,,3.0,2.0,9*3F"));
+    EXPECT_EQ(s.PdopText, "3.0");
+    EXPECT_EQ(s.HdopText, "2.0");
+    EXPECT_EQ(s.VdopText, "1.5");
+}
+
+TEST(GgaDecode, FixQualityAndAltitude) {
+    ReceiverState s;
+    GGAdecode(s,
+              line("$GPGGA,000000.000,3724.0000,N,12205.9400,W,2,11,1.4,35.0,M,-25.7,M,,0000*5B"));
+    EXPECT_EQ(s.FixQuality, 2);
+    EXPECT_EQ(s.AltitudeText, "35.0");
+
+    GGAdecode(s,
+              line("$GPGGA,000000.000,3724.0000,N,12205.9400,W,,11,1.4,99.0,M,-25.7,M,,0000*5B"));
+    EXPECT_EQ(s.FixQuality, 2) << "a fix quality that is not a number stops the decoder";
+    EXPECT_EQ(s.AltitudeText, "35.0");
+}
+
+// Three messages of 11 satellites, the last SNR empty.
+const std::string kGsv1 =
+    line("$GPGSV,3,1,11,02,45,040,39,05,63,110,42,07,80,200,46,09,87,300,47*79");
+const std::string kGsv2 =
+    line("$GPGSV,3,2,11,13,77,015,45,16,69,250,43,21,37,160,37,24,11,080,32*7C");
+const std::string kGsv3 = line("$GPGSV,3,3,11,26,00,330,30,30,00,270,30,31,10,120,*4A");
+
+struct GsvFixture : ::testing::Test {
+    GsvScan collect(const std::string& text) {
+        return collectGsvSet(text, counters, std::span<std::string>(lines).first(3));
+    }
+    GsvCounters counters;
+    std::array<std::string, kGsvSlots> lines;
+};
+
+TEST_F(GsvFixture, HeaderReadsNumberAndTotal) {
+    const GsvHeader h = GSVheader("$GPGSV, 3, 2,11,13\r");
+    EXPECT_EQ(h.number, 2);
+    EXPECT_EQ(h.total, 3);
+}
+
+TEST_F(GsvFixture, SetsOfOneTwoAndThreeMessagesComplete) {
+    EXPECT_EQ(collect(line("$GPGSV,1,1,02,05,63,110,42,07,80,200,46*00")), GsvScan::Complete);
+    EXPECT_EQ(counters.GsvCount, 1);
+
+    counters = {};
+    EXPECT_EQ(collect(line("$GPGSV,2,1,05,1,2,3,4*00") + line("$GPGSV,2,2,05,5,6,7,8*00")),
+              GsvScan::Complete);
+    EXPECT_EQ(counters.GsvCount, 2);
+
+    counters = {};
+    EXPECT_EQ(collect(kGsv1 + kGsv2 + kGsv3), GsvScan::Complete);
+    EXPECT_EQ(lines[0], kGsv1.substr(0, kGsv1.size() - 1)) << "stored up to its carriage return";
+    EXPECT_EQ(lines[2], kGsv3.substr(0, kGsv3.size() - 1));
+}
+
+TEST_F(GsvFixture, ASetAnnouncingFourNeverCompletes) {
+    const std::string set = line("$GPGSV,4,1,16,1,2,3,4*00") + line("$GPGSV,4,2,16,1,2,3,4*00") +
+                            line("$GPGSV,4,3,16,1,2,3,4*00") + line("$GPGSV,4,4,16,1,2,3,4*00");
+    EXPECT_EQ(collect(set), GsvScan::Waiting);
+    EXPECT_EQ(collect(set), GsvScan::Waiting);
+    EXPECT_EQ(counters.GsvCount, 3);
+}
+
+TEST_F(GsvFixture, OutOfOrderMessagesWaitForTheExpectedOne) {
+    EXPECT_EQ(collect(kGsv2 + kGsv1), GsvScan::Waiting);
+    EXPECT_EQ(counters.GsvCount, 1) << "message 2 before message 1 is ignored";
+    EXPECT_EQ(collect(kGsv3), GsvScan::Waiting);
+    EXPECT_EQ(collect(kGsv2 + kGsv3), GsvScan::Complete);
+    EXPECT_EQ(lines[1], kGsv2.substr(0, kGsv2.size() - 1));
+}
+
+TEST_F(GsvFixture, ALineWithoutItsCarriageReturnWaits) {
+    EXPECT_EQ(collect(kGsv1 + "$GPGSV,3,2,11,13,77"), GsvScan::Waiting);
+    EXPECT_EQ(counters.GsvCount, 1);
+    EXPECT_EQ(collect("$GPGSV,3,1,11\r"), GsvScan::NoSentence) << "no line feed after the name";
+}
+
+TEST_F(GsvFixture, DecodeFillsRowsAcrossMessagesAndLeavesAnEmptySnrAtZero) {
+    ASSERT_EQ(collect(kGsv1 + kGsv2 + kGsv3), GsvScan::Complete);
+    SatTable sat{};
+    sat[11][3] = 99; // cleared by the decode
+    int16_t inView = 0;
+    decodeGsvSet(lines, counters.GsvTotal, sat, inView);
+    EXPECT_EQ(inView, 11);
+    EXPECT_EQ(sat[0], (std::array<int16_t, 4>{2, 45, 40, 39}));
+    EXPECT_EQ(sat[3], (std::array<int16_t, 4>{9, 87, 300, 47}));
+    EXPECT_EQ(sat[4], (std::array<int16_t, 4>{13, 77, 15, 45}));
+    EXPECT_EQ(sat[10], (std::array<int16_t, 4>{31, 10, 120, 0}));
+    EXPECT_EQ(sat[11], (std::array<int16_t, 4>{0, 0, 0, 0}));
+}
+
+TEST_F(GsvFixture, DecodeSkipsBadFieldsAndKeepsSatsInView) {
+    std::array<std::string, kGsvSlots> slots{"$GPGSV,1,1,xx,05,abc,110,42,07,80,,46*00\r"};
+    SatTable sat{};
+    int16_t inView = 7;
+    decodeGsvSet(slots, 1, sat, inView);
+    EXPECT_EQ(inView, 7);
+    EXPECT_EQ(sat[0], (std::array<int16_t, 4>{5, 0, 110, 42}));
+    EXPECT_EQ(sat[1], (std::array<int16_t, 4>{7, 80, 0, 46}));
+}
+
+} // namespace
+} // namespace zeph::dashboard
