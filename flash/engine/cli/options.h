@@ -3,6 +3,7 @@
 // ZephBurnCL's command line: ZephBurnCL <filename> [<option>...]
 
 #include "flash/engine/cli/output_sink.h"
+#include "flash/engine/link/target_commands.h" // ClockSource, shared with SetClock
 
 #include <cstdint>
 #include <optional>
@@ -11,8 +12,6 @@
 namespace zeph::flash {
 
 inline constexpr char kProgramVersion[] = "2.02";
-
-enum class ClockSource { Gps = 0, Acq = 1 };
 
 struct Options {
     std::string dataFile;

@@ -1,0 +1,188 @@
+// ZephBurnCL's numbered failures provoked from outside: no port, a silent line, a variant the
+// programmer does not know, broken or missing support files, chips it does not know, data
+// beyond the chip, and programming, which this build does not do.
+
+#include "burn_e2e_support.h"
+
+#include "common/serial/testing/pty_pair.h"
+
+#include <fstream>
+
+namespace zeph::flash::e2e {
+namespace {
+
+using zeph::testing::ProgramResult;
+
+void expectFailure(const ProgramResult& r, const std::string& message) {
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_EQ(r.out, message);
+}
+
+TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
+    BurnFolder folder;
+    const std::string port = "/dev/zeph-no-such-port";
+    expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr"}),
+                  "Cannot open port /dev/zeph-no-such-port\n");
+    EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")),
+              (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
+
+    std::remove(folder.path("RESzeph-no-such-port").c_str());
+    const PipeRun piped =
+        burnPiped({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr"});
+    EXPECT_EQ(piped.result.exitCode, 1);
+    EXPECT_EQ(piped.result.out, "");
+    EXPECT_TRUE(piped.wellFormed);
+    EXPECT_EQ(piped.records,
+              (std::vector<PipeRecord>{{0, "Cannot open port " + port + "\n"}, {1006, "1"}}));
+    EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")).size(), 6u);
+}
+
+TEST(BurnFailures, ALineWithNothingBehindItIsATargetNotResponding) {
+    BurnFolder folder;
+    zeph::testing::PtyPair line;
+    ASSERT_TRUE(line.valid()) << line.error();
+    expectFailure(
+        burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", line.slavePath(), "-q"}),
+        "Target not responding\n");
+}
+
+TEST(BurnFailures, AnUnknownChipVariantIsNamed) {
+    BurnFolder folder;
+    Sim sim({"--variant", "0x22"});
+    ASSERT_FALSE(sim.device.empty());
+    const PipeRun piped =
+        burnPiped({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device});
+    EXPECT_EQ(piped.result.exitCode, 1);
+    EXPECT_EQ(piped.records,
+              (std::vector<PipeRecord>{{32, "Vireo chip id 0x22 not supported\n"}, {1006, "1"}}));
+}
+
+TEST(BurnFailures, BrokenChipListsStopTheRun) {
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    const char* lists[] = {
+        // The layout adds up to 1 MiB, not 2 MiB.
+        "Am29LV160DB AMD 0x2249 0x0001 2097152(1*16384+2*8192+1*32768+15*65536) generic.bin\n",
+        // A flag token that holds neither keyword.
+        "Am29LV160DB AMD 0x2249 0x0001 2097152(32*65536) generic.bin FAST\n",
+        // A missing field.
+        "Am29LV160DB AMD 0x2249 0x0001 2097152(32*65536)\n",
+    };
+    for (const char* list : lists) {
+        BurnFolder folder;
+        folder.dir.write("chiplist.txt", std::string(list));
+        expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
+                      "Error while processing chiplist file\n");
+    }
+}
+
+TEST(BurnFailures, MissingSupportFilesAreNamedWithTheirFullPath) {
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    struct Case {
+        const char* file;
+        std::string before; // what the run reports before it misses the file
+        const char* what;
+    };
+    const Case cases[] = {
+        {"detect.bin", "", "phase 1 file "},
+        {"chiplist.txt", "", "chiplist file "},
+        {"generic.bin", "One AMD Am29LV160DB chip will be read\n", "phase 2 file "},
+    };
+    for (const Case& c : cases) {
+        BurnFolder folder;
+        std::remove(folder.path(c.file).c_str());
+        expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
+                      c.before + "Cannot open " + c.what + folder.path(c.file) + "\n");
+    }
+}
+
+// flashsim playing a chip of its own list, which the programmer's list does not hold.
+struct ForeignChip {
+    const char* line;
+    std::string message;
+};
+
+TEST(BurnFailures, ChipsMissingFromTheListAreUnsupportedOrAbsent) {
+    const ForeignChip chips[] = {
+        {"Odd AMD 0x1234 0x0001 65536(1*65536) generic.bin",
+         "Unsupported chip found: manufacturer name - AMD, device id - 0x1234\n"},
+        {"Odd Other 0x5555 0x0077 65536(1*65536) generic.bin",
+         "Unsupported chip found:  manufacturer id - 0x77, device id - 0x5555\n"},
+        {"Odd Ram 0 0 65536(1*65536) generic.bin", "RAM memory found at specified location\n"},
+        {"Odd None 0xFFFF 0xFFFF 65536(1*65536) generic.bin",
+         "Chip not present at specified location\n"},
+    };
+    for (const ForeignChip& chip : chips) {
+        BurnFolder folder;
+        const std::string simList = folder.dir.write("simlist.txt", std::string(chip.line) + "\n");
+        Sim sim({"--chiplist", simList});
+        ASSERT_FALSE(sim.device.empty()) << chip.line << sim.program.err();
+        expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
+                      chip.message);
+    }
+}
+
+TEST(BurnFailures, DataAboveTheChipIsRefused) {
+    BurnFolder folder;
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    // The first chip of the list holds 2 MiB.
+    expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0x1FFF00", "-t", "0x200000", "-l",
+                        sim.device, "-q"}),
+                  "Highest data address 0x200001 above chip highest address 0x200000\n");
+
+    Sim small({"--chip", "MX29LV400CB"});
+    ASSERT_FALSE(small.device.empty());
+    const std::string image = folder.dir.write("big.bin", std::vector<uint8_t>(0x80000 + 1, 0x5A));
+    expectFailure(burn({image, "-l", small.device}),
+                  "One Macronix MX29LV400CB chip will be programmed\n"
+                  "Highest data address 0x80001 above chip highest address 0x80000\n");
+}
+
+TEST(BurnFailures, AnAxfImageOutsideBothChipRangesIsRefused) {
+    BurnFolder folder;
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    const std::string image = folder.dir.write(
+        "far.axf", testing::makeElf({{0x20000000, std::vector<uint8_t>(0x100, 0x11)}}));
+    const PipeRun piped = burnPiped({image, "-l", sim.device});
+    EXPECT_EQ(piped.result.exitCode, 1);
+    ASSERT_EQ(piped.records.size(), 4u) << piped.result.out;
+    EXPECT_EQ(piped.records[0], (PipeRecord{1001, "AXF 0x20000000 0x200000ff"}));
+    EXPECT_EQ(piped.records[1], (PipeRecord{1000, "1 AMD Am29LV160DB"}));
+    EXPECT_EQ(piped.records[2], (PipeRecord{33, "AXF data area [0x20000000, 0x200000ff] not fully "
+                                                "within\nlow chip range [0x0, 0x1fffff] or\n"
+                                                "high chip range [0x40000000, 0x401fffff]\n"}));
+    EXPECT_EQ(piped.records[3], (PipeRecord{1006, "1"}));
+}
+
+TEST(BurnFailures, ProgrammingIsRefusedAsNotAvailable) {
+    BurnFolder folder;
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    const std::string image = folder.dir.write("small.bin", std::vector<uint8_t>(0x400, 0x5A));
+    const ProgramResult r = burn({image, "-l", sim.device, "-sr"});
+    expectFailure(r, "One AMD Am29LV160DB chip will be programmed\n"
+                     "\nFlash programming error\n"
+                     "Programming is not available in this build of ZephBurnCL\n");
+    const std::string result = folder.path("RES" + sim.device.substr(sim.device.rfind('/') + 1));
+    EXPECT_EQ(testing::readBytes(result), (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
+
+    expectFailure(burn({folder.path("absent.hex"), "-l", sim.device}),
+                  "Cannot open data file " + folder.path("absent.hex") + "\n");
+}
+
+TEST(BurnFailures, AnOutputFileThatCannotBeCreatedIsADataFileError) {
+    BurnFolder folder;
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    const std::string out = folder.path("no-such-folder/out.bin");
+    expectFailure(burn({out, "-r", "-f", "0", "-t", "0x3FF", "-l", sim.device}),
+                  "One AMD Am29LV160DB chip will be read\n100% transferred\r"
+                  "Cannot open data file " +
+                      out + "\n");
+}
+
+} // namespace
+} // namespace zeph::flash::e2e

@@ -1,0 +1,34 @@
+// ZephBurnCL: the console flash programmer. `main` is wiring only: the options, the serial
+// port, the console and the pipe, the program folder; RunProgrammer does the run.
+
+#include "common/clock/clock.h"
+#include "flash/engine/cli/options.h"
+#include "flash/engine/cli/output_sink.h"
+#include "flash/engine/link/serial_target_port.h"
+#include "flash/engine/run/program_folder.h"
+#include "flash/engine/run/programmer.h"
+
+#include <csignal>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    using namespace zeph::flash;
+    zeph::SystemClock clock;
+    const auto start = clock.now();
+    // A front end that stops reading the pipe must not cut the run short: the target still
+    // gets Finish and the port is still closed.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    ConsoleSink console;
+    const auto options = ParseOptions(argc, argv, console);
+    if (!options) {
+        return 1;
+    }
+    std::unique_ptr<FdSink> pipe;
+    if (options->pipeMode()) {
+        pipe = std::make_unique<FdSink>(options->writePipe);
+    }
+    SerialTargetPort port;
+    RunContext context{port, clock, console, pipe.get(), programFolder(argv[0]), start};
+    return RunProgrammer(*options, context);
+}
