@@ -3,14 +3,13 @@
 // The target's end of the line: a new pseudo-terminal whose slave side the host opens, or an
 // existing serial device.
 
+#include "sim/common/sim_line.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-namespace zeph {
-class SerialLine;
-}
+#include <utility>
 
 namespace zeph::flashsim {
 
@@ -21,16 +20,13 @@ public:
     static std::unique_ptr<TargetLine> openPseudoTerminal(unsigned baud, std::string& error);
     static std::unique_ptr<TargetLine> openDevice(const std::string& path, unsigned baud,
                                                   std::string& error);
-    ~TargetLine();
-    TargetLine(const TargetLine&) = delete;
-    TargetLine& operator=(const TargetLine&) = delete;
 
-    const std::string& path() const { return path_; }
-    int pollFd() const { return fd_; }
+    const std::string& path() const { return line_->path(); }
+    int pollFd() const { return line_->pollFd(); }
     // A count, 0 when nothing is there, -1 on error.
     long read(uint8_t* buffer, size_t max);
     // A count (0 when there is no room), -1 on error.
-    long write(const uint8_t* bytes, size_t count);
+    long write(const uint8_t* bytes, size_t count) { return line_->write(bytes, count); }
     // On a pseudo-terminal the rate is the host's setting: false when it differs from
     // `baud`. A real device always agrees.
     bool hostRateIs(unsigned baud) const;
@@ -39,12 +35,9 @@ public:
     void setRate(unsigned baud);
 
 private:
-    TargetLine() = default;
+    explicit TargetLine(std::unique_ptr<simcommon::SimulatorLine> line) : line_(std::move(line)) {}
 
-    int fd_ = -1;      // the pseudo-terminal's master side, or the device
-    int slaveFd_ = -1; // pseudo-terminal only
-    std::string path_;
-    std::unique_ptr<SerialLine> device_;
+    std::unique_ptr<simcommon::SimulatorLine> line_;
 };
 
 } // namespace zeph::flashsim

@@ -6,11 +6,12 @@
 #include "output_queue.h"
 #include "receiver_engine.h"
 
-#include "common/serial/serial_line.h"
+#include "sim/common/sim_line.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace zeph::sim {
 
@@ -27,18 +28,15 @@ public:
     // An existing device, opened and configured to `format`.
     static std::unique_ptr<SimLine> openDevice(const std::string& path, const LineFormat& format,
                                                std::string& error);
-    ~SimLine() override;
-    SimLine(const SimLine&) = delete;
-    SimLine& operator=(const SimLine&) = delete;
 
     // The path the client opens.
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return line_->path(); }
     // Readable when the client has sent something; writable when there is room.
-    int pollFd() const { return fd_; }
+    int pollFd() const { return line_->pollFd(); }
     // What the client sent: a count, 0 when nothing is there, -1 on error.
-    long read(uint8_t* buffer, size_t max);
+    long read(uint8_t* buffer, size_t max) { return line_->read(buffer, max); }
 
-    long write(const uint8_t* bytes, size_t count) override;
+    long write(const uint8_t* bytes, size_t count) override { return line_->write(bytes, count); }
     // On a pseudo-terminal the client's settings are those of the terminal: read them and
     // compare. A real device cannot tell, so it always agrees.
     bool farEndMatches() override;
@@ -48,18 +46,13 @@ public:
 
     const LineFormat& format() const { return format_; }
     // Bytes dropped because the client did not read them.
-    uint64_t unreadDropped() const { return unreadDropped_; }
+    uint64_t unreadDropped() const { return line_->unreadDropped(); }
 
 private:
-    SimLine() = default;
-    void dropUnread();
+    SimLine(std::unique_ptr<simcommon::SimulatorLine> line, const LineFormat& format);
 
-    int fd_ = -1;      // the pseudo-terminal's master side, or the device
-    int slaveFd_ = -1; // pseudo-terminal only
-    std::string path_;
+    std::unique_ptr<simcommon::SimulatorLine> line_;
     LineFormat format_;
-    std::unique_ptr<SerialLine> device_;
-    uint64_t unreadDropped_ = 0;
 };
 
 } // namespace zeph::sim
