@@ -194,6 +194,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     options.target.chip = *chip;
+    if (!options.chip2Name.empty()) {
+        const ChipEntry* second = findChip(list.chips, options.chip2Name);
+        if (second == nullptr) {
+            std::fprintf(stderr, "flashsim: no chip %s in %s\n", options.chip2Name.c_str(),
+                         listPath.c_str());
+            return 1;
+        }
+        options.target.secondChip = *second;
+    }
     TargetModel model(options.target);
     std::string error;
     if (!model.loadFlash(error)) {
@@ -217,6 +226,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "flashsim: %s %s, %d-bit bus, %d chip(s), %u bytes of flash\n",
                  chip->manufacturerName.c_str(), chip->deviceName.c_str(), options.target.busWidth,
                  options.target.chipCount, model.flash().size());
+    if (const auto& second = options.target.secondChip) {
+        std::fprintf(stderr, "flashsim: second chip reported as %s %s\n",
+                     second->manufacturerName.c_str(), second->deviceName.c_str());
+    }
     const int status = run(model, *line, wakeFds[0]);
     if (!model.saveFlash(error)) {
         std::fprintf(stderr, "flashsim: %s\n", error.c_str());

@@ -21,6 +21,10 @@ const char* const kUsage =
     "  --chiplist PATH    the chip list (default: chiplist.txt beside flashsim)\n"
     "  --chip NAME        the device name of the chip to play (default: the list's first)\n"
     "  --chips 1|2        chips reported by GetFlashIds (default 1, or 2 with --bus 32)\n"
+    "  --chip2 NAME       the device name of a second, different chip: GetFlashIds reports\n"
+    "                     two chips, the second with NAME's ids (implies --chips 2). Only the\n"
+    "                     ids differ: the flash keeps the first chip's size and sectors for\n"
+    "                     both\n"
     "  --bus 16|32        external bus width (default 16); 32 doubles sectors and size\n"
     "  --variant ID       chip variant answered to GetChipVariant (default 0x21)\n"
     "  --erase-ms N       time to erase one sector (default 20)\n"
@@ -105,6 +109,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         {"--link", setText(o.link)},
         {"--chiplist", setText(o.chipList)},
         {"--chip", setText(o.chipName)},
+        {"--chip2", setText(o.chip2Name)},
         {"--flash", setText(o.target.flashPath)},
         {"--chips", Setter([&](const std::string& v) {
              chipCount = v == "1" ? 1 : v == "2" ? 2 : 0;
@@ -157,7 +162,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             return fail("bad value for " + name + ": " + *value);
         }
     }
-    o.target.chipCount = chipCount != 0 ? chipCount : o.target.busWidth == 32 ? 2 : 1;
+    if (!o.chip2Name.empty() && chipCount == 1) {
+        return fail("--chip2 plays a second chip, which --chips 1 leaves out");
+    }
+    o.target.chipCount = !o.chip2Name.empty()      ? 2
+                         : chipCount != 0          ? chipCount
+                         : o.target.busWidth == 32 ? 2
+                                                   : 1;
     o.target.eraseUs = eraseMs * 1000;
     o.target.programUs = programMs * 1000;
     if (errorAtGiven) {

@@ -11,10 +11,11 @@
 namespace zeph::flashsim {
 
 struct FlashsimOptions {
-    std::string link;     // empty: a new pseudo-terminal
-    std::string chipList; // empty: chiplist.txt beside the program
-    std::string chipName; // empty: the first chip of the list
-    TargetConfig target;  // everything but the chip, which comes from the list
+    std::string link;      // empty: a new pseudo-terminal
+    std::string chipList;  // empty: chiplist.txt beside the program
+    std::string chipName;  // empty: the first chip of the list
+    std::string chip2Name; // empty: the second chip (if any) is the first one again
+    TargetConfig target;   // everything but the chips, which come from the list
     bool help = false;
 };
 

@@ -149,8 +149,10 @@ TargetModel::Reply TargetModel::detectCommand(const Bytes& p) {
         const int count = locationSet_ ? config_.chipCount : 0;
         fields.push_back(static_cast<uint8_t>(count));
         for (int i = 0; i < count; ++i) {
-            appendBe16(fields, config_.chip.manufacturerId);
-            appendBe16(fields, config_.chip.deviceId);
+            const ChipEntry& chip =
+                i == 1 && config_.secondChip ? *config_.secondChip : config_.chip;
+            appendBe16(fields, chip.manufacturerId);
+            appendBe16(fields, chip.deviceId);
         }
         return packet(std::move(fields));
     }

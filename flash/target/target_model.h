@@ -45,8 +45,11 @@ struct FaultConfig {
 struct TargetConfig {
     ChipEntry chip;
     uint8_t variant = 0x21;
-    int busWidth = 16;          // 16 or 32
-    int chipCount = 1;          // 1 or 2
+    int busWidth = 16; // 16 or 32
+    int chipCount = 1; // 1 or 2
+    // The ids GetFlashIds reports for the second chip when they differ from the first's; the
+    // flash itself keeps the first chip's size and sectors for both.
+    std::optional<ChipEntry> secondChip;
     uint64_t eraseUs = 20'000;  // per sector
     uint64_t programUs = 2'000; // per block
     bool chipEraseSupported = true;

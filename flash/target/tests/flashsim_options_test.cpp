@@ -41,11 +41,25 @@ TEST(FlashsimOptions, ValuesInBothFormsAndCNumbers) {
     EXPECT_EQ(parseOptions({"--bus", "32", "--chips", "1"}).options->target.chipCount, 1);
 }
 
+TEST(FlashsimOptions, ASecondChipNameImpliesTwoChips) {
+    const ParsedOptions parsed = parseOptions({"--chip", "MX29LV400CB", "--chip2=SST39VF1601"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->chipName, "MX29LV400CB");
+    EXPECT_EQ(parsed.options->chip2Name, "SST39VF1601");
+    EXPECT_EQ(parsed.options->target.busWidth, 16);
+    EXPECT_EQ(parsed.options->target.chipCount, 2);
+    EXPECT_EQ(parseOptions({"--chips", "2", "--chip2", "X"}).options->target.chipCount, 2);
+    EXPECT_TRUE(parseOptions({}).options->chip2Name.empty());
+}
+
 TEST(FlashsimOptions, BadOptionsGiveOneLine) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--bus", "8"},       {"--chips", "3"},          {"--variant", "256"}, {"--nak-rate", "2"},
-        {"--drop-rate", "x"}, {"--erase-ms", "-1"},      {"--error-at"},       {"--frobnicate"},
+        {"--bus", "8"},       {"--chips", "3"},
+        {"--variant", "256"}, {"--nak-rate", "2"},
+        {"--drop-rate", "x"}, {"--erase-ms", "-1"},
+        {"--error-at"},       {"--frobnicate"},
         {"--help=yes"},       {"--seed", "0x100000000"},
+        {"--chip2", ""},      {"--chip2", "X", "--chips", "1"},
     };
     for (const auto& args : bad) {
         const ParsedOptions parsed = parseOptions(args);
@@ -58,9 +72,9 @@ TEST(FlashsimOptions, BadOptionsGiveOneLine) {
 TEST(FlashsimOptions, HelpNamesEveryOption) {
     const std::string text = usage();
     for (const char* name :
-         {"--link", "--chiplist", "--chip ", "--chips", "--bus", "--variant", "--erase-ms",
-          "--program-ms", "--no-chip-erase", "--flash", "--nak-rate", "--corrupt-rate",
-          "--drop-rate", "--error-at", "--seed", "--help", "LZSS"}) {
+         {"--link", "--chiplist", "--chip ", "--chip2", "--chips", "--bus", "--variant",
+          "--erase-ms", "--program-ms", "--no-chip-erase", "--flash", "--nak-rate",
+          "--corrupt-rate", "--drop-rate", "--error-at", "--seed", "--help", "LZSS"}) {
         EXPECT_NE(text.find(name), std::string::npos) << name;
     }
 }

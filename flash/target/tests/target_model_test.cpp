@@ -62,6 +62,28 @@ TEST(Detection, VariantBusWidthAndFlashIdsAsConfigured) {
     EXPECT_EQ(d.take(), Bytes{kNak});
 }
 
+TEST(Detection, ASecondChipOfItsOwnIsReportedSecondAndLeavesTheFlashAlone) {
+    TargetConfig config = smallConfig();
+    config.chipCount = 2;
+    ChipEntry other = smallChip();
+    other.manufacturerId = 0x0089;
+    other.deviceId = 0x88C5;
+    other.chipSize = 4 * config.chip.chipSize; // its layout is not the one played
+    config.secondChip = other;
+    Driver d(config);
+    EXPECT_EQ(d.model.flash().size(), smallChip().chipSize);
+    d.downloadPhase1();
+    EXPECT_EQ(d.exchange(command(0x04, {{0, 1}, {0x40000000, 4}})), Bytes{0x05});
+    EXPECT_EQ(d.exchange(command(0x06)),
+              (Bytes{0x07, 2, 0x00, 0xC2, 0x22, 0xBA, 0x00, 0x89, 0x88, 0xC5}));
+
+    config.chipCount = 1; // one chip: the second one's ids never show
+    Driver single(config);
+    single.downloadPhase1();
+    EXPECT_EQ(single.exchange(command(0x04, {{0, 1}, {0x40000000, 4}})), Bytes{0x05});
+    EXPECT_EQ(single.exchange(command(0x06)), (Bytes{0x07, 1, 0x00, 0xC2, 0x22, 0xBA}));
+}
+
 TEST(Phase2, FlashCommandsNeedTheProgramAndItsTag) {
     Driver d;
     d.downloadPhase1();

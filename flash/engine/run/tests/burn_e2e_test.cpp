@@ -1,6 +1,6 @@
 // ZephBurnCL's numbered failures provoked from outside: no port, a silent line, a variant the
-// programmer does not know, broken or missing support files, chips it does not know, data
-// beyond the chip, and programming, which this build does not do.
+// programmer does not know, broken or missing support files, chips it does not know, two
+// different chips, data beyond the chip, and programming, which this build does not do.
 
 #include "burn_e2e_support.h"
 
@@ -120,6 +120,93 @@ TEST(BurnFailures, ChipsMissingFromTheListAreUnsupportedOrAbsent) {
         ASSERT_FALSE(sim.device.empty()) << chip.line << sim.program.err();
         expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
                       chip.message);
+    }
+}
+
+// flashsim reporting two different chips, each from a list of flashsim's own that may hold
+// chips the programmer's list does not.
+struct ChipPair {
+    std::vector<std::string> simList; // lines of flashsim's list; empty: the programmer's list
+    const char* chip1;
+    const char* chip2;
+    uint32_t number;     // the error number, chip 2's case
+    std::string message; // the whole report
+};
+
+TEST(BurnFailures, TwoDifferentChipsStopTheRunWithChipTwosCase) {
+    const std::string listed = "Am29LV160DB AMD 0x2249 0x0001 2097152(32*65536) generic.bin";
+    const std::string unknownMaker = "Odd Other 0x5555 0x1277 65536(1*65536) generic.bin";
+    const std::string unknownDevice = "Odd2 AMD 0x1234 0x0001 65536(1*65536) generic.bin";
+    const std::string absent = "Gone None 0xFFFF 0x12FF 65536(1*65536) generic.bin";
+    const std::string ram = "Ram Ram 0 0x0100 65536(1*65536) generic.bin";
+    const std::string heading = "Incompatible chips found:\n";
+    const ChipPair pairs[] = {
+        // Both chips listed, as different devices of two makers.
+        {{},
+         "Am29LV160DB",
+         "MBM29LV800BA",
+         14,
+         heading + "Chip #1: manufacturer name - AMD, device name - Am29LV160DB\n"
+                   "Chip #2: manufacturer name - Fujitsu, device name - MBM29LV800BA\n"},
+        // Two listed devices of one maker.
+        {{},
+         "MX29LV400CT",
+         "MX29LV400CB",
+         14,
+         heading + "Chip #1: manufacturer name - Macronix, device name - MX29LV400CT\n"
+                   "Chip #2: manufacturer name - Macronix, device name - MX29LV400CB\n"},
+        // Chip 2's maker is listed but not its device; chip 1's case (16) does not count.
+        {{unknownMaker, unknownDevice},
+         "Odd",
+         "Odd2",
+         15,
+         heading + "Chip #1: manufacturer id - 0x77, device id - 0x5555\n"
+                   "Chip #2: manufacturer name - AMD, device id - 0x1234\n"},
+        // Chip 2 unknown altogether: its line shows the maker id's 16 bits, chip 1's the low
+        // byte only.
+        {{unknownDevice, unknownMaker},
+         "Odd2",
+         "Odd",
+         16,
+         heading + "Chip #1: manufacturer name - AMD, device id - 0x1234\n"
+                   "Chip #2: manufacturer id - 0x1277, device id - 0x5555\n"},
+        // Only the maker id's low byte decides "not present" and "RAM memory".
+        {{listed, absent},
+         "Am29LV160DB",
+         "Gone",
+         16,
+         heading + "Chip #1: manufacturer name - AMD, device name - Am29LV160DB\n"
+                   "Chip #2: not present\n"},
+        {{absent, ram}, "Gone", "Ram", 16, heading + "Chip #1: not present\nChip #2: RAM memory\n"},
+        {{ram, listed},
+         "Ram",
+         "Am29LV160DB",
+         14,
+         heading + "Chip #1: RAM memory\n"
+                   "Chip #2: manufacturer name - AMD, device name - Am29LV160DB\n"},
+    };
+    for (const ChipPair& pair : pairs) {
+        SCOPED_TRACE(std::string(pair.chip1) + " + " + pair.chip2);
+        BurnFolder folder;
+        std::vector<std::string> simArgs = {"--chip", pair.chip1, "--chip2", pair.chip2};
+        if (!pair.simList.empty()) {
+            std::string text;
+            for (const std::string& line : pair.simList) {
+                text += line + "\n";
+            }
+            simArgs.insert(simArgs.end(), {"--chiplist", folder.dir.write("simlist.txt", text)});
+        }
+        Sim sim(simArgs);
+        ASSERT_FALSE(sim.device.empty()) << sim.program.err();
+        const std::vector<std::string> args = {
+            folder.path("out.bin"), "-r", "-f", "0", "-t", "0x3FF", "-l", sim.device};
+        expectFailure(burn(args), pair.message);
+        const PipeRun piped = burnPiped(args);
+        EXPECT_EQ(piped.result.exitCode, 1);
+        EXPECT_TRUE(piped.wellFormed);
+        EXPECT_EQ(piped.records,
+                  (std::vector<PipeRecord>{{pair.number, pair.message}, {1006, "1"}}));
+        EXPECT_FALSE(std::filesystem::exists(folder.path("out.bin")));
     }
 }
 
