@@ -37,8 +37,9 @@ public:
     long read(uint8_t* buffer, size_t max) { return line_->read(buffer, max); }
 
     long write(const uint8_t* bytes, size_t count) override { return line_->write(bytes, count); }
-    // On a pseudo-terminal the client's settings are those of the terminal: read them and
-    // compare. A real device cannot tell, so it always agrees.
+    // On a pseudo-terminal the client's settings are those of the terminal: compare its rate and
+    // stop bits (a pseudo-terminal shows no data bits or parity). A real device cannot tell, so
+    // it always agrees.
     bool farEndMatches() override;
     // On a pseudo-terminal only the receiver's own idea of its settings changes (the terminal's
     // belong to the client); a real device is drained and configured.
