@@ -42,8 +42,9 @@ const char* const kUsage =
     "  --help             this text\n"
     "\n"
     "Line faults start once the target has its parameters (SetTargetParams).\n"
-    "Compressed blocks (Huffman 0x22/0x26, LZSS 0x30/0x32) are not decoded yet: they are\n"
-    "acknowledged and answered with the error flag set.\n"
+    "Compressed blocks (Huffman 0x22/0x26 with the table from 0x14, LZSS 0x30/0x32) are\n"
+    "decoded; a stream that does not give exactly 1024 bytes is refused with a NAK. An LZSS\n"
+    "block continues the stream only when it lies 1024 bytes past the previous LZSS block.\n"
     "Numbers take decimal, 0x hex or leading-0 octal.\n";
 
 std::optional<uint64_t> number(const std::string& text, uint64_t max) {

@@ -310,8 +310,25 @@ std::optional<size_t> TargetModel::takeBuffer(uint32_t address) {
     return std::nullopt;
 }
 
+// A compressed download: flash address (4), pad-bit count (1), code bits. A refused LZSS block
+// leaves no stream behind, so the next one starts fresh.
+std::string TargetModel::decodeDownload(const Bytes& p, bool huffman, DecodedBlock& out) {
+    const size_t n = p.size();
+    const uint32_t address = n >= 6 ? readBe32(&p[1]) : 0;
+    const std::optional<CodeBits> bits =
+        n >= 6 ? CodeBits::make(p.data() + 6, n - 6, p[5]) : std::nullopt;
+    if (!bits || address % kBlockSize != 0 || !flash_.contains(address, kBlockSize)) {
+        if (!huffman) {
+            lzss_.reset();
+        }
+        return "wants a block address inside the flash, a pad-bit count 0..7 and code bits";
+    }
+    return huffman ? huffman_.decode(*bits, out) : lzss_.decode(address, *bits, out);
+}
+
 // The RAM buffers: fill, patch, write. A command that finds no buffer or no queue entry
-// stops the target with the error flag, as the host should have waited.
+// stops the target with the error flag, as the host should have waited. A compressed block
+// whose stream does not decode is refused like any bad argument (NAK, nothing stored).
 TargetModel::Reply TargetModel::bufferCommand(const Bytes& p) {
     const uint8_t code = p[0];
     const size_t n = p.size();
@@ -319,6 +336,9 @@ TargetModel::Reply TargetModel::bufferCommand(const Bytes& p) {
         return Reply::refuse(hex(code) + ": " + why);
     };
     if (code == kSendHuffmanTable) {
+        if (!huffman_.setTable(p.data() + 1, n - 1)) {
+            return refuse("SendHuffmanTable wants the 1020-byte decoding table");
+        }
         return Reply::packet({static_cast<uint8_t>(code + 1)});
     }
     if (!paramsSet_) {
@@ -326,22 +346,32 @@ TargetModel::Reply TargetModel::bufferCommand(const Bytes& p) {
     }
     const bool writes = code == kDownloadAndWrite || code == kDownloadAndWriteHuffman ||
                         code == kDownloadAndWriteLzss;
-    if (code == kDownloadToBufferHuffman || code == kDownloadAndWriteHuffman ||
-        code == kDownloadToBufferLzss || code == kDownloadAndWriteLzss) {
-        note(hex(code) + ": compressed blocks are not decoded yet: error flag set");
-        errorFlag_ = 1;
-        return writes ? statusReply(static_cast<uint8_t>(code + 1))
-                      : statusAndBuffer(static_cast<uint8_t>(code + 1), 0);
-    }
+    const bool huffman = code == kDownloadToBufferHuffman || code == kDownloadAndWriteHuffman;
+    const bool lzss = code == kDownloadToBufferLzss || code == kDownloadAndWriteLzss;
     switch (code) {
     case kReadToBuffer:
     case kDownloadToBuffer:
-    case kDownloadAndWrite: {
+    case kDownloadAndWrite:
+    case kDownloadToBufferHuffman:
+    case kDownloadAndWriteHuffman:
+    case kDownloadToBufferLzss:
+    case kDownloadAndWriteLzss: {
         const bool read = code == kReadToBuffer;
         const uint32_t address = n >= 5 ? readBe32(&p[1]) : 0;
-        if ((read && (n != 9 || readBe32(&p[5]) != kBlockSize)) || (!read && n != 5 + kBlockSize) ||
-            address % kBlockSize != 0 || !flash_.contains(address, kBlockSize)) {
+        DecodedBlock data{};
+        if (huffman || lzss) {
+            const std::string why = decodeDownload(p, huffman, data);
+            if (!why.empty()) {
+                return refuse(why);
+            }
+        } else if ((read && (n != 9 || readBe32(&p[5]) != kBlockSize)) ||
+                   (!read && n != 5 + kBlockSize) || address % kBlockSize != 0 ||
+                   !flash_.contains(address, kBlockSize)) {
             return refuse("wants a block address inside the flash and 1024 bytes");
+        } else if (read) {
+            std::copy_n(flash_.at(address), kBlockSize, data.begin());
+        } else {
+            std::copy(p.begin() + 5, p.end(), data.begin());
         }
         if (writes && queue_.size() >= kQueueSlots) {
             note(hex(code) + ": no free queue entry: error flag set");
@@ -356,11 +386,7 @@ TargetModel::Reply TargetModel::bufferCommand(const Bytes& p) {
                           : statusAndBuffer(static_cast<uint8_t>(code + 1), 0);
         }
         Buffer& b = buffers_[*buffer];
-        if (read) {
-            std::copy_n(flash_.at(address), kBlockSize, b.data.begin());
-        } else {
-            std::copy(p.begin() + 5, p.end(), b.data.begin());
-        }
+        b.data = data;
         if (!writes) {
             return statusAndBuffer(static_cast<uint8_t>(code + 1), *buffer);
         }

@@ -6,7 +6,10 @@
 // arrived; bytes come out tagged with the line rate they are sent at.
 
 #include "chip_list.h"
+#include "code_bits.h"
 #include "flash_array.h"
+#include "huffman_decoder.h"
+#include "lzss_decoder.h"
 #include "wire_rules.h"
 
 #include <array>
@@ -25,7 +28,7 @@ constexpr char kPhase2Tag[] = "ZEPHPH21";
 constexpr size_t kTagLength = 8;
 
 constexpr unsigned kStartRate = 38400;
-constexpr size_t kBlockSize = 1024;
+constexpr size_t kBlockSize = kCodedBlockSize;
 constexpr size_t kBufferCount = 8; // RAM block buffers
 constexpr size_t kQueueSlots = 16; // command queue entries
 constexpr size_t kMaxPhase1 = 64 * 1024;
@@ -160,6 +163,7 @@ private:
     Reply statusReply(uint8_t code) const;
     Reply statusAndBuffer(uint8_t code, size_t buffer) const;
     std::optional<size_t> takeBuffer(uint32_t address);
+    std::string decodeDownload(const Bytes& p, bool huffman, DecodedBlock& out);
     bool queueOp(const Op& op);
     bool waitSatisfied() const;
 
@@ -200,6 +204,8 @@ private:
     bool paramsSet_ = false;
     bool faultsArmed_ = false;
     bool noErrorBits_ = false;
+    HuffmanDecoder huffman_;
+    LzssDecoder lzss_;
     std::array<Buffer, kBufferCount> buffers_{};
     size_t nextBuffer_ = 0;
     std::deque<Op> queue_;

@@ -172,6 +172,8 @@ void TargetModel::resetTarget() {
     paramsSet_ = false;
     faultsArmed_ = false;
     noErrorBits_ = false;
+    huffman_.forgetTable();
+    lzss_.reset();
     buffers_ = {};
     nextBuffer_ = 0;
     queue_.clear();

@@ -1,9 +1,12 @@
 // The target's buffers and command queue over model time: waits, timing, the error flag with
 // its last operation and activity, sector locks and the update-mode buffer commands.
 
+#include "code_writer.h"
 #include "target_driver.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace zeph::flashsim::testing {
 namespace {
@@ -170,16 +173,113 @@ TEST(Buffers, ReadPatchEraseAndWriteBackASector) {
     EXPECT_EQ(d.take(), Bytes{kNak});
 }
 
-TEST(Buffers, CompressedBlocksAreAcceptedButStopTheTargetForNow) {
+Bytes patternBlock(uint8_t seed) {
+    Bytes data;
+    for (size_t i = 0; i < kBlockSize; ++i) {
+        data.push_back(static_cast<uint8_t>(i * seed + i / 256));
+    }
+    return data;
+}
+
+CodeWriter literalsOf(const Bytes& data) {
+    CodeWriter w;
+    for (uint8_t byte : data) {
+        w.literal(byte);
+    }
+    return w;
+}
+
+// Copies from 512 positions back: decodes only where the ring holds the previous block.
+CodeWriter dependentBlock() {
+    CodeWriter w;
+    for (uint32_t i = 0; i < 64; ++i) {
+        w.match((513 + 16 * i) % 1024, 16);
+    }
+    return w;
+}
+
+TEST(Buffers, CompressedDownloadsProgramTheDecodedBytes) {
     Driver d;
     ASSERT_TRUE(d.bootToPhase2());
-    Bytes lzss = command(0x32, {{0, 4}, {3, 1}});
-    lzss.insert(lzss.end(), {0xAB, 0xCD});
-    const auto reply = d.exchange(lzss);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)[0], 0x33);
-    EXPECT_EQ(statusOf(*reply).errorFlag, 1);
-    EXPECT_EQ(d.exchange(command(0x14)), Bytes{0x15}); // the table is taken
+    EXPECT_EQ(d.exchange([] {
+        Bytes table = eightBitTable();
+        table.insert(table.begin(), 0x14);
+        return table;
+    }()),
+              Bytes{0x15});
+    const Bytes huffmanData = patternBlock(29);
+    Bytes huffman = command(0x26, {{0x0000, 4}, {0, 1}});
+    for (uint8_t byte : huffmanData) {
+        huffman.push_back(reversedBits(byte));
+    }
+    const auto written = d.exchange(huffman);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->size(), 6U);
+    EXPECT_EQ((*written)[0], 0x27);
+
+    // An LZSS stream over two blocks, with a raw block in between that does not count.
+    const Bytes lzssData = patternBlock(11);
+    const auto buffered = d.exchange(literalsOf(lzssData).command(0x30, 0x0400));
+    ASSERT_TRUE(buffered);
+    ASSERT_EQ(buffered->size(), 7U);
+    ASSERT_TRUE(d.downloadAndWrite(0x1000, d.block(0x3C)));
+    // The previous block's second half twice.
+    const auto continued = d.exchange(dependentBlock().command(0x32, 0x0800));
+    ASSERT_TRUE(continued);
+    EXPECT_EQ(statusOf(*continued).errorFlag, 0);
+    ASSERT_TRUE(d.exchange(command(0x1C, {{(*buffered)[6], 1}, {1, 1}})));
+    d.runTo(10'000);
+    EXPECT_EQ(d.upload(0x0000, 1024), huffmanData);
+    EXPECT_EQ(d.upload(0x0400, 1024), lzssData);
+    Bytes twice(lzssData.begin() + 512, lzssData.end());
+    twice.resize(kBlockSize);
+    std::copy(lzssData.begin() + 512, lzssData.end(), twice.begin() + 512);
+    EXPECT_EQ(d.upload(0x0800, 1024), twice);
+    EXPECT_EQ(statusOf(*d.exchange(command(0x10))).blocksProgrammed, 4);
+}
+
+TEST(Buffers, CompressedBlocksThatDoNotDecodeAreNakedAndStoreNothing) {
+    Driver d;
+    ASSERT_TRUE(d.bootToPhase2());
+    Bytes huffman = command(0x26, {{0x0000, 4}, {0, 1}});
+    huffman.resize(6 + kBlockSize, 0x00);
+    d.sendPacket(huffman); // no table sent yet
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    d.sendPacket(command(0x14, {{0, 4}})); // not a whole table
+    EXPECT_EQ(d.take(), Bytes{kNak});
+
+    const CodeWriter literals = literalsOf(d.block(0x11));
+    ASSERT_TRUE(d.exchange(literals.command(0x30, 0x0000)));
+    d.sendPacket(literals.command(0x32, 0x0410)); // not a block address
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    d.sendPacket(dependentBlock().command(0x32, 0x0400)); // the refusal ended the stream
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    Bytes badPad = literals.command(0x32, 0x0400);
+    badPad[5] = 8;
+    d.sendPacket(badPad);
+    EXPECT_EQ(d.take(), Bytes{kNak});
+
+    const TargetStatus s = statusOf(*d.exchange(command(0x0E)));
+    EXPECT_EQ(s.errorFlag, 0);
+    EXPECT_EQ(s.freeBuffers, kBufferCount - 1);
+    EXPECT_EQ(s.freeSlots, kQueueSlots);
+}
+
+TEST(Buffers, ANewRunHasNoHuffmanTableAndAFreshLzssStream) {
+    Driver d;
+    ASSERT_TRUE(d.bootToPhase2());
+    Bytes table = eightBitTable();
+    table.insert(table.begin(), 0x14);
+    ASSERT_TRUE(d.exchange(table));
+    ASSERT_TRUE(d.exchange(literalsOf(d.block(0x22)).command(0x30, 0x0000)));
+    ASSERT_TRUE(d.exchange(command(0x38))); // Finish
+    ASSERT_TRUE(d.bootToPhase2());
+    Bytes huffman = command(0x22, {{0x0000, 4}, {0, 1}});
+    huffman.resize(6 + kBlockSize, 0x00);
+    d.sendPacket(huffman);
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    d.sendPacket(dependentBlock().command(0x30, 0x0400));
+    EXPECT_EQ(d.take(), Bytes{kNak});
 }
 
 } // namespace
