@@ -15,8 +15,8 @@ namespace zeph::flash {
 inline constexpr std::size_t kHuffmanLeafCount = 256;
 inline constexpr std::size_t kHuffmanNodeCount = 511; // leaves 0..255, internal 256..510
 inline constexpr int kHuffmanRoot = 510;
-inline constexpr std::size_t kHuffmanTableSize = 1020; // 255 entries of 4 bytes
-inline constexpr std::size_t kHuffmanWindow = 1024;    // block size for the largest-block figure
+inline constexpr std::size_t kHuffmanDecodingTableSize = 1020; // 255 entries of 4 bytes
+inline constexpr std::size_t kHuffmanWindow = 1024; // block size for the largest-block figure
 
 struct HuffmanNode {
     uint32_t count = 0;
@@ -55,7 +55,7 @@ public:
     const std::array<HuffmanCode, kHuffmanLeafCount>& codes() const { return codes_; }
     // Entry k (4 bytes) for node 256 + k: left - 256, right - 256, each big-endian signed
     // 16-bit. v >= 0 is entry v; v < 0 is the leaf for byte value v + 256. Root: entry 254.
-    const std::array<uint8_t, kHuffmanTableSize>& decodingTable() const { return table_; }
+    const std::array<uint8_t, kHuffmanDecodingTableSize>& decodingTable() const { return table_; }
 
 private:
     void buildTree(const std::array<uint32_t, kHuffmanLeafCount>& counts);
@@ -64,7 +64,7 @@ private:
 
     std::array<HuffmanNode, kHuffmanNodeCount> nodes_{};
     std::array<HuffmanCode, kHuffmanLeafCount> codes_{};
-    std::array<uint8_t, kHuffmanTableSize> table_{};
+    std::array<uint8_t, kHuffmanDecodingTableSize> table_{};
 };
 
 } // namespace zeph::flash

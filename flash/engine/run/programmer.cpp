@@ -7,6 +7,7 @@
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/run/chip_list.h"
 #include "flash/engine/run/chip_match.h"
+#include "flash/engine/run/program_image.h"
 #include "flash/engine/run/read_flash.h"
 
 #include <cstdio>
@@ -126,6 +127,7 @@ private:
     std::optional<FatalError> prepareImage();
     std::optional<FatalError> sendParameters();
     std::optional<FatalError> readIntoFile();
+    std::optional<FatalError> programFlash();
 
     const Options& options_;
     RunContext& context_;
@@ -138,6 +140,8 @@ private:
     const ChipEntry* chip_ = nullptr;
     std::optional<SectorTable> sectors_;
     FlashImage image_;
+    HuffmanCoder huffman_;
+    TransferMethod method_ = TransferMethod::Raw;
 };
 
 std::optional<FatalError> Programmer::steps() {
@@ -154,11 +158,7 @@ std::optional<FatalError> Programmer::steps() {
             return error;
         }
     }
-    if (!options_.read) {
-        // The block engine (erase, program, verify) is not part of this build.
-        return programmingError(kProgrammingUnavailable);
-    }
-    return readIntoFile();
+    return options_.read ? readIntoFile() : programFlash();
 }
 
 std::optional<FatalError> Programmer::startPhase1() {
@@ -275,7 +275,7 @@ std::optional<FatalError> Programmer::identifyChips() {
     sectors_.emplace(*chip_, busWidth_);
     if (options_.update) {
         // Update mode keeps a sector's other blocks in local buffers: room for the largest.
-        const int needed = static_cast<int>(sectors_->largestSector() / kBlockSize);
+        const int needed = static_cast<int>(localBufferCount(*sectors_));
         if (needed > 0) {
             verbose(strprintf("Previous NoLocalBuffers = %d\n", 0));
             verbose(strprintf("New NoLocalBuffers = %d\n", needed));
@@ -312,7 +312,12 @@ std::optional<FatalError> Programmer::prepareImage() {
     if (auto error = PlaceImage(image_, sectors_->chipSize(), flashBase_, log())) {
         return error;
     }
-    return LoadImage(options_.dataFile, image_, log());
+    if (auto error = LoadImage(options_.dataFile, image_, log())) {
+        return error;
+    }
+    method_ = ChooseTransferMethod(static_cast<TransferMethod>(options_.compression), image_.data,
+                                   image_.usageMap, huffman_, log());
+    return std::nullopt;
 }
 
 std::optional<FatalError> Programmer::sendParameters() {
@@ -348,6 +353,31 @@ std::optional<FatalError> Programmer::readIntoFile() {
         return fatalError(31);
     }
     report_.readingDone(elapsed());
+    return std::nullopt;
+}
+
+std::optional<FatalError> Programmer::programFlash() {
+    ProgramJob job;
+    job.mode = options_.eraseChip ? EraseMode::WholeChip
+               : options_.update  ? EraseMode::Update
+                                  : EraseMode::TouchedSectors;
+    job.startOffset = image_.startOffset();
+    job.data = image_.data;
+    job.usageMap = image_.usageMap;
+    job.blockMap = image_.blockMap;
+    job.method = method_;
+    job.huffman = &huffman_;
+    ProgramContext context{link_, context_.clock, report_, context_.start};
+    if (auto error = ProgramImage(context, *chip_, *sectors_, job)) {
+        return error;
+    }
+    const Tenths total = elapsed();
+    const auto timing = link_.GetTiming();
+    if (!timing) {
+        return fatalError(29);
+    }
+    report_.programmingDone(total, targetTenths(timing->eraseTime),
+                            targetTenths(timing->programTime));
     return std::nullopt;
 }
 

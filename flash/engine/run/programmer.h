@@ -3,7 +3,7 @@
 // RunProgrammer: one run of ZephBurnCL once its options are checked. Open the port, bring the
 // target up with the phase-1 program, identify the chip variant, the bus width and the flash
 // chips, find them in the chip list, start the phase-2 program named there, then read a flash
-// range into the data file (programming comes with the block engine). Every numbered fatal
+// range into the data file or program the data file into flash. Every numbered fatal
 // error ends the run the same way: the message, Finish, the port closed, the end record 1006
 // with 1 (and the result file), exit status 1.
 
@@ -30,10 +30,6 @@ inline constexpr std::chrono::milliseconds kStartPause{100};
 inline constexpr char kPhase1File[] = "detect.bin";
 inline constexpr char kChipListFile[] = "chiplist.txt";
 inline constexpr char kGenericPhase2File[] = "generic.bin";
-
-// Report text of error 28 while this build has no programming engine.
-inline constexpr char kProgrammingUnavailable[] =
-    "Programming is not available in this build of ZephBurnCL\n";
 
 // What a run talks to: the target port, the clock, the console, the pipe (pipe mode only),
 // the folder of the support files and the moment the run began.

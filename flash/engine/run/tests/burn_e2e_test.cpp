@@ -1,6 +1,6 @@
 // ZephBurnCL's numbered failures provoked from outside: no port, a silent line, a variant the
 // programmer does not know, broken or missing support files, chips it does not know, two
-// different chips, data beyond the chip, and programming, which this build does not do.
+// different chips, data beyond the chip, a data file that is not there.
 
 #include "burn_e2e_support.h"
 
@@ -244,18 +244,10 @@ TEST(BurnFailures, AnAxfImageOutsideBothChipRangesIsRefused) {
     EXPECT_EQ(piped.records[3], (PipeRecord{1006, "1"}));
 }
 
-TEST(BurnFailures, ProgrammingIsRefusedAsNotAvailable) {
+TEST(BurnFailures, AMissingDataFileIsNamed) {
     BurnFolder folder;
     Sim sim({});
     ASSERT_FALSE(sim.device.empty());
-    const std::string image = folder.dir.write("small.bin", std::vector<uint8_t>(0x400, 0x5A));
-    const ProgramResult r = burn({image, "-l", sim.device, "-sr"});
-    expectFailure(r, "One AMD Am29LV160DB chip will be programmed\n"
-                     "\nFlash programming error\n"
-                     "Programming is not available in this build of ZephBurnCL\n");
-    const std::string result = folder.path("RES" + sim.device.substr(sim.device.rfind('/') + 1));
-    EXPECT_EQ(testing::readBytes(result), (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
-
     expectFailure(burn({folder.path("absent.hex"), "-l", sim.device}),
                   "Cannot open data file " + folder.path("absent.hex") + "\n");
 }

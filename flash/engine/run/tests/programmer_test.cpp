@@ -3,6 +3,7 @@
 
 #include "flash/engine/run/programmer.h"
 
+#include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
 #include "flash/engine/cli/report.h"
 #include "flash/engine/link/target_link.h"
@@ -299,6 +300,53 @@ TEST_F(ProgrammerTest, ReadingBeyondTheChipIsRefusedBeforeAnyBlockIsRead) {
     EXPECT_EQ(console_.bytes, "Two AMD Am29LV160DB chips will be read\n"
                               "Highest data address 0x400001 above chip highest address "
                               "0x400000\n");
+}
+
+TEST_F(ProgrammerTest, ProgrammingRunSendsFileChipProgressResultAndEndRecords) {
+    testing::FakeFlashTarget target(0x200000, 8, 16);
+    target.phase1Sum = phase1Sum();
+    Bytes image(0x1800);
+    std::iota(image.begin(), image.end(), uint8_t{7});
+    const std::string file = folder_.write("image.bin", image);
+    Options options;
+    options.dataFile = file;
+    options.chipOffset = 0x10000;
+    options.writePipe = options.readPipe = 3;
+    options.compression = 0;
+    RunContext context{target, clock_, console_, &pipe_, folder_.path(""), clock_.now()};
+
+    EXPECT_EQ(RunProgrammer(options, context), 0);
+
+    // Blocks go to offsets from the flash base, which the chip offset moved.
+    EXPECT_EQ(Bytes(target.flash.begin(), target.flash.begin() + 0x1800), image);
+    EXPECT_EQ(target.commands[10], (Bytes{0x0C, 0x40, 0x01, 0x00, 0x00, 16}));
+    const auto got = records();
+    ASSERT_GE(got.size(), 5u);
+    EXPECT_EQ(got[0], (PipeRecord{1001, "BINARY 0x0 0x17ff"}));
+    EXPECT_EQ(got[1], (PipeRecord{1000, "1 AMD Am29LV160DB"}));
+    for (size_t i = 2; i + 2 < got.size(); ++i) {
+        EXPECT_EQ(got[i].code, 1004u) << got[i].text;
+    }
+    EXPECT_EQ(got[got.size() - 3].text.substr(0, 8), "100 100 ");
+    // One sector erase (0.1 s on this target), six blocks.
+    EXPECT_EQ(got[got.size() - 2].code, 1002u);
+    EXPECT_EQ(got[got.size() - 2].text.substr(got[got.size() - 2].text.find(' ')), " 0.1 0.0");
+    EXPECT_EQ(got.back(), (PipeRecord{1006, "0"}));
+    EXPECT_EQ(target.codes().back(), 0x38); // Finish
+}
+
+TEST_F(ProgrammerTest, AFailedVerificationIsError28WithTheEngineReport) {
+    testing::FakeFlashTarget target(0x200000, 8, 16);
+    target.phase1Sum = phase1Sum();
+    target.crcFlip = 1;
+    const std::string file = folder_.write("image.bin", Bytes(0x300, 0x42));
+    Options options;
+    options.dataFile = file;
+    options.update = true;
+    options.quiet = true;
+    RunContext context{target, clock_, console_, &pipe_, folder_.path(""), clock_.now()};
+    EXPECT_EQ(RunProgrammer(options, context), 1);
+    EXPECT_EQ(console_.bytes, "\nFlash programming error\nCRC16 mismatch\n");
 }
 
 TEST(ProgrammerTimes, ElapsedTimeIsTruncatedToTenths) {
