@@ -109,6 +109,29 @@ private:
     uint64_t nextUs_ = 0;
 };
 
+// Bytes from the host are taken no faster than the line rate, so a host that writes ahead waits
+// on a full line, as on a real wire.
+class PacedInput {
+public:
+    // How many bytes may be read now.
+    size_t allowance(uint64_t nowUs, unsigned baud) {
+        nextUs_ = std::max(nextUs_, nowUs - std::min(nowUs, kBurstUs));
+        if (nextUs_ > nowUs) {
+            return 0;
+        }
+        return std::min<uint64_t>(kReadChunk, (nowUs - nextUs_) / byteUs(baud) + 1);
+    }
+    void took(size_t count, unsigned baud) { nextUs_ += count * byteUs(baud); }
+    int waitMs(uint64_t nowUs) const {
+        return nextUs_ > nowUs ? static_cast<int>((nextUs_ - nowUs + 999) / 1000) : 0;
+    }
+
+private:
+    static uint64_t byteUs(unsigned baud) { return kBitsPerByte * 1'000'000 / baud; }
+    static constexpr uint64_t kBurstUs = 2000; // idle time saved up for at most a short burst
+    uint64_t nextUs_ = 0;
+};
+
 void printNotes(TargetModel& model) {
     for (const std::string& text : model.takeNotes()) {
         std::fprintf(stderr, "flashsim: %s\n", text.c_str());
@@ -123,17 +146,25 @@ int run(TargetModel& model, TargetLine& line, int wakeFd) {
                                          .count());
     };
     PacedOutput output;
+    PacedInput input;
     unsigned rate = model.lineRate();
     bool warnedRate = false;
     while (gStop == 0) {
-        struct pollfd fds[2] = {{line.pollFd(), POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, output.waitMs(nowUs()));
+        const size_t allowed = input.allowance(nowUs(), model.lineRate());
+        const int waitMs = allowed > 0 ? output.waitMs(nowUs())
+                                       : std::min(output.waitMs(nowUs()), input.waitMs(nowUs()));
+        struct pollfd fds[2] = {{line.pollFd(), static_cast<short>(allowed > 0 ? POLLIN : 0), 0},
+                                {wakeFd, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, waitMs);
         if (ready < 0 && errno != EINTR) {
             std::perror("flashsim: poll");
             return 1;
         }
         uint8_t buffer[kReadChunk];
-        const long n = (fds[0].revents & POLLIN) != 0 ? line.read(buffer, sizeof buffer) : 0;
+        const long n = (fds[0].revents & POLLIN) != 0 ? line.read(buffer, allowed) : 0;
+        if (n > 0) {
+            input.took(static_cast<size_t>(n), model.lineRate());
+        }
         if (n < 0) {
             std::fprintf(stderr, "flashsim: cannot read %s: %s\n", line.path().c_str(),
                          std::strerror(errno));

@@ -48,7 +48,9 @@ bool TargetModel::queueOp(const Op& op) {
         return false;
     }
     queue_.push_back(op);
-    if (queue_.size() == 1) {
+    // A queue stopped on a flash error starts nothing more: the failed operation stays the
+    // last one the host can ask for.
+    if (queue_.size() == 1 && errorFlag_ == 0) {
         headStartUs_ = nowUs_;
         startOp(op);
     }
