@@ -3,38 +3,15 @@
 // program a word.
 
 #include "burn_e2e_support.h"
-
-#include <random>
+#include "burn_image_bytes.h"
 
 namespace zeph::flash::e2e {
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 // 16K, 8K, 8K, 32K and seven 64K sectors.
 constexpr char kChip[] = "MX29LV400CB";
 constexpr uint32_t kFlashSize = 0x80000;
 constexpr uint32_t kCheckedSize = 0x8000; // the first four sectors are read back
-
-Bytes randomBytes(size_t n, uint32_t seed) {
-    std::mt19937 random(seed);
-    Bytes out(n);
-    for (uint8_t& b : out) {
-        b = static_cast<uint8_t>(random());
-    }
-    return out;
-}
-
-// Text-like bytes, so that both coded forms have something to gain.
-Bytes textBytes(size_t n, uint32_t seed) {
-    std::mt19937 random(seed);
-    const std::string letters = "eeeettaaoinnsrh  ";
-    Bytes out(n);
-    for (uint8_t& b : out) {
-        b = static_cast<uint8_t>(letters[random() % letters.size()]);
-    }
-    return out;
-}
 
 // S3 records of 32 data bytes for each area, then the S7 end record.
 std::string sRecords(const std::vector<std::pair<uint32_t, Bytes>>& areas) {
@@ -89,14 +66,6 @@ Outcome programAndReadBack(const BurnFolder& folder, const Bytes& before,
     EXPECT_EQ(read.exitCode, 0) << read.out;
     outcome.flash = testing::readBytes(out);
     return outcome;
-}
-
-void fill(Bytes& bytes, uint32_t from, uint32_t to, uint8_t value) {
-    std::fill(bytes.begin() + from, bytes.begin() + to, value);
-}
-
-void lay(Bytes& bytes, uint32_t at, const Bytes& piece) {
-    std::copy(piece.begin(), piece.end(), bytes.begin() + at);
 }
 
 bool flashsimDecodesCodedBlocks() {
