@@ -67,7 +67,25 @@ std::string intelHex(uint32_t address, const Bytes& bytes) {
     return out;
 }
 
-enum class Form { Hex, Axf };
+enum class Form { Hex, Axf, SRecord, Binary };
+
+const char* formName(Form form) {
+    switch (form) {
+    case Form::Hex:
+        return " hex";
+    case Form::Axf:
+        return " axf";
+    case Form::SRecord:
+        return " s-record";
+    default:
+        return " binary";
+    }
+}
+
+// A binary image has no addresses: it goes to the start of the flash.
+uint32_t imageAt(Form form) {
+    return form == Form::Binary ? 0 : kImageAt;
+}
 enum class Mode { Default, Erase, Update };
 
 struct Bus {
@@ -88,20 +106,26 @@ std::string imageFile(const BurnFolder& folder, Form form, const Bytes& image) {
     if (form == Form::Hex) {
         return folder.dir.write("image.hex", intelHex(kImageAt, image));
     }
+    if (form == Form::SRecord) {
+        return folder.dir.write("image.s", sRecords({{kImageAt, image}}));
+    }
+    if (form == Form::Binary) {
+        return folder.dir.write("image.bin", image);
+    }
     // Linked at the first chip range's processor address.
     return folder.dir.write("image.axf",
                             testing::makeElf({{kLowChipRangeDistance + kImageAt, image}}));
 }
 
 // What the first `checked` bytes of the flash must hold after a good run.
-Bytes expectedFlash(const Bytes& before, const Bus& bus, Mode mode, const Bytes& image) {
+Bytes expectedFlash(const Bytes& before, const Bus& bus, Form form, Mode mode, const Bytes& image) {
     Bytes want(before.begin(), before.begin() + bus.checked);
     if (mode == Mode::Erase) {
         want.assign(bus.checked, 0xFF);
     } else if (mode == Mode::Default) {
         fill(want, 0, bus.firstSector, 0xFF);
     }
-    lay(want, kImageAt, image);
+    lay(want, imageAt(form), image);
     return want;
 }
 
@@ -155,14 +179,14 @@ TEST_P(BurnMatrix, EveryFormModeAndMethodReadsBackAsTheModeSays) {
     BurnFolder folder;
     const Bytes before = randomBytes(bus.flashSize, 100 + static_cast<uint32_t>(GetParam()));
     const Bytes image = imageBytes(200 + static_cast<uint32_t>(GetParam()));
-    for (Form form : {Form::Hex, Form::Axf}) {
+    for (Form form : {Form::Hex, Form::Axf, Form::SRecord, Form::Binary}) {
         const std::string file = imageFile(folder, form, image);
         for (Mode mode : {Mode::Default, Mode::Erase, Mode::Update}) {
             const int method =
                 (static_cast<int>(mode) + static_cast<int>(form) + static_cast<int>(GetParam())) %
                 3;
             std::vector<std::string> options = modeOptions(mode);
-            SCOPED_TRACE(std::string(bus.name) + (form == Form::Hex ? " hex" : " axf") +
+            SCOPED_TRACE(std::string(bus.name) + formName(form) +
                          (options.empty() ? " default" : " " + options[0]) + " -cm " +
                          std::to_string(method));
             const std::string flashFile = folder.dir.write("flash.img", before);
@@ -182,7 +206,7 @@ TEST_P(BurnMatrix, EveryFormModeAndMethodReadsBackAsTheModeSays) {
             const auto read =
                 burn({back, "-r", "-f", "0", "-t", to, "-l", sim.device, "-b", "307200", "-q"});
             ASSERT_EQ(read.exitCode, 0) << read.out;
-            EXPECT_EQ(testing::readBytes(back), expectedFlash(before, bus, mode, image));
+            EXPECT_EQ(testing::readBytes(back), expectedFlash(before, bus, form, mode, image));
         }
     }
 }
@@ -240,7 +264,8 @@ TEST(BurnFaultyLine, NeverASuccessWithWrongFlash) {
                 flash = testing::readBytes(flashFile);
                 ASSERT_EQ(flash.size(), bus.flashSize);
                 flash.resize(bus.checked);
-                EXPECT_EQ(flash, expectedFlash(before, bus, mode, image)) << e.why;
+                const Form form = seed == 3 ? Form::Axf : Form::Hex;
+                EXPECT_EQ(flash, expectedFlash(before, bus, form, mode, image)) << e.why;
             } else {
                 ++failures;
             }

@@ -13,33 +13,6 @@ constexpr char kChip[] = "MX29LV400CB";
 constexpr uint32_t kFlashSize = 0x80000;
 constexpr uint32_t kCheckedSize = 0x8000; // the first four sectors are read back
 
-// S3 records of 32 data bytes for each area, then the S7 end record.
-std::string sRecords(const std::vector<std::pair<uint32_t, Bytes>>& areas) {
-    std::string out;
-    char text[16];
-    for (const auto& [address, bytes] : areas) {
-        for (size_t at = 0; at < bytes.size(); at += 32) {
-            const size_t n = std::min<size_t>(32, bytes.size() - at);
-            const auto a = static_cast<uint32_t>(address + at);
-            Bytes record = {static_cast<uint8_t>(n + 5), static_cast<uint8_t>(a >> 24),
-                            static_cast<uint8_t>(a >> 16), static_cast<uint8_t>(a >> 8),
-                            static_cast<uint8_t>(a)};
-            record.insert(record.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                          bytes.begin() + static_cast<std::ptrdiff_t>(at + n));
-            unsigned sum = 0;
-            out += "S3";
-            for (uint8_t b : record) {
-                sum += b;
-                std::snprintf(text, sizeof text, "%02X", b);
-                out += text;
-            }
-            std::snprintf(text, sizeof text, "%02X\n", ~sum & 0xFFu);
-            out += text;
-        }
-    }
-    return out + "S70500000000FA\n";
-}
-
 struct Outcome {
     zeph::testing::ProgramResult program;
     Bytes flash; // the first kCheckedSize bytes, read back
