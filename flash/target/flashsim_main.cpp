@@ -3,6 +3,7 @@
 
 #include "chip_list.h"
 #include "flashsim_options.h"
+#include "sim/common/loop_signals.h"
 #include "target_line.h"
 #include "target_model.h"
 
@@ -19,33 +20,6 @@
 namespace {
 
 using namespace zeph::flashsim;
-
-volatile std::sig_atomic_t gStop = 0;
-int gWakeFd = -1; // the write end of a pipe that wakes the loop from poll()
-
-void onSignal(int) {
-    gStop = 1;
-    const int saved = errno;
-    [[maybe_unused]] const ssize_t n = ::write(gWakeFd, "", 1);
-    errno = saved;
-}
-
-bool installSignals(int wakeFds[2]) {
-    if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return false;
-    }
-    gWakeFd = wakeFds[1];
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    ::sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        if (::sigaction(signal, &action, nullptr) != 0) {
-            return false;
-        }
-    }
-    std::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 std::string programFolder() {
     char path[4096] = {};
@@ -149,7 +123,7 @@ int run(TargetModel& model, TargetLine& line, int wakeFd) {
     PacedInput input;
     unsigned rate = model.lineRate();
     bool warnedRate = false;
-    while (gStop == 0) {
+    while (!zeph::simcommon::stopRequested()) {
         const size_t allowed = input.allowance(nowUs(), model.lineRate());
         const int waitMs = allowed > 0 ? output.waitMs(nowUs())
                                        : std::min(output.waitMs(nowUs()), input.waitMs(nowUs()));
@@ -241,7 +215,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int wakeFds[2] = {-1, -1};
-    if (!installSignals(wakeFds)) {
+    if (!zeph::simcommon::installLoopSignals(wakeFds, false)) {
         std::perror("flashsim: signals");
         return 1;
     }

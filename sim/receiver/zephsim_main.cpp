@@ -9,6 +9,8 @@
 #include "sim_options.h"
 #include "traffic_counts.h"
 
+#include "sim/common/loop_signals.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -24,38 +26,6 @@
 namespace {
 
 using namespace zeph::sim;
-
-volatile std::sig_atomic_t gStop = 0;
-volatile std::sig_atomic_t gReport = 0;
-int gWakeFd = -1; // the write end of a pipe that wakes the loop from poll()
-
-void onSignal(int signal) {
-    if (signal == SIGUSR1) {
-        gReport = 1;
-    } else {
-        gStop = 1;
-    }
-    const int saved = errno;
-    [[maybe_unused]] const ssize_t n = ::write(gWakeFd, "", 1);
-    errno = saved;
-}
-
-bool installSignals(int wakeFds[2]) {
-    if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return false;
-    }
-    gWakeFd = wakeFds[1];
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    ::sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
-        if (::sigaction(signal, &action, nullptr) != 0) {
-            return false;
-        }
-    }
-    std::signal(SIGPIPE, SIG_IGN);
-    return true;
-}
 
 constexpr uint64_t kCountsEveryUs = 1'000'000;
 constexpr size_t kReadChunk = 4096;
@@ -149,14 +119,13 @@ void Simulator::writeCounts() const {
 int Simulator::run(int wakeFd) {
     uint64_t nextCountsUs = 0;
     int status = 0;
-    while (gStop == 0) {
+    while (!zeph::simcommon::stopRequested()) {
         uint64_t now = nowUs();
         enqueue(engine_.advance(now / 1000), now);
         for (const SentMessage& sent : queue_.service(now, line_)) {
             counts_.sent(sent);
         }
-        if (gReport != 0) {
-            gReport = 0;
+        if (zeph::simcommon::takeReportRequest()) {
             writeCounts();
         }
         if (!options_.countsPath.empty() && now >= nextCountsUs) {
@@ -221,13 +190,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     int wakeFds[2] = {-1, -1};
-    if (!installSignals(wakeFds)) {
+    if (!zeph::simcommon::installLoopSignals(wakeFds, true)) {
         std::perror("zephsim: signals");
         return 1;
     }
     std::printf("%s\n", line->path().c_str());
     std::fflush(stdout);
-    for (uint32_t tenths = 0; tenths < options.startAfterSeconds * 10 && gStop == 0; ++tenths) {
+    for (uint32_t tenths = 0;
+         tenths < options.startAfterSeconds * 10 && !zeph::simcommon::stopRequested(); ++tenths) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
