@@ -203,7 +203,8 @@ TEST(SimulatorLine, WithALimitAFullLineMakesRoom) {
     ASSERT_TRUE(line);
     line->limitUnread(1 << 30); // only a full terminal loses anything
     const std::vector<uint8_t> chunk(4096, 'x');
-    for (int i = 0; i < 256; ++i) {
+    // How much a terminal holds before it is full depends on the kernel's buffering at the time.
+    for (int i = 0; i < 16384 && line->unreadDropped() == 0; ++i) {
         ASSERT_GT(line->write(chunk.data(), chunk.size()), 0) << "write " << i;
     }
     EXPECT_GT(line->unreadDropped(), 0u);
