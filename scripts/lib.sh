@@ -3,7 +3,7 @@ set -euo pipefail
 
 ZEPH_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZEPH_BUILD=${ZEPH_BUILD:-$ZEPH_ROOT/build}
-ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
+ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev qt6-base-dev)
 # Used only by tests: independent image converters and a cross compiler for ELF test images.
 ZEPH_TEST_PACKAGES=(srecord binutils-arm-none-eabi gcc-arm-none-eabi)
 
