@@ -7,25 +7,29 @@
 namespace zeph::monitor {
 
 const char* const kHeadlessUsage =
-    "Usage: zephmon --headless [OPTIONS]\n"
+    "Usage: zephmon [--headless] [OPTIONS]\n"
     "\n"
-    "Runs the monitor without windows: the data source feeds the parser and the log, as in the\n"
-    "window, for unattended logging.\n"
+    "The receiver monitor. Without --headless it opens its window and, unless --source names\n"
+    "one, asks for the data source first. With --headless it runs without windows: the data\n"
+    "source feeds the parser and the log, as in the window, for unattended logging.\n"
     "\n"
+    "  --headless        run without windows\n"
     "  --settings PATH   settings file (default: zephmon.ini beside the program)\n"
-    "  --source SOURCE   this run's data source, not saved to the settings:\n"
+    "  --source SOURCE   the data source (headless: for this run only; window: stored in the\n"
+    "                    settings and opened at once):\n"
     "                      serial:PORT[@BAUD]  a receiver on PORT (COMn or a device path)\n"
     "                      file:PATH           a binary capture file\n"
     "                      csv:PATH            a text capture file\n"
     "                      random              the generator of random test data\n"
     "  --log PATH        log to PATH for this run (appended when it exists)\n"
     "  --select LIST     MIDs to log, e.g. 1-15,41,255, or all (default: the settings)\n"
-    "  --seconds N       stop after N seconds; a capture also stops at its end\n"
+    "  --seconds N       stop after N seconds; a headless capture also stops at its end\n"
     "  --help            show this text\n"
     "\n"
     "With a log and a serial source it polls the software version and the navigation\n"
-    "parameters first, so both answers open the log. Message boxes go to standard error and\n"
-    "take their default answer. Stops on SIGINT and SIGTERM, closing the source and the log.\n";
+    "parameters first, so both answers open the log. Headless, message boxes go to standard\n"
+    "error and take their default answer. Stops on SIGINT and SIGTERM, closing the source and\n"
+    "the log.\n";
 
 namespace {
 

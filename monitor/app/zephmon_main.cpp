@@ -1,6 +1,7 @@
-// zephmon: the receiver monitor. This build runs it without windows (--headless).
+// zephmon: the receiver monitor, with its window or without (--headless).
 
 #include "monitor/app/headless_monitor.h"
+#include "monitor/app/window_monitor.h"
 
 #include <algorithm>
 #include <atomic>
@@ -38,10 +39,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zephmon: %s\n", parsed.error.c_str());
         return 2;
     }
-    if (std::find(args.begin(), args.end(), "--headless") == args.end()) {
-        std::fprintf(stderr, "zephmon: this build runs only with --headless (see --help)\n");
-        return 2;
-    }
     HeadlessOptions options = *parsed.options;
     if (options.settingsPath.empty()) {
         options.settingsPath = settingsPathFor(programPath(argv[0])).string();
@@ -49,6 +46,9 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
 
+    if (std::find(args.begin(), args.end(), "--headless") == args.end()) {
+        return runWindowMonitor(argc, argv, options, stopRequested);
+    }
     zeph::SystemClock clock;
     StderrPrompter prompter;
     HeadlessMonitor monitor(options, clock, prompter);

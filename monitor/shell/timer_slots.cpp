@@ -11,6 +11,7 @@ int TimerSlots::registerTimer(int clientId, TimerClient& client, int periodMs) {
         if (!s.used) {
             const std::chrono::milliseconds period(periodMs > 0 ? periodMs : 0);
             s = Slot{true, clientId, &client, period, clock_.now() + period};
+            changed();
             return i + 1;
         }
     }
@@ -20,6 +21,7 @@ int TimerSlots::registerTimer(int clientId, TimerClient& client, int periodMs) {
 void TimerSlots::killTimer(int handle) {
     if (handle >= 1 && handle <= kSlots) {
         slots_[handle - 1] = Slot{};
+        changed();
     }
 }
 

@@ -22,12 +22,21 @@ public:
     int registerTimer(int clientId, TimerClient& client, int periodMs) override;
     void killTimer(int handle) override;
 
+    // Called after every registration and kill, so a window can re-arm its one platform timer.
+    void setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
     // Fires every timer that is due now, each once; returns when the next one is due, or
     // nothing when no timer runs.
     std::optional<Clock::TimePoint> runDue();
     int running() const;
 
 private:
+    void changed() const {
+        if (changed_) {
+            changed_();
+        }
+    }
+
     struct Slot {
         bool used = false;
         int clientId = 0;
@@ -38,6 +47,7 @@ private:
 
     Clock& clock_;
     std::function<bool()> sourceOpen_;
+    std::function<void()> changed_;
     std::array<Slot, kSlots> slots_{};
 };
 

@@ -1,0 +1,15 @@
+#pragma once
+
+// zephmon with its window: the main frame, started on the command line's choices.
+
+#include "monitor/app/headless_options.h"
+
+#include <atomic>
+
+namespace zeph::monitor {
+
+// Runs the Qt event loop until the window closes, the time is up or `stop` is set.
+int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
+                     const std::atomic<bool>& stop);
+
+} // namespace zeph::monitor

@@ -1,0 +1,313 @@
+#include "monitor/shell/main_frame_core.h"
+
+namespace zeph::monitor {
+
+MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter,
+                             FrameWindow& window)
+    : profile_(profile), clock_(clock), prompter_(prompter), window_(window),
+      log_(clock, profile, [this] { window_.refresh(); }), decoder_(state_, *this, prompter),
+      timers_(clock, [this] { return sourceOpen_ && doc_ != nullptr && doc_->running(); }) {
+    prepareSettingsFile(profile_, prompter_);
+    openViews_ = profile_.getString(settings::kMain, settings::kOpenViews, "");
+    openViews_.resize(settings::kViewSlotCount, '0');
+    log_.setSettingsDialog([this] {
+        return window_.runLogSettingsDialog() ? MessageLog::DialogResult::Ok
+                                              : MessageLog::DialogResult::Cancelled;
+    });
+}
+
+MainFrameCore::~MainFrameCore() {
+    shutDown();
+}
+
+void MainFrameCore::start() {
+    dataSourceSetupCommand();
+}
+
+void MainFrameCore::startWith(const DataSourceSettings& source) {
+    firstDataSourceDialog_ = false;
+    source.save(profile_);
+    reopenViews();
+    openDataSourceCommand();
+}
+
+CFeedDoc& MainFrameCore::ensureDocument() {
+    if (doc_ == nullptr) {
+        const FeedContext ctx{decoder_, state_, *this, log_, timers_, prompter_, clock_};
+        DocumentListener& frame = *this;
+        doc_ = std::make_unique<CFeedDoc>(ctx, frame);
+    }
+    return *doc_;
+}
+
+bool MainFrameCore::anyViewOpen() const {
+    for (const ViewObserver* v : views_) {
+        if (v != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainFrameCore::markView(size_t slot, bool open) {
+    openViews_[slot] = open ? '1' : '0';
+    profile_.writeString(settings::kMain, settings::kOpenViews, openViews_);
+}
+
+void MainFrameCore::openView(size_t slot) {
+    if (views_[slot] == nullptr) {
+        ensureDocument();
+        window_.openViewFrame(slot);
+    }
+}
+
+void MainFrameCore::toggleView(size_t slot) {
+    if (slot >= views_.size()) {
+        return;
+    }
+    if (views_[slot] != nullptr) {
+        window_.closeViewFrame(slot);
+    } else {
+        openView(slot);
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::viewOpened(size_t slot, ViewObserver& view) {
+    views_[slot] = &view;
+    ensureDocument().addView(view);
+    markView(slot, true);
+    window_.refresh();
+}
+
+// A source is open only while a view shows it: closing the last view closes the source.
+void MainFrameCore::viewClosed(size_t slot) {
+    if (views_[slot] == nullptr) {
+        return;
+    }
+    if (doc_ != nullptr) {
+        doc_->removeView(*views_[slot]);
+    }
+    views_[slot] = nullptr;
+    markView(slot, false);
+    if (!anyViewOpen() && sourceOpen_) {
+        closeSource();
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::closeAllViews() {
+    for (size_t slot = 0; slot < views_.size(); ++slot) {
+        if (views_[slot] != nullptr) {
+            window_.closeViewFrame(slot);
+        }
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::closeSource() {
+    sourceOpen_ = false;
+    if (paused_) {
+        pauseDisplayCommand();
+    }
+    if (doc_ != nullptr) {
+        doc_->closeSource();
+    }
+}
+
+void MainFrameCore::openDataSourceCommand() {
+    if (sourceOpen_) {
+        log_.close();
+        closeSource();
+    } else {
+        if (log_.isOpen()) {
+            switch (prompter_.ask(kDifferentLogQuestion, Prompter::Icon::Question,
+                                  Prompter::Buttons::YesNoCancel)) {
+            case Prompter::Answer::Yes:
+                log_.open(true);
+                break;
+            case Prompter::Answer::Cancel:
+                window_.refresh();
+                return;
+            default:
+                break;
+            }
+        }
+        DataSourceSettings settings;
+        settings.load(profile_);
+        sourceOpen_ = ensureDocument().openSource(settings);
+    }
+    window_.refresh();
+}
+
+// The document is replaced (closing any source), then the remembered views open on it. A
+// source that was open opens again from the new settings.
+void MainFrameCore::dataSourceSetupCommand() {
+    const bool cancelEnabled = !firstDataSourceDialog_;
+    firstDataSourceDialog_ = false;
+    if (!window_.runDataSourceDialog(cancelEnabled)) {
+        return;
+    }
+    const bool reopen = sourceOpen_;
+    if (doc_ != nullptr && anyViewOpen()) {
+        window_.processPendingEvents();
+    }
+    reopenViews();
+    if (reopen) {
+        openDataSourceCommand();
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::reopenViews() {
+    const std::string remembered = openViews_;
+    for (size_t slot = 0; slot < views_.size(); ++slot) {
+        if (views_[slot] != nullptr) {
+            window_.closeViewFrame(slot);
+        }
+    }
+    closeSource();
+    doc_.reset();
+    openViews_ = remembered;
+    profile_.writeString(settings::kMain, settings::kOpenViews, openViews_);
+    for (size_t slot = 0; slot < views_.size(); ++slot) {
+        if (openViews_[slot] == '1') {
+            openView(slot);
+        }
+    }
+}
+
+void MainFrameCore::pauseDisplayCommand() {
+    paused_ = !paused_;
+    if (doc_ != nullptr) {
+        doc_->setPause(paused_);
+    }
+    if (!paused_) {
+        blinkWide_ = false;
+    }
+    window_.refresh();
+    window_.blink();
+}
+
+void MainFrameCore::openLogFileCommand() {
+    if (log_.isOpen()) {
+        log_.close();
+    } else if (window_.runLogSettingsDialog()) {
+        startLog();
+    }
+    window_.refresh();
+}
+
+// Both answers are logged at the start of a new file.
+void MainFrameCore::startLog() {
+    log_.open(false);
+    if (sourceOpen_) {
+        sendPoll(kMidPollSwVersion);
+        sendPoll(kMidPollNavParameters);
+    }
+}
+
+void MainFrameCore::targetSoftwareCommand() {
+    if (!state_.targetDialogOpen) {
+        window_.showTargetSoftwareDialog();
+    }
+}
+
+void MainFrameCore::sendPoll(uint8_t mid) {
+    openView(kSlotResponse);
+    const uint8_t payload[] = {mid, 0};
+    if (doc_ != nullptr) {
+        doc_->feed().sendBinary(payload, sizeof payload);
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::sendDrovanaPoll(uint8_t sid) {
+    const uint8_t payload[] = {kMidDrovana, sid};
+    if (doc_ != nullptr) {
+        doc_->feed().sendBinary(payload, sizeof payload);
+    }
+}
+
+bool MainFrameCore::exitRequested() {
+    if (log_.isOpen()) {
+        if (prompter_.ask(kExitQuestion, Prompter::Icon::Question, Prompter::Buttons::YesNo) !=
+            Prompter::Answer::Yes) {
+            return false;
+        }
+        log_.close();
+    }
+    return true;
+}
+
+void MainFrameCore::shutDown() {
+    if (doc_ != nullptr) {
+        doc_->closeSource();
+    }
+    sourceOpen_ = false;
+    views_.fill(nullptr);
+    log_.close();
+}
+
+std::string MainFrameCore::title() const {
+    DataSourceSettings settings;
+    settings.load(profile_);
+    std::string t =
+        kTitlePrefix + state_.targetSwText + ") on " + settings.serPort + "/" + settings.serBaud;
+    if (log_.isOpen()) {
+        t += " -> " + log_.fileName() + " since " + localTimeText(log_.openedAt(), "%c");
+    }
+    return t;
+}
+
+bool MainFrameCore::commandEnabled(CommandNeed need) const {
+    switch (need) {
+    case CommandNeed::Source:
+        return sourceOpen_;
+    case CommandNeed::SourceAndNmea:
+        return sourceOpen_ && state_.nmeaArriving;
+    case CommandNeed::SourceWithoutNmea:
+        return sourceOpen_ && !state_.nmeaArriving;
+    }
+    return false;
+}
+
+int MainFrameCore::sourcePaneWidth() const {
+    return sourceOpen_ ? kSourcePaneOpenWidth : kSourcePaneClosedWidth;
+}
+
+// Link-error and unknown-message lines reach the views as MID 255 text; the log already has
+// them.
+void MainFrameCore::showText(std::string_view text, uint16_t code) {
+    if (doc_ == nullptr || !doc_->running() || paused_) {
+        return;
+    }
+    decoder_.storeViewText(text, code, viewText_);
+    doc_->updateAllViews(kHintNewMessage, &viewText_);
+}
+
+void MainFrameCore::nmeaArrivingStarted() {
+    for (size_t slot : {kSlotDebug, kSlotError}) {
+        if (openViews_[slot] != '1') {
+            openView(slot);
+        }
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::activity() {
+    blinkWide_ = !blinkWide_;
+    window_.blink();
+}
+
+// The end of a capture closes the source and, with it, the log; posted, because the source
+// that reports it is still at work.
+void MainFrameCore::endOfData() {
+    window_.post([this] {
+        if (sourceOpen_) {
+            openDataSourceCommand();
+        }
+    });
+}
+
+} // namespace zeph::monitor

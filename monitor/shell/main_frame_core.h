@@ -1,0 +1,179 @@
+#pragma once
+
+// The main frame without its window: the program-wide objects (settings, receiver state, log,
+// decoder, timer service), the one document, the ten view slots and the "OpenViews" string,
+// and every menu command's rule. The Qt main frame creates and closes the child frames it is
+// asked for and shows what this class says (title, check marks, enabled commands, panes).
+
+#include "monitor/shell/feed_doc.h"
+#include "monitor/shell/message_log.h"
+#include "monitor/shell/settings.h"
+#include "monitor/shell/timer_slots.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zeph::monitor {
+
+// The view slots of the main frame.
+enum ViewSlot : size_t {
+    kSlotSignal = 0,
+    kSlotMap = 1,
+    kSlotRadar = 2,
+    kSlotDebug = 3,
+    kSlotResponse = 4,
+    kSlotError = 5,
+    kSlotNavigation = 6,
+    kSlotDgps = 7,
+    kSlotGeodetic = 8,
+    kSlotDrovana = 9,
+};
+
+// What a receiver command needs before it may be chosen.
+enum class CommandNeed {
+    Source,            // transmit, User1, synchronise
+    SourceAndNmea,     // "Switch to &Zeph Protocol"
+    SourceWithoutNmea, // every other receiver command
+};
+
+// Status bar panes 6 (source open) and 7 (activity blinker), widths in characters.
+constexpr int kSourcePaneOpenWidth = 9;
+constexpr int kSourcePaneClosedWidth = 4;
+constexpr int kBlinkNarrowWidth = 5;
+constexpr int kBlinkWideWidth = 8;
+constexpr int kStatusPanes = 11;
+
+constexpr const char* kTitlePrefix = "ZephMon 3.40 (Target SW: ";
+constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";
+constexpr const char* kExitQuestion = "Exiting will close the log file.  Do you wish to exit?";
+
+// The simple polls of the Poll menu: MID, then 0.
+constexpr uint8_t kMidPollSwVersion = 132;
+constexpr uint8_t kMidPollClockStatus = 144;
+constexpr uint8_t kMidPollNavParameters = 152;
+// The Drovana polls: MID 172 and the sub-identifier.
+constexpr uint8_t kMidDrovana = 172;
+constexpr uint8_t kSidPollDrValid = 5;
+constexpr uint8_t kSidPollGyrFactCal = 6;
+constexpr uint8_t kSidPollDrSensParam = 7;
+
+// What the core asks of the window.
+class FrameWindow {
+public:
+    virtual ~FrameWindow() = default;
+    // Create the child frame of a slot; its view reports back with viewOpened.
+    virtual void openViewFrame(size_t slot) = 0;
+    // Close the child frame of a slot; it reports back with viewClosed.
+    virtual void closeViewFrame(size_t slot) = 0;
+    // Title, panes, check marks and enabled commands may have changed.
+    virtual void refresh() = 0;
+    // Only the activity blinker changed (once per received chunk).
+    virtual void blink() = 0;
+    // Runs `call` later from the window's event loop (a posted user message).
+    virtual void post(std::function<void()> call) = 0;
+    // The set-up dialogs; true on OK.
+    virtual bool runDataSourceDialog(bool cancelEnabled) = 0;
+    virtual bool runLogSettingsDialog() = 0;
+    // Shown later, from the window's own event loop, never inside a timer tick.
+    virtual void showTargetSoftwareDialog() = 0;
+    // Messages already posted to the window are handled before the document is replaced.
+    virtual void processPendingEvents() {}
+};
+
+class MainFrameCore : public MonitorEvents, private DocumentListener {
+public:
+    MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter, FrameWindow& window);
+    ~MainFrameCore() override;
+    MainFrameCore(const MainFrameCore&) = delete;
+    MainFrameCore& operator=(const MainFrameCore&) = delete;
+
+    // Start-up after the window shows: the Data Source Setup dialog without Cancel, then the
+    // views the "OpenViews" string names.
+    void start();
+    // Start-up with a source chosen on the command line: its settings are stored, the views
+    // open and the source with them.
+    void startWith(const DataSourceSettings& source);
+
+    // View slots.
+    void toggleView(size_t slot);
+    void viewOpened(size_t slot, ViewObserver& view);
+    void viewClosed(size_t slot);
+    void closeAllViews();
+    bool viewOpen(size_t slot) const { return views_[slot] != nullptr; }
+    bool anyViewOpen() const;
+    const std::string& openViews() const { return openViews_; }
+
+    // Menu commands.
+    void openDataSourceCommand();
+    void dataSourceSetupCommand();
+    void pauseDisplayCommand();
+    void openLogFileCommand();
+    // Opens the log as set, without its dialog, and polls what starts a log.
+    void startLog();
+    void targetSoftwareCommand();
+    // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
+    void sendPoll(uint8_t mid);
+    void sendDrovanaPoll(uint8_t sid);
+    // The close request: false when the user keeps the program running.
+    bool exitRequested();
+    // Teardown: the source closes, the slots are forgotten.
+    void shutDown();
+
+    // What the window shows.
+    std::string title() const;
+    bool sourceOpen() const { return sourceOpen_; }
+    bool paused() const { return paused_; }
+    bool logOpen() const { return log_.isOpen(); }
+    bool commandEnabled(CommandNeed need) const;
+    bool drovanaMenus() const { return state_.targetSwClass == kSwDrovana; }
+    int sourcePaneWidth() const;
+    int blinkPaneWidth() const { return blinkWide_ ? kBlinkWideWidth : kBlinkNarrowWidth; }
+
+    ProgramState& state() { return state_; }
+    const ProgramState& state() const { return state_; }
+    MessageLog& log() { return log_; }
+    TimerSlots& timers() { return timers_; }
+    ProfileFile& profile() { return profile_; }
+    CFeedDoc* document() const { return doc_.get(); }
+
+    // MonitorEvents: what the receiver core tells the frame.
+    void writeLog(std::string_view text) override { log_.writeText(text); }
+    void showText(std::string_view text, uint16_t code) override;
+    void targetSoftwareChanged() override { window_.refresh(); }
+    void almanacComplete() override {}
+    void ephemerisComplete() override {}
+    void nmeaArrivingStarted() override;
+    void activity() override;
+
+private:
+    // DocumentListener
+    void endOfData() override;
+    void showTargetSoftwareDialog() override { window_.showTargetSoftwareDialog(); }
+
+    CFeedDoc& ensureDocument();
+    void markView(size_t slot, bool open);
+    void openView(size_t slot);
+    void reopenViews();
+    void closeSource();
+
+    ProfileFile& profile_;
+    Clock& clock_;
+    Prompter& prompter_;
+    FrameWindow& window_;
+    ProgramState state_;
+    MessageLog log_;
+    MessageDecoder decoder_;
+    TimerSlots timers_;
+    std::unique_ptr<CFeedDoc> doc_;
+    std::array<ViewObserver*, settings::kViewSlotCount> views_{};
+    std::string openViews_;
+    RxMessage viewText_; // link-error and unknown-message lines on their way to the views
+    bool sourceOpen_ = false;
+    bool paused_ = false;
+    bool blinkWide_ = false;
+    bool firstDataSourceDialog_ = true;
+};
+
+} // namespace zeph::monitor

@@ -1,0 +1,293 @@
+// The main frame's rules without a window: view slots and "OpenViews", opening and closing the
+// source, pause, the log questions, the title and which commands may be chosen.
+
+#include "monitor/shell/main_frame_core.h"
+
+#include "monitor/shell/tests/scripted_prompter.h"
+
+#include "common/testing/text_files.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+namespace zeph::monitor {
+namespace {
+
+class CountingView : public ViewObserver {
+public:
+    void onUpdate(int hint, const RxMessage* /*msg*/) override { hints.push_back(hint); }
+    std::vector<int> hints;
+};
+
+// Child frames as the Qt frame makes them: a view per slot that reports back.
+class FakeWindow : public FrameWindow {
+public:
+    void openViewFrame(size_t slot) override {
+        views[slot] = std::make_unique<CountingView>();
+        core->viewOpened(slot, *views[slot]);
+    }
+    void closeViewFrame(size_t slot) override {
+        core->viewClosed(slot);
+        views[slot].reset();
+    }
+    void refresh() override { ++refreshes; }
+    void blink() override {}
+    void post(std::function<void()> call) override { posted.push_back(std::move(call)); }
+    bool runDataSourceDialog(bool cancelEnabled) override {
+        dialogCancelEnabled.push_back(cancelEnabled);
+        return dataSourceAnswer;
+    }
+    bool runLogSettingsDialog() override {
+        ++logDialogs;
+        return logAnswer;
+    }
+    void showTargetSoftwareDialog() override { ++targetDialogs; }
+
+    void runPosted() {
+        while (!posted.empty()) {
+            auto call = std::move(posted.front());
+            posted.pop_front();
+            call();
+        }
+    }
+
+    MainFrameCore* core = nullptr;
+    std::array<std::unique_ptr<CountingView>, settings::kViewSlotCount> views;
+    std::deque<std::function<void()>> posted;
+    std::vector<bool> dialogCancelEnabled;
+    bool dataSourceAnswer = true;
+    bool logAnswer = true;
+    int logDialogs = 0;
+    int targetDialogs = 0;
+    int refreshes = 0;
+};
+
+class MainFrameCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::path(::testing::TempDir()) /
+              ("frame-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        profile = std::make_unique<ProfileFile>(dir / "zephmon.ini");
+    }
+
+    // The settings file as the start-up check recreates it, with a source and open views.
+    MainFrameCore& makeCore(int src, std::string_view openViews) {
+        ProfileFile& p = *profile;
+        prepareSettingsFile(p, prompter);
+        p.writeInt(settings::kDataSrc, settings::kSrc, src);
+        p.writeString(settings::kMain, settings::kOpenViews, openViews);
+        core = std::make_unique<MainFrameCore>(p, clock, prompter, window);
+        window.core = core.get();
+        return *core;
+    }
+
+    // Runs the timer service for `seconds` of simulated time.
+    void run(int seconds) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            clock.advance(std::chrono::milliseconds(50));
+            core->timers().runDue();
+        }
+    }
+
+    void openLog() {
+        LogSettings log;
+        log.file = (dir / "run.gps").string();
+        log.msgs = std::string(settings::kMsgsLength, '1');
+        log.save(*profile);
+        std::FILE* f = std::fopen(log.file.c_str(), "w");
+        std::fclose(f);
+        ASSERT_TRUE(core->log().open(false));
+    }
+
+    std::filesystem::path dir;
+    std::unique_ptr<ProfileFile> profile;
+    FakeClock clock;
+    testing::ScriptedPrompter prompter;
+    FakeWindow window;
+    std::unique_ptr<MainFrameCore> core;
+};
+
+TEST_F(MainFrameCoreTest, StartUpShowsTheSetupWithoutCancelAndOpensTheRememberedViews) {
+    MainFrameCore& frame = makeCore(2, "1111110000");
+    frame.start();
+    for (size_t slot = 0; slot < settings::kViewSlotCount; ++slot) {
+        EXPECT_EQ(frame.viewOpen(slot), slot < 6) << slot;
+    }
+    EXPECT_FALSE(frame.sourceOpen()) << "a source opens with Open Data Source";
+    frame.dataSourceSetupCommand();
+    EXPECT_EQ(window.dialogCancelEnabled, (std::vector<bool>{false, true}));
+    EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "1111110000");
+}
+
+TEST_F(MainFrameCoreTest, ViewTogglesKeepTheOpenViewsStringInStep) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    frame.toggleView(kSlotResponse);
+    frame.toggleView(kSlotDrovana);
+    EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000100001");
+    frame.toggleView(kSlotResponse);
+    EXPECT_EQ(frame.openViews(), "0000000001");
+    frame.closeAllViews();
+    EXPECT_FALSE(frame.anyViewOpen());
+    EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000000000");
+}
+
+TEST_F(MainFrameCoreTest, ClosingTheLastViewClosesTheSource) {
+    MainFrameCore& frame = makeCore(2, "0001010000");
+    frame.start();
+    EXPECT_EQ(frame.sourcePaneWidth(), kSourcePaneClosedWidth);
+    frame.openDataSourceCommand();
+    ASSERT_TRUE(frame.sourceOpen());
+    EXPECT_EQ(frame.sourcePaneWidth(), kSourcePaneOpenWidth);
+    run(2);
+    EXPECT_FALSE(window.views[kSlotDebug]->hints.empty());
+
+    frame.toggleView(kSlotDebug);
+    EXPECT_TRUE(frame.sourceOpen()) << "the Error view still shows it";
+    frame.toggleView(kSlotError);
+    EXPECT_FALSE(frame.sourceOpen());
+    EXPECT_EQ(frame.sourcePaneWidth(), kSourcePaneClosedWidth);
+    EXPECT_EQ(frame.timers().running(), 0);
+}
+
+TEST_F(MainFrameCoreTest, PauseFreezesTheViewsWhileTheLogKeepsGrowing) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    frame.start();
+    openLog();
+    frame.openDataSourceCommand();
+    ASSERT_TRUE(frame.sourceOpen());
+    run(3);
+    const size_t shown = window.views[kSlotError]->hints.size();
+    const auto logged = std::filesystem::file_size(dir / "run.gps");
+
+    frame.pauseDisplayCommand();
+    ASSERT_TRUE(frame.paused());
+    run(3);
+    EXPECT_EQ(window.views[kSlotError]->hints.size(), shown);
+    EXPECT_GT(std::filesystem::file_size(dir / "run.gps"), logged);
+
+    frame.pauseDisplayCommand();
+    run(2);
+    EXPECT_GT(window.views[kSlotError]->hints.size(), shown);
+}
+
+TEST_F(MainFrameCoreTest, CommandsFollowTheSourceAndTheNmeaFlag) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    frame.start();
+    for (CommandNeed need :
+         {CommandNeed::Source, CommandNeed::SourceAndNmea, CommandNeed::SourceWithoutNmea}) {
+        EXPECT_FALSE(frame.commandEnabled(need));
+    }
+    frame.openDataSourceCommand();
+    EXPECT_TRUE(frame.commandEnabled(CommandNeed::Source));
+    EXPECT_FALSE(frame.commandEnabled(CommandNeed::SourceAndNmea));
+    EXPECT_TRUE(frame.commandEnabled(CommandNeed::SourceWithoutNmea));
+
+    frame.state().nmeaArriving = true;
+    EXPECT_TRUE(frame.commandEnabled(CommandNeed::Source));
+    EXPECT_TRUE(frame.commandEnabled(CommandNeed::SourceAndNmea));
+    EXPECT_FALSE(frame.commandEnabled(CommandNeed::SourceWithoutNmea));
+}
+
+TEST_F(MainFrameCoreTest, TheTitleShowsTargetPortAndTheLogWhileOneIsOpen) {
+    MainFrameCore& frame = makeCore(0, "0000000000");
+    EXPECT_EQ(frame.title(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
+    clock.setWallStart(1031270400); // 2002-09-06
+    openLog();
+    const std::string since = localTimeText(frame.log().openedAt(), "%c");
+    EXPECT_EQ(frame.title(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600 -> " +
+                                 (dir / "run.gps").string() + " since " + since);
+    frame.log().close();
+    frame.state().targetSwText = "GSW2.3.0";
+    EXPECT_EQ(frame.title(), "ZephMon 3.40 (Target SW: GSW2.3.0) on COM1/57600");
+}
+
+TEST_F(MainFrameCoreTest, OpeningASourceWithALogAsksForADifferentLogFile) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    frame.start();
+    openLog();
+    prompter.answers = {Prompter::Answer::Cancel};
+    frame.openDataSourceCommand();
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{kDifferentLogQuestion});
+    EXPECT_FALSE(frame.sourceOpen());
+
+    prompter.answers = {Prompter::Answer::No};
+    frame.openDataSourceCommand();
+    EXPECT_TRUE(frame.sourceOpen());
+    EXPECT_TRUE(frame.logOpen());
+    EXPECT_EQ(window.logDialogs, 0);
+
+    // Closing the source closes the log with it.
+    frame.openDataSourceCommand();
+    EXPECT_FALSE(frame.logOpen());
+    EXPECT_EQ(zeph::testing::countLinesStartingWith(zeph::testing::readFile(dir / "run.gps"),
+                                                    "Log file closed"),
+              1);
+}
+
+TEST_F(MainFrameCoreTest, ExitAsksOnlyWhileALogIsOpen) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    EXPECT_TRUE(frame.exitRequested());
+    EXPECT_TRUE(prompter.asked.empty());
+    openLog();
+    prompter.answers = {Prompter::Answer::No};
+    EXPECT_FALSE(frame.exitRequested());
+    EXPECT_TRUE(frame.logOpen());
+    prompter.answers = {Prompter::Answer::Yes};
+    EXPECT_TRUE(frame.exitRequested());
+    EXPECT_FALSE(frame.logOpen());
+    EXPECT_EQ(prompter.asked.back(), kExitQuestion);
+}
+
+TEST_F(MainFrameCoreTest, APollOpensTheResponseViewAndTheNmeaFlagOpensDebugAndError) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    frame.sendPoll(kMidPollSwVersion);
+    EXPECT_TRUE(frame.viewOpen(kSlotResponse));
+    frame.sendPoll(kMidPollClockStatus);
+    EXPECT_EQ(frame.openViews(), "0000100000");
+
+    // A sentence after binary traffic: the text views open unless remembered open.
+    MonitorEvents& events = frame;
+    events.nmeaArrivingStarted();
+    EXPECT_EQ(frame.openViews(), "0001110000");
+    frame.toggleView(kSlotDebug);
+    events.nmeaArrivingStarted();
+    EXPECT_TRUE(frame.viewOpen(kSlotDebug));
+}
+
+TEST_F(MainFrameCoreTest, TheEndOfACaptureClosesTheSourceFromTheEventLoop) {
+    const auto capture = dir / "empty.csv";
+    std::FILE* f = std::fopen(capture.c_str(), "w");
+    std::fputs("; one true position, then the end\n1,100,200,300,1,2,3\n", f);
+    std::fclose(f);
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = capture.string();
+    s.fileType = "CSV";
+    MainFrameCore& frame = makeCore(1, "0000010000");
+    frame.start();
+    openLog();
+    prompter.answers = {Prompter::Answer::No};
+    frame.startWith(s);
+    ASSERT_FALSE(window.posted.empty()) << "the end is posted, not acted on in the source";
+    EXPECT_TRUE(frame.sourceOpen());
+    window.runPosted();
+    EXPECT_FALSE(frame.sourceOpen());
+    EXPECT_FALSE(frame.logOpen());
+}
+
+TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    EXPECT_FALSE(frame.drovanaMenus());
+    frame.state().targetSwClass = kSwDrovana;
+    EXPECT_TRUE(frame.drovanaMenus());
+    frame.state().targetSwClass = kSw23OrHigher;
+    EXPECT_FALSE(frame.drovanaMenus());
+}
+
+} // namespace
+} // namespace zeph::monitor

@@ -1,0 +1,308 @@
+#include "monitor/shell/ui/main_frame.h"
+
+#include "monitor/shell/ui/dialogs/data_source_dialog.h"
+#include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
+#include "monitor/shell/ui/dialogs/target_software_dialog.h"
+#include "monitor/shell/ui/placement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+
+namespace zeph::monitor {
+namespace {
+
+// The view toggles in menu order: the plots on the View menu, the text views under Messages.
+struct ViewCommand {
+    size_t slot;
+    const char* text;
+    bool messages;
+};
+constexpr ViewCommand kViewCommands[] = {
+    {kSlotSignal, "&Signal", false},        {kSlotMap, "&Map", false},
+    {kSlotRadar, "&Radar", false},          {kSlotNavigation, "&Navigation", true},
+    {kSlotGeodetic, "&Geodetic Nav", true}, {kSlotDgps, "D&GPS", true},
+    {kSlotDebug, "De&bug", true},           {kSlotError, "&Error", true},
+    {kSlotResponse, "Res&ponse", true},     {kSlotDrovana, "&Drovana", true},
+};
+constexpr int kDrovanaMessagesPosition = 6;
+
+} // namespace
+
+CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
+    : QMainWindow(parent), qtPrompter_(QStringLiteral("ZephMon"), this), prompter_(&qtPrompter_),
+      mdi_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    mdi_->setObjectName(QStringLiteral("mdiArea"));
+    setCentralWidget(mdi_);
+    dialogs_ =
+        Dialogs{[this](bool cancelEnabled) {
+                    DataSourceDialog dialog(core_->profile(), *prompter_, cancelEnabled, this);
+                    return dialog.exec() == QDialog::Accepted;
+                },
+                [this] {
+                    LogFileSettingsDialog dialog(core_->profile(), *prompter_, this);
+                    return dialog.exec() == QDialog::Accepted;
+                },
+                [this] {
+                    TargetSoftwareDialog dialog(core_->state(), this);
+                    dialog.exec();
+                }};
+    FrameWindow& window = *this;
+    core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
+    timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
+    buildMenus();
+    buildStatusBar();
+    resize(900, 640);
+    refresh();
+}
+
+// The views go first, while the state they read still exists; their frames do not count as
+// closed by the user, so "OpenViews" keeps naming them for the next start.
+CMainFrame::~CMainFrame() {
+    shuttingDown_ = true;
+    core_->shutDown();
+    delete mdi_;
+    mdi_ = nullptr;
+}
+
+void CMainFrame::setDialogs(Dialogs dialogs) {
+    dialogs_ = std::move(dialogs);
+}
+
+QAction* CMainFrame::addCommand(QMenu* menu, const QString& text, const char* name,
+                                std::function<void()> run) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    return action;
+}
+
+void CMainFrame::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    openSourceAction_ =
+        addCommand(file, QStringLiteral("Open &Data Source"), "actionOpenDataSource",
+                   [this] { core_->openDataSourceCommand(); });
+    openSourceAction_->setCheckable(true);
+    addCommand(file, QStringLiteral("&Data Source..."), "actionDataSource",
+               [this] { core_->dataSourceSetupCommand(); });
+    file->addSeparator();
+    openLogAction_ = addCommand(file, QStringLiteral("Open Log &File..."), "actionOpenLogFile",
+                                [this] { core_->openLogFileCommand(); });
+    openLogAction_->setCheckable(true);
+    file->addSeparator();
+    addCommand(file, QStringLiteral("E&xit"), "actionExit", [this] { close(); });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menuView"));
+    messagesMenu_ = new QMenu(QStringLiteral("M&essages"), view);
+    messagesMenu_->setObjectName(QStringLiteral("menuMessages"));
+    for (const ViewCommand& c : kViewCommands) {
+        QMenu* menu = c.messages ? messagesMenu_ : view;
+        const std::string name = "actionView" + std::to_string(c.slot);
+        QAction* a = addCommand(menu, QString::fromLatin1(c.text), name.c_str(),
+                                [this, slot = c.slot] { core_->toggleView(slot); });
+        a->setCheckable(true);
+        viewActions_[c.slot] = a;
+        if (c.slot == kSlotRadar) {
+            view->addMenu(messagesMenu_);
+        }
+    }
+    view->addSeparator();
+    closeAllAction_ = addCommand(view, QStringLiteral("Close A&ll"), "actionCloseAll",
+                                 [this] { core_->closeAllViews(); });
+    pauseAction_ = addCommand(view, QStringLiteral("&Pause Display"), "actionPauseDisplay",
+                              [this] { core_->pauseDisplayCommand(); });
+    pauseAction_->setCheckable(true);
+    connect(view, &QMenu::aboutToShow, this, &CMainFrame::updateDrovanaMenus);
+
+    QMenu* setup = menuBar()->addMenu(QStringLiteral("&Setup"));
+    setup->setObjectName(QStringLiteral("menuSetup"));
+    addCommand(setup, QStringLiteral("&Target S/W..."), "actionTargetSw",
+               [this] { core_->targetSoftwareCommand(); });
+
+    // Only the Drovana popup lives here for now; the menu shows while the target has it.
+    navigationMenu_ = menuBar()->addMenu(QStringLiteral("&Navigation"));
+    navigationMenu_->setObjectName(QStringLiteral("menuNavigation"));
+    QMenu* drovana = navigationMenu_->addMenu(QStringLiteral("Dro&vana"));
+    drovana->setObjectName(QStringLiteral("menuDrovana"));
+    const std::pair<const char*, uint8_t> drovanaPolls[] = {
+        {"Poll DR Data Validity", kSidPollDrValid},
+        {"Poll Gyro Factory Calibration", kSidPollGyrFactCal},
+        {"Poll Sensor's Parameters", kSidPollDrSensParam}};
+    for (const auto& [text, sid] : drovanaPolls) {
+        const std::string name = "actionDrovanaPoll" + std::to_string(sid);
+        QAction* a = addCommand(drovana, QString::fromLatin1(text), name.c_str(),
+                                [this, sid = sid] { core_->sendDrovanaPoll(sid); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
+
+    QMenu* poll = menuBar()->addMenu(QStringLiteral("&Poll"));
+    poll->setObjectName(QStringLiteral("menuPoll"));
+    const std::tuple<const char*, const char*, uint8_t> polls[] = {
+        {"SW &Version", "actionPollSwVersion", kMidPollSwVersion},
+        {"&Clock Status", "actionPollClockStatus", kMidPollClockStatus},
+        {"&Nav Parameters", "actionPollNavParameters", kMidPollNavParameters}};
+    for (const auto& [text, name, mid] : polls) {
+        QAction* a = addCommand(poll, QString::fromLatin1(text), name,
+                                [this, mid = mid] { core_->sendPoll(mid); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->setObjectName(QStringLiteral("menuWindow"));
+    addCommand(window, QStringLiteral("&Cascade"), "actionCascade",
+               [this] { mdi_->cascadeSubWindows(); });
+    addCommand(window, QStringLiteral("&Tile"), "actionTile", [this] { mdi_->tileSubWindows(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    addCommand(help, QStringLiteral("&About ZephMon..."), "actionAbout", [this] {
+        QMessageBox::about(this, QStringLiteral("About ZephMon"),
+                           QStringLiteral("ZephMon Version 3.40\nReceiver monitor"));
+    });
+}
+
+// Pane 6 shows whether a source is open, pane 7 blinks with the received data; the others
+// show the target, the line, the log and the display state.
+void CMainFrame::buildStatusBar() {
+    for (int i = 0; i < kStatusPanes; ++i) {
+        panes_[i] = new QLabel(this);
+        panes_[i]->setObjectName(QStringLiteral("pane%1").arg(i));
+        panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i == 0) {
+            statusBar()->addWidget(panes_[i], 1);
+        } else {
+            statusBar()->addPermanentWidget(panes_[i]);
+        }
+    }
+    panes_[0]->setText(QStringLiteral("Ready"));
+    setPaneWidth(7, core_->blinkPaneWidth());
+}
+
+void CMainFrame::setPaneWidth(int index, int chars) {
+    paneChars_[index] = chars;
+    panes_[index]->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 6);
+}
+
+int CMainFrame::paneWidthInChars(int index) const {
+    return paneChars_[index];
+}
+
+void CMainFrame::updateDrovanaMenus() {
+    QAction* drovanaView = viewActions_[kSlotDrovana];
+    const bool present = messagesMenu_->actions().contains(drovanaView);
+    if (core_->drovanaMenus() && !present) {
+        const QList<QAction*> actions = messagesMenu_->actions();
+        QAction* before =
+            actions.size() > kDrovanaMessagesPosition ? actions[kDrovanaMessagesPosition] : nullptr;
+        messagesMenu_->insertAction(before, drovanaView);
+    } else if (!core_->drovanaMenus() && present) {
+        messagesMenu_->removeAction(drovanaView);
+    }
+    navigationMenu_->menuAction()->setVisible(core_->drovanaMenus());
+}
+
+void CMainFrame::refresh() {
+    setWindowTitle(QString::fromStdString(core_->title()));
+    openSourceAction_->setChecked(core_->sourceOpen());
+    openLogAction_->setChecked(core_->logOpen());
+    pauseAction_->setChecked(core_->paused());
+    pauseAction_->setEnabled(core_->sourceOpen());
+    closeAllAction_->setEnabled(core_->anyViewOpen());
+    for (size_t slot = 0; slot < viewActions_.size(); ++slot) {
+        viewActions_[slot]->setChecked(core_->viewOpen(slot));
+    }
+    for (const auto& [action, need] : receiverCommands_) {
+        action->setEnabled(core_->commandEnabled(need));
+    }
+    updateDrovanaMenus();
+
+    const ProgramState& state = core_->state();
+    panes_[1]->setText(QString::fromStdString(state.targetSwText));
+    panes_[4]->setText(core_->logOpen() ? QStringLiteral("LOG") : QString());
+    panes_[5]->setText(core_->paused() ? QStringLiteral("PAUSE") : QString());
+    panes_[6]->setText(core_->sourceOpen() ? QStringLiteral("SOURCE") : QString());
+    setPaneWidth(6, core_->sourcePaneWidth());
+    panes_[8]->setText(state.nmeaArriving ? QStringLiteral("NMEA") : QStringLiteral("BIN"));
+    panes_[9]->setText(state.autoDetect ? QStringLiteral("AUTO") : QString());
+    blink();
+}
+
+void CMainFrame::blink() {
+    setPaneWidth(7, core_->blinkPaneWidth());
+}
+
+void CMainFrame::post(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void CMainFrame::openViewFrame(size_t slot) {
+    MonitorView* view = createView(slot, ViewContext{core_->state()});
+    if (view == nullptr) {
+        return;
+    }
+    auto* frame = new CFrameView(slot, view, core_->profile(), [this](size_t closed) {
+        frames_[closed] = nullptr;
+        if (!shuttingDown_) {
+            core_->viewClosed(closed);
+        }
+    });
+    frames_[slot] = frame;
+    mdi_->addSubWindow(frame);
+    frame->restorePlacement();
+    frame->show();
+    core_->viewOpened(slot, *view);
+}
+
+void CMainFrame::closeViewFrame(size_t slot) {
+    if (frames_[slot] != nullptr) {
+        frames_[slot]->close();
+    }
+}
+
+bool CMainFrame::runDataSourceDialog(bool cancelEnabled) {
+    return dialogs_.dataSource(cancelEnabled);
+}
+
+bool CMainFrame::runLogSettingsDialog() {
+    return dialogs_.logSettings();
+}
+
+void CMainFrame::showTargetSoftwareDialog() {
+    post([this] {
+        if (!core_->state().targetDialogOpen) {
+            dialogs_.targetSoftware();
+            refresh();
+        }
+    });
+}
+
+void CMainFrame::processPendingEvents() {
+    QCoreApplication::sendPostedEvents();
+}
+
+// At the first showing the frame takes its remembered place.
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        applyPlacement(*this, core_->profile(), settings::kMain);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!core_->exitRequested()) {
+        event->ignore();
+        return;
+    }
+    savePlacement(core_->profile(), settings::kMain, placementOf(*this));
+    event->accept();
+}
+
+} // namespace zeph::monitor

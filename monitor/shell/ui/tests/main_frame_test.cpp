@@ -1,0 +1,229 @@
+// The main window offscreen: child frames by slot, menus and check marks, the status panes,
+// the title, and data from the generator and from the simulated receiver reaching the views.
+
+#include "monitor/shell/ui/main_frame.h"
+
+#include "common/qt/testing/qt_application.h"
+#include "common/testing/child_process.h"
+#include "monitor/shell/tests/scripted_prompter.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPixmap>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace zeph::monitor {
+namespace {
+
+using zeph::testing::BackgroundProgram;
+using zeph::testing::processEventsUntil;
+using zeph::testing::programPath;
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::path(::testing::TempDir()) /
+              ("mainframe-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        profile = std::make_unique<ProfileFile>(dir / "zephmon.ini");
+    }
+
+    CMainFrame& makeFrame(std::string_view openViews, int src = 2) {
+        prepareSettingsFile(*profile, prompter);
+        profile->writeString(settings::kMain, settings::kOpenViews, openViews);
+        profile->writeInt(settings::kDataSrc, settings::kSrc, src);
+        frame = std::make_unique<CMainFrame>(*profile, clock);
+        frame->setPrompter(prompter);
+        frame->setDialogs({[this](bool cancelEnabled) {
+                               setupCancelEnabled.push_back(cancelEnabled);
+                               return true;
+                           },
+                           [] { return false; }, [this] { ++targetDialogs; }});
+        frame->show();
+        return *frame;
+    }
+
+    QAction* action(const char* name) const {
+        auto* a = frame->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(a, nullptr) << name;
+        return a;
+    }
+    QListWidget* list(size_t slot) const {
+        return frame->frame(slot) ? frame->frame(slot)->findChild<QListWidget*>("list") : nullptr;
+    }
+    static bool listHas(const QListWidget* l, const QString& start) {
+        for (int i = 0; l != nullptr && i < l->count(); ++i) {
+            if (l->item(i)->text().startsWith(start)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::filesystem::path dir;
+    std::unique_ptr<ProfileFile> profile;
+    SystemClock clock;
+    testing::ScriptedPrompter prompter;
+    std::unique_ptr<CMainFrame> frame;
+    std::vector<bool> setupCancelEnabled;
+    int targetDialogs = 0;
+};
+
+TEST_F(MainFrameTest, StartUpOpensTheRememberedViewsWithTheirCaptions) {
+    CMainFrame& f = makeFrame("1111110000");
+    f.core().start();
+    EXPECT_EQ(setupCancelEnabled, std::vector<bool>{false});
+    const char* captions[] = {"Signal View", "Map View",      "Radar View",
+                              "Debug View",  "Response View", "Error View"};
+    EXPECT_EQ(f.mdiArea()->subWindowList().size(), 6);
+    for (size_t slot = 0; slot < 6; ++slot) {
+        ASSERT_NE(f.frame(slot), nullptr) << slot;
+        EXPECT_EQ(f.frame(slot)->windowTitle(), QString::fromLatin1(captions[slot]));
+        EXPECT_TRUE(action(("actionView" + std::to_string(slot)).c_str())->isChecked());
+    }
+    EXPECT_FALSE(action("actionView6")->isChecked());
+}
+
+TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
+    CMainFrame& f = makeFrame("0001010000");
+    f.core().start();
+    action("actionOpenDataSource")->trigger();
+    ASSERT_TRUE(f.core().sourceOpen());
+    EXPECT_TRUE(action("actionOpenDataSource")->isChecked());
+    EXPECT_EQ(f.paneWidthInChars(6), 9);
+
+    // The generator's debug text reaches the Debug view through the Qt timers.
+    ASSERT_TRUE(processEventsUntil([&] { return list(kSlotDebug)->count() > 0; }, 3000));
+    EXPECT_TRUE(listHas(list(kSlotDebug), "Data packet for randomly generated debug data"));
+
+    f.frame(kSlotDebug)->close();
+    EXPECT_TRUE(f.core().sourceOpen());
+    f.frame(kSlotError)->close();
+    EXPECT_FALSE(f.core().sourceOpen());
+    EXPECT_FALSE(action("actionOpenDataSource")->isChecked());
+    EXPECT_EQ(f.paneWidthInChars(6), 4);
+    EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000000000");
+}
+
+TEST_F(MainFrameTest, ReceiverCommandsFollowTheSourceAndTheNmeaFlag) {
+    CMainFrame& f = makeFrame("0000100000");
+    f.core().start();
+    EXPECT_FALSE(action("actionPollSwVersion")->isEnabled());
+    action("actionOpenDataSource")->trigger();
+    EXPECT_TRUE(action("actionPollSwVersion")->isEnabled());
+    EXPECT_TRUE(action("actionPauseDisplay")->isEnabled());
+
+    f.core().state().nmeaArriving = true;
+    f.core().nmeaArrivingStarted();
+    EXPECT_FALSE(action("actionPollSwVersion")->isEnabled());
+    EXPECT_FALSE(action("actionPollClockStatus")->isEnabled());
+    EXPECT_NE(f.frame(kSlotDebug), nullptr) << "sentences open the Debug and Error views";
+    EXPECT_NE(f.frame(kSlotError), nullptr);
+}
+
+TEST_F(MainFrameTest, PauseFreezesTheViews) {
+    CMainFrame& f = makeFrame("0001000000");
+    f.core().start();
+    action("actionOpenDataSource")->trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return list(kSlotDebug)->count() > 0; }, 3000));
+    action("actionPauseDisplay")->trigger();
+    EXPECT_TRUE(action("actionPauseDisplay")->isChecked());
+    const int shown = list(kSlotDebug)->count();
+    processEventsUntil([] { return false; }, 1500);
+    EXPECT_EQ(list(kSlotDebug)->count(), shown);
+    action("actionPauseDisplay")->trigger();
+    EXPECT_TRUE(processEventsUntil([&] { return list(kSlotDebug)->count() > shown; }, 3000));
+}
+
+TEST_F(MainFrameTest, TheDrovanaEntriesComeAndGoWithTheTargetClass) {
+    CMainFrame& f = makeFrame("0000000000");
+    auto* messages = f.findChild<QMenu*>("menuMessages");
+    auto* view = f.findChild<QMenu*>("menuView");
+    auto* navigation = f.findChild<QMenu*>("menuNavigation");
+    ASSERT_TRUE(messages && view && navigation);
+    EXPECT_FALSE(messages->actions().contains(action("actionView9")));
+    EXPECT_FALSE(navigation->menuAction()->isVisible());
+
+    f.core().state().targetSwClass = kSwDrovana;
+    emit view->aboutToShow();
+    ASSERT_GE(messages->actions().size(), 7);
+    EXPECT_EQ(messages->actions()[6], action("actionView9"));
+    EXPECT_TRUE(navigation->menuAction()->isVisible());
+
+    f.core().state().targetSwClass = kSw23OrHigher;
+    emit view->aboutToShow();
+    EXPECT_FALSE(messages->actions().contains(action("actionView9")));
+    EXPECT_FALSE(navigation->menuAction()->isVisible());
+}
+
+TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
+    CMainFrame& f = makeFrame("0000000000", 0);
+    EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
+    LogSettings log;
+    log.file = (dir / "run.gps").string();
+    log.save(*profile);
+    std::fclose(std::fopen(log.file.c_str(), "w"));
+    ASSERT_TRUE(f.core().log().open(false));
+    EXPECT_TRUE(f.windowTitle().startsWith(QString::fromStdString(
+        "ZephMon 3.40 (Target SW: Unknown) on COM1/57600 -> " + log.file + " since ")));
+    EXPECT_EQ(f.pane(4)->text(), "LOG");
+    prompter.answers = {Prompter::Answer::No};
+    EXPECT_FALSE(f.close()) << "No keeps the program running";
+    prompter.answers = {Prompter::Answer::Yes};
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
+}
+
+// The simulated receiver on a pseudo-terminal: auto-detection finds its software, and the
+// polls' answers reach the Response view.
+TEST_F(MainFrameTest, AgainstTheSimulatedReceiverTheTitleAndResponsesFill) {
+    BackgroundProgram sim({programPath("zephsim")});
+    const std::string port = sim.readLine(5000);
+    ASSERT_FALSE(port.empty()) << sim.err();
+
+    CMainFrame& f = makeFrame("0001010000", 0);
+    f.resize(1100, 760);
+    f.core().state().autoDetect = true;
+    DataSourceSettings s;
+    s.serPort = port;
+    f.core().startWith(s);
+    ASSERT_TRUE(f.core().sourceOpen());
+    ASSERT_TRUE(
+        processEventsUntil([&] { return !f.windowTitle().contains("Target SW: Unknown"); }, 10000))
+        << f.windowTitle().toStdString();
+    EXPECT_TRUE(f.windowTitle().startsWith("ZephMon 3.40 (Target SW: "));
+    EXPECT_TRUE(f.windowTitle().endsWith(QString::fromStdString(") on " + port + "/57600")));
+
+    action("actionPollSwVersion")->trigger();
+    action("actionPollClockStatus")->trigger();
+    action("actionPollNavParameters")->trigger();
+    ASSERT_NE(f.frame(kSlotResponse), nullptr);
+    EXPECT_TRUE(processEventsUntil(
+        [&] {
+            return listHas(list(kSlotResponse), "Acknowledged ") &&
+                   listHas(list(kSlotResponse), "SW Version ") &&
+                   listHas(list(kSlotResponse), "Week:") &&
+                   listHas(list(kSlotResponse), "AltMode: ");
+        },
+        10000));
+    EXPECT_EQ(targetDialogs, 0);
+
+    // The picture of the main window the documentation shows.
+    f.mdiArea()->tileSubWindows();
+    processEventsUntil([&] { return list(kSlotDebug)->count() > 3; }, 3000);
+    const QPixmap picture = f.grab();
+    EXPECT_EQ(picture.size(), f.size());
+    if (const char* folder = std::getenv("ZEPH_PICTURE_DIR")) {
+        EXPECT_TRUE(picture.save(QString::fromLocal8Bit(folder) + "/zephmon.png"));
+    }
+}
+
+} // namespace
+} // namespace zeph::monitor

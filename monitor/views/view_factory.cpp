@@ -1,0 +1,58 @@
+#include "monitor/views/view_factory.h"
+
+#include "monitor/views/text_views.h"
+
+#include <array>
+
+namespace zeph::monitor {
+namespace {
+
+constexpr std::array<const char*, 10> kCaptions = {
+    "Signal View", "Map View",        "Radar View", "Debug View",        "Response View",
+    "Error View",  "Navigation View", "DGPS View",  "Geodetic Nav View", "Drovana View",
+};
+
+constexpr size_t kDebugSlot = 3;
+constexpr size_t kResponseSlot = 4;
+constexpr size_t kErrorSlot = 5;
+
+// The frame of a view still to come: it shows nothing and ignores every update.
+class PlaceholderView : public MonitorView {
+public:
+    PlaceholderView(size_t slot, QWidget* parent) : MonitorView(parent) {
+        setObjectName(QStringLiteral("placeholder%1").arg(slot));
+    }
+    void onUpdate(int, const RxMessage*) override {}
+};
+
+} // namespace
+
+QString viewCaption(size_t slot) {
+    return slot < kCaptions.size() ? QString::fromLatin1(kCaptions[slot]) : QString();
+}
+
+// The program state is for the views that read more than the message; the text views do not.
+MonitorView* createView(size_t slot, const ViewContext& /*ctx*/, QWidget* parent) {
+    MonitorView* view = nullptr;
+    switch (slot) {
+    case kDebugSlot:
+        view = new CViewDebug(parent);
+        break;
+    case kResponseSlot:
+        view = new CViewResponse(parent);
+        break;
+    case kErrorSlot:
+        view = new CViewError(parent);
+        break;
+    default:
+        if (slot >= kCaptions.size()) {
+            return nullptr;
+        }
+        view = new PlaceholderView(slot, parent);
+        break;
+    }
+    view->setWindowTitle(viewCaption(slot));
+    return view;
+}
+
+} // namespace zeph::monitor
