@@ -1,0 +1,85 @@
+// The main window against zephsim in NMEA mode over a pseudo-terminal, in real time: the sky
+// plot and the bar row fill with the simulator's satellites.
+
+#include "dashboard/ui/trekdash_window.h"
+
+#include "dashboard/core/serial_nmea_port.h"
+#include "dashboard/core/tests/fakes.h"
+#include "dashboard/ui/tests/ui_support.h"
+
+#include "common/testing/child_process.h"
+
+#include <gtest/gtest.h>
+
+namespace zeph::dashboard {
+namespace {
+
+TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
+    testing::testApp();
+    zeph::testing::BackgroundProgram sim(
+        {zeph::testing::programPath("zephsim"), "--protocol", "nmea", "--baud", "38400"});
+    ASSERT_TRUE(sim.started());
+    const std::string device = sim.readLine(5000);
+    ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+
+    PortEnvironment env;
+    env.getenv = [device](const std::string& name) -> std::optional<std::string> {
+        return name == "ZEPH_COM5" ? std::optional<std::string>(device) : std::nullopt;
+    };
+    testing::TempDir dir;
+    const SettingsFile file((dir.path / "nmea.dat").string());
+    SettingsRecord r = SettingsRecord::firstStart();
+    r.port = 5;
+    SettingsRecord::setText(r.speed, "38400");
+    ASSERT_TRUE(file.write(r));
+
+    SerialNmeaPort port1(env);
+    SerialNmeaPort port2(env);
+    SerialNmeaPort selPort(env);
+    testing::RecordingPrompter prompter;
+    Trekdash window({port1, port2, selPort}, file, prompter);
+    window.load();
+    ASSERT_TRUE(port1.isOpen()) << port1.lastError();
+    window.show();
+    window.activateMain();
+
+    const SkyPlot& plot = window.skyPlot();
+    const ReceiverState& s = window.core().state();
+    // Checked while the next set is collected: the table is then the one the view last drew.
+    QtTimerService& timers = window.timers();
+    ASSERT_TRUE(testing::waitUntil(
+        [&] {
+            return s.SatsInView > 0 && plot.PrevPRN[0] > 0 && timers.enabled(TimerId::RxCheck) &&
+                   !timers.enabled(TimerId::Decode) && !timers.enabled(TimerId::Display);
+        },
+        15000))
+        << "satellites in view: " << s.SatsInView;
+    EXPECT_TRUE(prompter.messages.empty());
+
+    const QImage img = window.skyView()->grab().toImage();
+    int matching = 0;
+    for (int row = 0; row < kSatRows; ++row) {
+        const SatSymbol& sym = plot.symbols[static_cast<std::size_t>(row)];
+        if (!sym.visible) {
+            continue;
+        }
+        const auto& sat = s.SatInfo[static_cast<std::size_t>(row)];
+        EXPECT_EQ(sym.caption, std::to_string(sat[kSatPrn]));
+        matching += testing::pixelAt(img, sym.at.x - 100, sym.at.y + 50) == paletteColor(sym.color);
+    }
+    EXPECT_GT(matching, 0) << "symbols may overlap, but not all of them";
+
+    // The first row with a measurable signal has its bar.
+    for (int row = 0; row < std::min<int>(s.SatsInView, kSatRows); ++row) {
+        const auto& sat = s.SatInfo[static_cast<std::size_t>(row)];
+        if (sat[kSatPrn] > 0 && sat[kSatSnr] >= 3) {
+            EXPECT_EQ(testing::pixelAt(img, 525 * row + 1025, 5990),
+                      paletteColor(plot.SatColor[static_cast<std::size_t>(row)]))
+                << "row " << row << " SNR " << sat[kSatSnr];
+            break;
+        }
+    }
+}
+
+} // namespace
+} // namespace zeph::dashboard
