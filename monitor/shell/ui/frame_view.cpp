@@ -19,8 +19,12 @@ void CFrameView::restorePlacement() {
     applyPlacement(*this, profile_, settings::kViewSections[slot_]);
 }
 
+void CFrameView::savePlacement() {
+    monitor::savePlacement(profile_, settings::kViewSections[slot_], placementOf(*this));
+}
+
 void CFrameView::closeEvent(QCloseEvent* event) {
-    savePlacement(profile_, settings::kViewSections[slot_], placementOf(*this));
+    savePlacement();
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted() && closed_) {
         auto closed = std::move(closed_);

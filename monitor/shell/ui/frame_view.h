@@ -22,6 +22,7 @@ public:
     MonitorView* view() const { return view_; }
     // Places the frame as its section remembers, if it remembers anything.
     void restorePlacement();
+    void savePlacement();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

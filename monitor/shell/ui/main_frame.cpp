@@ -119,7 +119,6 @@ void CMainFrame::buildMenus() {
     pauseAction_ = addCommand(view, QStringLiteral("&Pause Display"), "actionPauseDisplay",
                               [this] { core_->pauseDisplayCommand(); });
     pauseAction_->setCheckable(true);
-    connect(view, &QMenu::aboutToShow, this, &CMainFrame::updateDrovanaMenus);
 
     QMenu* setup = menuBar()->addMenu(QStringLiteral("&Setup"));
     setup->setObjectName(QStringLiteral("menuSetup"));
@@ -159,6 +158,11 @@ void CMainFrame::buildMenus() {
     addCommand(window, QStringLiteral("&Cascade"), "actionCascade",
                [this] { mdi_->cascadeSubWindows(); });
     addCommand(window, QStringLiteral("&Tile"), "actionTile", [this] { mdi_->tileSubWindows(); });
+
+    // The NMEA flag changes with the traffic: a menu shows the commands' state as it is now.
+    for (QMenu* menu : {file, view, setup, navigationMenu_, poll}) {
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refresh);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("menuHelp"));
@@ -229,13 +233,16 @@ void CMainFrame::refresh() {
     panes_[5]->setText(core_->paused() ? QStringLiteral("PAUSE") : QString());
     panes_[6]->setText(core_->sourceOpen() ? QStringLiteral("SOURCE") : QString());
     setPaneWidth(6, core_->sourcePaneWidth());
-    panes_[8]->setText(state.nmeaArriving ? QStringLiteral("NMEA") : QStringLiteral("BIN"));
     panes_[9]->setText(state.autoDetect ? QStringLiteral("AUTO") : QString());
     blink();
 }
 
+// Once per received chunk: the blinker, and which protocol arrives (a binary message clears
+// the NMEA flag without telling anyone).
 void CMainFrame::blink() {
     setPaneWidth(7, core_->blinkPaneWidth());
+    panes_[8]->setText(core_->state().nmeaArriving ? QStringLiteral("NMEA")
+                                                   : QStringLiteral("BIN"));
 }
 
 void CMainFrame::post(std::function<void()> call) {
@@ -300,6 +307,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!core_->exitRequested()) {
         event->ignore();
         return;
+    }
+    // The views stay open for the next start; each remembers where it was.
+    for (CFrameView* frame : frames_) {
+        if (frame != nullptr) {
+            frame->savePlacement();
+        }
     }
     savePlacement(core_->profile(), settings::kMain, placementOf(*this));
     event->accept();

@@ -126,6 +126,11 @@ TEST_F(MainFrameTest, ReceiverCommandsFollowTheSourceAndTheNmeaFlag) {
     EXPECT_FALSE(action("actionPollClockStatus")->isEnabled());
     EXPECT_NE(f.frame(kSlotDebug), nullptr) << "sentences open the Debug and Error views";
     EXPECT_NE(f.frame(kSlotError), nullptr);
+
+    // A binary message clears the flag quietly; the Poll menu shows it when it opens.
+    f.core().state().nmeaArriving = false;
+    emit f.findChild<QMenu*>("menuPoll")->aboutToShow();
+    EXPECT_TRUE(action("actionPollSwVersion")->isEnabled());
 }
 
 TEST_F(MainFrameTest, PauseFreezesTheViews) {
@@ -161,6 +166,24 @@ TEST_F(MainFrameTest, TheDrovanaEntriesComeAndGoWithTheTargetClass) {
     emit view->aboutToShow();
     EXPECT_FALSE(messages->actions().contains(action("actionView9")));
     EXPECT_FALSE(navigation->menuAction()->isVisible());
+}
+
+TEST_F(MainFrameTest, TheViewsAndTheirPlacesSurviveARestart) {
+    CMainFrame& first = makeFrame("0001000000");
+    first.core().start();
+    first.frame(kSlotDebug)->setGeometry(40, 30, 420, 260);
+    first.setGeometry(100, 80, 1000, 700);
+    ASSERT_TRUE(first.close());
+    frame.reset();
+    EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0001000000");
+
+    frame = std::make_unique<CMainFrame>(*profile, clock);
+    frame->setDialogs({[](bool) { return true; }, [] { return false; }, [] {}});
+    frame->show();
+    frame->core().start();
+    ASSERT_NE(frame->frame(kSlotDebug), nullptr);
+    EXPECT_EQ(frame->frame(kSlotDebug)->geometry(), QRect(40, 30, 420, 260));
+    EXPECT_EQ(frame->normalGeometry().size(), QSize(1000, 700));
 }
 
 TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
