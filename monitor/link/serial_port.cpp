@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <pthread.h>
 #include <termios.h>
 
 namespace zeph::monitor {
@@ -280,6 +281,8 @@ int SerialPort::swapSlots() {
 }
 
 void SerialPort::readerLoop() {
+    // Named, so a look at the process's threads tells the reader from the GUI thread.
+    pthread_setname_np(pthread_self(), "serial reader");
     while (run_.load(std::memory_order_acquire)) {
         std::this_thread::sleep_for(readQueued() ? kReadPause : kIdlePoll);
     }
