@@ -35,11 +35,6 @@ void renderCsv(const RxMessage& msg, const Layout& layout, std::string& out) {
     }
 }
 
-// An enumeration text, guarded against values the receiver should not send.
-template <size_t N> std::string pick(const char* const (&texts)[N], unsigned value) {
-    return value < N ? texts[value] : strprintf("unknown (%u)", value);
-}
-
 std::string renderNavParams(const NavParamsRecord& p) {
     static const char* const kAltMode[] = {"auto", "always", "never use"};
     static const char* const kAltSource[] = {"last KF alt", "fixed", "dynamic"};
@@ -49,35 +44,20 @@ std::string renderNavParams(const NavParamsRecord& p) {
     static const char* const kDgpsSrc[] = {"None", "WAAS", "Serial", "Internal Beacon", "Software"};
     static const char* const kDgpsMode[] = {"auto", "exclusive", "never use", "mixed"};
 
-    std::string power;
-    if (p.wakeOnDemand != 0) {
-        power = "Wake-On-Demand enabled\n";
-    } else if (p.lullEnabled != 0) {
-        const double duty =
-            p.lullOnTime != 0 && p.lullPeriod != 0 ? p.lullOnTime * 100.0 / p.lullPeriod : 0.0;
-        power = strprintf("Lullcycle enabled with %ld ms on, %f%% duty cycle\n",
-                          asLong(p.lullOnTime), duty);
-    } else {
-        power = "Continuous power enabled\n";
-    }
-    power += p.userTasksEnabled != 0
-                 ? strprintf("User tasks enabled, period = %d\n", int32_t(p.userTaskPeriod))
-                 : std::string("User tasks disabled\n");
-    power += strprintf("MaxAcqTime = %d ms; MaxOffTime = %d ms\n", int32_t(p.maxAcqTime),
-                       int32_t(p.maxOffTime));
+    const std::string power = lowPowerLines(p);
 
-    return strprintf("Polling Navigation Parameters\nAltMode: %s\nAltSource: %s\nAltitude: %d\n"
-                     "DegradedMode: %s\nDegradedTimeout: %d s\nDRTimeout: %d s\n"
-                     "TrkSmoothMode: %s\nStaticNav: %s\n3SV LSQ: %s\nDOPMaskMode: %s\n"
-                     "ElevMask:%.1f deg\nPwrMask: %d dBHz\nDGPSSrc: %s\nDGPSMode: %s\n"
-                     "DGPSTimeout: %d s\n%s",
-                     pick(kAltMode, p.altMode).c_str(), pick(kAltSource, p.altSource).c_str(),
-                     p.altitude, pick(kDegraded, p.degradedMode).c_str(), p.degradedTimeout,
-                     p.drTimeout, pick(kOnOff, p.trkSmoothMode).c_str(),
-                     pick(kOnOff, p.staticNav).c_str(), pick(kOnOff, p.threeSvLsq).c_str(),
-                     pick(kDopMask, p.dopMaskMode).c_str(), p.elevMask * 0.1, p.pwrMask,
-                     pick(kDgpsSrc, p.dgpsSrc).c_str(), pick(kDgpsMode, p.dgpsMode).c_str(),
-                     p.dgpsTimeout, power.c_str());
+    return strprintf(
+        "Polling Navigation Parameters\nAltMode: %s\nAltSource: %s\nAltitude: %d\n"
+        "DegradedMode: %s\nDegradedTimeout: %d s\nDRTimeout: %d s\n"
+        "TrkSmoothMode: %s\nStaticNav: %s\n3SV LSQ: %s\nDOPMaskMode: %s\n"
+        "ElevMask:%.1f deg\nPwrMask: %d dBHz\nDGPSSrc: %s\nDGPSMode: %s\n"
+        "DGPSTimeout: %d s\n%s",
+        enumText(kAltMode, p.altMode).c_str(), enumText(kAltSource, p.altSource).c_str(),
+        p.altitude, enumText(kDegraded, p.degradedMode).c_str(), p.degradedTimeout, p.drTimeout,
+        enumText(kOnOff, p.trkSmoothMode).c_str(), enumText(kOnOff, p.staticNav).c_str(),
+        enumText(kOnOff, p.threeSvLsq).c_str(), enumText(kDopMask, p.dopMaskMode).c_str(),
+        p.elevMask * 0.1, p.pwrMask, enumText(kDgpsSrc, p.dgpsSrc).c_str(),
+        enumText(kDgpsMode, p.dgpsMode).c_str(), p.dgpsTimeout, power.c_str());
 }
 
 // "%*s" of the stored text: padded on the left to the stored length should the text hold a
@@ -190,6 +170,26 @@ bool renderHook(const RxMessage& msg, std::string& out) {
 }
 
 } // namespace
+
+std::string lowPowerLines(const NavParamsRecord& p) {
+    std::string power;
+    if (p.wakeOnDemand != 0) {
+        power = "Wake-On-Demand enabled\n";
+    } else if (p.lullEnabled != 0) {
+        const double duty =
+            p.lullOnTime != 0 && p.lullPeriod != 0 ? p.lullOnTime * 100.0 / p.lullPeriod : 0.0;
+        power = strprintf("Lullcycle enabled with %ld ms on, %f%% duty cycle\n",
+                          asLong(p.lullOnTime), duty);
+    } else {
+        power = "Continuous power enabled\n";
+    }
+    power += p.userTasksEnabled != 0
+                 ? strprintf("User tasks enabled, period = %d\n", int32_t(p.userTaskPeriod))
+                 : std::string("User tasks disabled\n");
+    power += strprintf("MaxAcqTime = %d ms; MaxOffTime = %d ms\n", int32_t(p.maxAcqTime),
+                       int32_t(p.maxOffTime));
+    return power;
+}
 
 bool renderMessage(const RxMessage& msg, std::string& out) {
     out.clear();

@@ -1,6 +1,7 @@
 #include "monitor/views/view_texts.h"
 
 #include "monitor/messages/message_names.h"
+#include "monitor/messages/message_renderer.h"
 
 #include "common/text/strprintf.h"
 
@@ -24,11 +25,6 @@ constexpr uint8_t kMidText = 255;
 std::string_view printedText(const RxMessage& msg) {
     const std::string_view stored = msg.textView();
     return stored.substr(0, stored.find('\0'));
-}
-
-// An enumeration text, guarded against values the receiver should not send.
-template <size_t N> std::string pick(const char* const (&texts)[N], unsigned value) {
-    return value < N ? texts[value] : strprintf("unknown (%u)", value);
 }
 
 std::string errorReportText(const RxMessage& msg) {
@@ -117,34 +113,19 @@ std::string navParamsReport(const NavParamsRecord& p) {
     static const char* const kDgpsSrc[] = {"None", "SBAS", "Serial", "Internal Beacon", "S/W"};
     static const char* const kDgpsMode[] = {"auto", "exclusive", "never use", "mixed"};
 
-    std::string power;
-    if (p.wakeOnDemand != 0) {
-        power = "Wake-On-Demand enabled\n";
-    } else if (p.lullEnabled != 0) {
-        const double duty =
-            p.lullOnTime != 0 && p.lullPeriod != 0 ? p.lullOnTime * 100.0 / p.lullPeriod : 0.0;
-        power = strprintf("Lullcycle enabled with %ld ms on, %f%% duty cycle\n",
-                          asLong(p.lullOnTime), duty);
-    } else {
-        power = "Continuous power enabled\n";
-    }
-    power += p.userTasksEnabled != 0
-                 ? strprintf("User tasks enabled, period = %d\n", int32_t(p.userTaskPeriod))
-                 : std::string("User tasks disabled\n");
-    power += strprintf("MaxAcqTime = %d ms; MaxOffTime = %d ms\n", int32_t(p.maxAcqTime),
-                       int32_t(p.maxOffTime));
+    const std::string power = lowPowerLines(p);
 
     const std::string elevMask = strprintf("%.1f", p.elevMask / 10.0);
     std::string text = strprintf(
         "AltMode: %s\nAltSource: %s\nAltitude: %d\nDegradedMode: %s\nDegradedTimeout: %d s\n"
         "DRTimeout: %d s\nTrkSmoothMode: %s\nStaticNav: %s\n3SV LSQ: %s\nDOPMaskMode: %s\n"
         "ElevMask: %s deg\nPwrMask: %d dBHz\nDGPSSrc: %s\nDGPSMode: %s\nDGPSTimeout: %d s\n%s",
-        pick(kAltMode, p.altMode).c_str(), pick(kAltSource, p.altSource).c_str(), p.altitude,
-        pick(kDegraded, p.degradedMode).c_str(), p.degradedTimeout, p.drTimeout,
-        pick(kOnOff, p.trkSmoothMode).c_str(), pick(kOnOff, p.staticNav).c_str(),
-        pick(kOnOff, p.threeSvLsq).c_str(), pick(kDopMask, p.dopMaskMode).c_str(), elevMask.c_str(),
-        p.pwrMask, pick(kDgpsSrc, p.dgpsSrc).c_str(), pick(kDgpsMode, p.dgpsMode).c_str(),
-        p.dgpsTimeout, power.c_str());
+        enumText(kAltMode, p.altMode).c_str(), enumText(kAltSource, p.altSource).c_str(),
+        p.altitude, enumText(kDegraded, p.degradedMode).c_str(), p.degradedTimeout, p.drTimeout,
+        enumText(kOnOff, p.trkSmoothMode).c_str(), enumText(kOnOff, p.staticNav).c_str(),
+        enumText(kOnOff, p.threeSvLsq).c_str(), enumText(kDopMask, p.dopMaskMode).c_str(),
+        elevMask.c_str(), p.pwrMask, enumText(kDgpsSrc, p.dgpsSrc).c_str(),
+        enumText(kDgpsMode, p.dgpsMode).c_str(), p.dgpsTimeout, power.c_str());
     if (text.size() > kMaxNavParamsText) {
         text.resize(kMaxNavParamsText);
     }
