@@ -1,9 +1,9 @@
 #include "monitor/shell/feed.h"
 
-#include "monitor/link/file_source.h"
-#include "monitor/link/random_source.h"
-#include "monitor/link/serial_source.h"
-#include "monitor/link/text_source.h"
+#include "monitor/sources/file_source.h"
+#include "monitor/sources/random_source.h"
+#include "monitor/sources/serial_source.h"
+#include "monitor/sources/text_source.h"
 
 namespace zeph::monitor {
 

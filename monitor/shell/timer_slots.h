@@ -3,7 +3,7 @@
 // The main frame's timer service: six slots, each a periodic timer of one client. A timer
 // that fires while no source is open is killed instead of called.
 
-#include "monitor/link/timer_service.h"
+#include "monitor/sources/timer_service.h"
 
 #include "common/clock/clock.h"
 

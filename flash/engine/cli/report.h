@@ -4,7 +4,7 @@
 // message becomes text on the console sink (everything but the fatal errors is held back by
 // -q); in pipe mode it becomes one pipe record on the pipe sink.
 
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/options.h"
 #include "flash/engine/cli/output_sink.h"
 

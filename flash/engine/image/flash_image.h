@@ -7,7 +7,7 @@
 //
 // Every step returns the fatal error it met (number and message), or nothing on success.
 
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 
 #include <cstdint>
 #include <functional>

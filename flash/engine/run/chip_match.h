@@ -3,7 +3,7 @@
 // Chip matching: the ids the target reports against the chip list, with the reports of the
 // numbered errors 14 to 18.
 
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/link/target_commands.h"
 #include "flash/engine/run/chip_list.h"
 

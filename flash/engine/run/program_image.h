@@ -8,7 +8,7 @@
 // built from the target's last operation and activity.
 
 #include "common/clock/clock.h"
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/report.h"
 #include "flash/engine/compress/transfer_compression.h"
 #include "flash/engine/link/target_link.h"

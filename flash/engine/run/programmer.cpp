@@ -1,7 +1,7 @@
 #include "flash/engine/run/programmer.h"
 
 #include "common/text/strprintf.h"
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/report.h"
 #include "flash/engine/image/flash_image.h"
 #include "flash/engine/link/target_link.h"

@@ -1,6 +1,6 @@
 #include "monitor/link/playback_parser.h"
 
-#include "link_fakes.h"
+#include "monitor/link/testing/link_fakes.h"
 
 #include <gtest/gtest.h>
 

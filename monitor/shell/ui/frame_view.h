@@ -4,7 +4,7 @@
 // settings section and tells the main frame when it closes.
 
 #include "monitor/shell/profile_file.h"
-#include "monitor/views/view_factory.h"
+#include "monitor/views/ui/view_factory.h"
 
 #include <QMdiSubWindow>
 

@@ -2,7 +2,7 @@
 
 #include "monitor/views/view_texts.h"
 
-#include "message_maker.h"
+#include "monitor/views/testing/message_maker.h"
 
 #include <gtest/gtest.h>
 

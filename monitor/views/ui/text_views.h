@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/views/text_list.h"
-#include "monitor/views/view_factory.h"
+#include "monitor/views/ui/view_factory.h"
 
 #include <QListWidget>
 

@@ -1,12 +1,12 @@
 // The capture file, text capture and generator sources, driven by a hand-fired timer service.
 
-#include "monitor/link/file_source.h"
-#include "monitor/link/random_source.h"
-#include "monitor/link/testing/manual_timers.h"
-#include "monitor/link/text_source.h"
+#include "monitor/sources/file_source.h"
+#include "monitor/sources/random_source.h"
+#include "monitor/sources/testing/manual_timers.h"
+#include "monitor/sources/text_source.h"
 #include "monitor/messages/message_records.h"
 
-#include "link_fakes.h"
+#include "monitor/link/testing/link_fakes.h"
 
 #include "monitor/messages/message_renderer.h"
 

@@ -1,6 +1,6 @@
-#include "monitor/views/view_factory.h"
+#include "monitor/views/ui/view_factory.h"
 
-#include "monitor/views/text_views.h"
+#include "monitor/views/ui/text_views.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "monitor/views/text_views.h"
+#include "monitor/views/ui/text_views.h"
 
 #include "monitor/shell/feed.h"
 #include "monitor/views/view_texts.h"

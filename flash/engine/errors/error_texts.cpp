@@ -1,4 +1,4 @@
-#include "flash/engine/cli/error_texts.h"
+#include "flash/engine/errors/error_texts.h"
 
 #include "common/text/strprintf.h"
 

@@ -1,10 +1,10 @@
 // SerialSource over a pseudo-terminal: receiver bytes through the parser to the feed, commands
 // and their holding back, and auto-detection's one-second no-answer count.
 
-#include "monitor/link/serial_source.h"
-#include "monitor/link/testing/manual_timers.h"
+#include "monitor/sources/serial_source.h"
+#include "monitor/sources/testing/manual_timers.h"
 
-#include "link_fakes.h"
+#include "monitor/link/testing/link_fakes.h"
 
 #include "common/serial/testing/pty_pair.h"
 

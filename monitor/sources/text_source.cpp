@@ -1,4 +1,4 @@
-#include "monitor/link/text_source.h"
+#include "monitor/sources/text_source.h"
 
 #include "monitor/messages/message_records.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/link/serial_source.h"
+#include "monitor/sources/serial_source.h"
 
 #include "monitor/link/send.h"
 

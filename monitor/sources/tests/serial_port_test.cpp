@@ -1,10 +1,10 @@
 // SerialPort over pseudo-terminals: the test thread plays the GUI thread and fires the 50 ms
 // service by hand; the master side of the terminal plays the receiver.
 
-#include "monitor/link/serial_port.h"
-#include "monitor/link/testing/manual_timers.h"
+#include "monitor/sources/serial_port.h"
+#include "monitor/sources/testing/manual_timers.h"
 
-#include "link_fakes.h"
+#include "monitor/link/testing/link_fakes.h"
 
 #include "common/serial/testing/pty_pair.h"
 #include "common/text/strprintf.h"

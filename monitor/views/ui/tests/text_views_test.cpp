@@ -1,9 +1,9 @@
 // The Debug, Error and Response views offscreen, and the factory of the main frame's views.
 
-#include "monitor/views/text_views.h"
-#include "monitor/views/view_factory.h"
+#include "monitor/views/ui/text_views.h"
+#include "monitor/views/ui/view_factory.h"
 
-#include "message_maker.h"
+#include "monitor/views/testing/message_maker.h"
 
 #include "monitor/shell/feed.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/link/serial_port.h"
+#include "monitor/sources/serial_port.h"
 
 #include "monitor/messages/rx_message.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/link/file_source.h"
+#include "monitor/sources/file_source.h"
 
 namespace zeph::monitor {
 

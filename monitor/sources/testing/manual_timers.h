@@ -2,7 +2,7 @@
 
 // A timer service that the test fires by hand, in place of the main frame's.
 
-#include "monitor/link/timer_service.h"
+#include "monitor/sources/timer_service.h"
 
 #include <map>
 

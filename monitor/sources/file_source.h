@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/link/data_source.h"
+#include "monitor/sources/data_source.h"
 #include "monitor/link/playback_parser.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "monitor/link/random_source.h"
+#include "monitor/sources/random_source.h"
 
 #include "monitor/messages/message_records.h"
 

@@ -3,8 +3,8 @@
 // The data source of a receiver on a serial port: one SerialPort and the live StreamParser.
 
 #include "monitor/link/command_sender.h"
-#include "monitor/link/data_source.h"
-#include "monitor/link/serial_port.h"
+#include "monitor/sources/data_source.h"
+#include "monitor/sources/serial_port.h"
 #include "monitor/link/stream_parser.h"
 
 #include <string>

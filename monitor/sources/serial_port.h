@@ -6,7 +6,7 @@
 // reopens a silent line and reports the driver's line errors.
 
 #include "monitor/link/send.h"
-#include "monitor/link/timer_service.h"
+#include "monitor/sources/timer_service.h"
 #include "monitor/messages/program_state.h"
 
 #include "common/clock/clock.h"

@@ -4,7 +4,7 @@
 // (CSV) capture, or the generator of random test data.
 
 #include "monitor/link/parser_context.h"
-#include "monitor/link/timer_service.h"
+#include "monitor/sources/timer_service.h"
 
 #include "common/clock/clock.h"
 #include "common/prompt/prompter.h"
