@@ -60,6 +60,10 @@ public:
     // True once a capture has been played to its end (a serial source never ends).
     virtual bool finished() const { return false; }
 
+    // True once the source stopped on an error it reported (a capture it could not read to its
+    // end); a run without a window then ends with a failure status.
+    bool failed() const { return failed_; }
+
     const std::string& name() const { return name_; }
     bool isOpen() const { return open_; }
     RxMessage& message() { return *message_; }
@@ -72,6 +76,7 @@ protected:
     SourceContext ctx_;
     std::string name_;
     bool open_ = false;
+    bool failed_ = false;
     std::unique_ptr<RxMessage> message_;
 };
 
