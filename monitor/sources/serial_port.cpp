@@ -17,7 +17,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kIdlePoll = 20ms;  // the reader's sleep while nothing is queued
 constexpr auto kReadPause = 1ms;  // the reader's sleep after each read
-constexpr auto kBusyPoll = 1ms;   // the GUI thread's wait for the reader to leave a slot
 constexpr auto kReadyPoll = 50ms; // a write's wait for the receiver's first byte
 constexpr auto kDrainPoll = 1ms;  // close's wait for the output queue
 constexpr auto kDrainLimit = 3000ms;
@@ -167,10 +166,7 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
     consumer_ = &consumer;
     silentTicks_ = 0;
     sendNow_ = true;
-    slots_[0].count = 0;
-    slots_[1].count = 0;
-    fill_.store(0);
-    busy_.store(false);
+    slots_.reset();
     dataSeen_.store(false);
     lineErrors_.store(0);
     bytesTaken_.store(0);
@@ -250,34 +246,21 @@ void SerialPort::onTimer(int clientId) {
     if (const unsigned bits = lineErrors_.exchange(0, std::memory_order_acq_rel); bits != 0) {
         ReportLineErrors(events_, bits);
     }
-    const Slot& slot = slots_[static_cast<size_t>(swapSlots())];
+    const SlotHandOver::Slot& slot = slots_.swap();
     if (slot.count > 0) {
         consumer_->process(slot.bytes.data(), slot.count);
     }
     inService_ = false;
 }
 
+// One swap empties the slot the reader fills next and hands over the other, so everything
+// gathered before it is dropped.
 void SerialPort::discardReceived() {
     if (!open_) {
-        slots_[0].count = 0;
-        slots_[1].count = 0;
+        slots_.reset();
         return;
     }
-    slots_[static_cast<size_t>(swapSlots())].count = 0;
-}
-
-// GUI thread: empties the slot the reader will fill next, waits until the reader has left its
-// slot, and turns it round. Returns the slot now owned by the GUI thread.
-int SerialPort::swapSlots() {
-    const int c = fill_.load();
-    slots_[static_cast<size_t>(1 - c)].count = 0;
-    // The reader holds a slot only for one read of queued bytes; this waits for the thread,
-    // not for the receiver, so it takes real time, not the clock's.
-    while (busy_.load()) {
-        std::this_thread::sleep_for(kBusyPoll);
-    }
-    fill_.store(1 - c);
-    return c;
+    slots_.swap().count = 0;
 }
 
 void SerialPort::readerLoop() {
@@ -301,8 +284,7 @@ bool SerialPort::readQueued() {
         lineErrors_.fetch_or(bits, std::memory_order_acq_rel);
     }
 
-    busy_.store(true);
-    Slot& slot = slots_[static_cast<size_t>(fill_.load())];
+    SlotHandOver::Slot& slot = slots_.enter();
     // A driver may queue more than a slot holds; the rest waits for the next round.
     const size_t want = std::min(static_cast<size_t>(queued), kSlotBytes);
     if (slot.count + want > kSlotBytes) {
@@ -313,7 +295,7 @@ bool SerialPort::readQueued() {
         slot.count += static_cast<size_t>(got);
         bytesTaken_.fetch_add(static_cast<uint64_t>(got), std::memory_order_acq_rel);
     }
-    busy_.store(false);
+    slots_.leave();
     return true;
 }
 
