@@ -68,6 +68,8 @@ public:
     SerialStatus configure(const LineSettings& settings);
     // The output rate the driver holds, custom rates included.
     std::optional<unsigned> baudRate() const;
+    // What the driver holds now: the rate, the framing and the flow control.
+    std::optional<LineSettings> currentSettings() const;
 
     // Return false when the device has no modem lines (pseudo-terminals) or on error.
     bool setDtr(bool on);

@@ -8,7 +8,6 @@
 #include <charconv>
 #include <climits>
 #include <pthread.h>
-#include <termios.h>
 
 namespace zeph::monitor {
 namespace {
@@ -57,18 +56,6 @@ int leadingNumber(std::string_view text) {
     return result.ec == std::errc{} ? value : 0;
 }
 
-Parity currentParity(int fd) {
-    struct termios tio {};
-    if (fd < 0 || ::tcgetattr(fd, &tio) != 0 || (tio.c_cflag & PARENB) == 0) {
-        return Parity::None;
-    }
-    const bool odd = (tio.c_cflag & PARODD) != 0;
-    if ((tio.c_cflag & CMSPAR) != 0) {
-        return odd ? Parity::Mark : Parity::Space;
-    }
-    return odd ? Parity::Odd : Parity::Even;
-}
-
 } // namespace
 
 unsigned lineErrorBits(const LineErrors& errors) {
@@ -97,11 +84,11 @@ void ReportLineErrors(MonitorEvents& events, unsigned bits) {
 
 LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
                               std::string_view parity, std::string_view stopBits,
-                              Parity currentParity) {
-    LineSettings settings;
+                              const LineSettings& current) {
+    // Parity (for an unknown word) and the flow control stay as the line reported them.
+    LineSettings settings = current;
     settings.baud = leadingNumber(baud);
     settings.dataBits = leadingNumber(dataBits);
-    settings.parity = currentParity;
     if (!parity.empty()) {
         switch (parity.front()) {
         case 'E':
@@ -125,8 +112,6 @@ LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
     }
     // termios has no one-and-a-half stop bits: "1.5" gets two, like every other word but "1".
     settings.stopBits = stopBits == "1" ? 1 : 2;
-    settings.xonXoff = false;
-    settings.rtsCts = false;
     return settings;
 }
 
@@ -156,8 +141,8 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
         return kCannotOpenText;
     }
     purgeQueues();
-    settings_ =
-        lineSettingsFrom(baud, dataBits, parity, stopBits, currentParity(line_.nativeHandle()));
+    settings_ = lineSettingsFrom(baud, dataBits, parity, stopBits,
+                                 line_.currentSettings().value_or(LineSettings{}));
     if (SerialStatus status = line_.configure(settings_); !status) {
         line_.close();
         return status.message;

@@ -56,11 +56,12 @@ unsigned lineErrorBits(const LineErrors& errors);
 // CE_MODE bit is reported alone.
 void ReportLineErrors(MonitorEvents& events, unsigned bits);
 
-// Line settings from the strings the settings file holds ("57600", "8", "NONE", "1"). A parity
-// word whose first letter is none of E, M, N, O, S keeps `currentParity`.
+// Line settings from the strings the settings file holds ("57600", "8", "NONE", "1"), over
+// what the line reported when it was opened (`current`): its flow control stays, and so does its
+// parity when the parity word's first letter is none of E, M, N, O, S.
 LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
                               std::string_view parity, std::string_view stopBits,
-                              Parity currentParity);
+                              const LineSettings& current);
 
 // Milliseconds a write of `count` bytes may take at `baud`: 19200 / baud ms per byte, in
 // integer division; negative (no limit) when that is 0.

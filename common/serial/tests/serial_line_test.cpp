@@ -224,6 +224,14 @@ TEST(LineSettingsMappingTest, FramingAndFlowControlReachTheTermiosRecord) {
         EXPECT_EQ(tio.c_oflag & OPOST, 0u);
         EXPECT_EQ(tio.c_cc[VMIN], 1);
         EXPECT_EQ(tio.c_cc[VTIME], 0);
+
+        // Read back, the record gives the same framing and flow control.
+        const LineSettings back = detail::lineSettingsOf(tio);
+        EXPECT_EQ(back.dataBits, c.settings.dataBits);
+        EXPECT_EQ(back.parity, c.settings.parity);
+        EXPECT_EQ(back.stopBits, c.settings.stopBits);
+        EXPECT_EQ(back.xonXoff, c.settings.xonXoff);
+        EXPECT_EQ(back.rtsCts, c.settings.rtsCts);
     }
 }
 
