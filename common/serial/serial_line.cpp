@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <system_error>
 #include <unistd.h>
@@ -202,6 +203,12 @@ SerialStatus SerialLine::open(const std::string& path) {
     if (!::isatty(fd)) {
         ::close(fd);
         return SerialStatus::failure("Cannot open " + path + ": not a serial device");
+    }
+    // The driver's exclusive mode below does not stop a privileged process; this lock stops
+    // every other user of this module, whoever runs it. It ends when the descriptor closes.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        return SerialStatus::failure("Cannot open " + path + ": " + errnoText(EBUSY));
     }
     if (!detail::saveLineState(fd, saved_)) {
         const int err = errno;

@@ -56,7 +56,8 @@ public:
     SerialLine& operator=(const SerialLine&) = delete;
 
     // Opens a device path for exclusive use, non-blocking, without becoming its controlling
-    // terminal, and keeps its current settings for close(). An open line is closed first.
+    // terminal, and keeps its current settings for close(). A device another line holds is
+    // refused as busy, also for a privileged process. An open line is closed first.
     SerialStatus open(const std::string& path);
     // Puts back the settings found at open, releases the exclusive claim and closes.
     void close();

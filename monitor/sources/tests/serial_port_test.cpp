@@ -190,6 +190,19 @@ TEST_F(SerialPortTest, MissingPortGivesTheFixedTextAndStartsNothing) {
     EXPECT_EQ(since(Clock::TimePoint{}), 0ms);
 }
 
+TEST_F(SerialPortTest, PortHeldByAnotherMonitorIsNotAvailable) {
+    ASSERT_EQ(openPort(), "");
+    SerialPort second{timers, clock, state, events};
+    RecordingConsumer other;
+    const auto openSecond = [&] {
+        return second.open(other, pty.slavePath(), "57600", "8", "NONE", "1");
+    };
+    EXPECT_EQ(openSecond(), SerialPort::kCannotOpenText);
+    EXPECT_FALSE(second.isOpen());
+    port.close();
+    EXPECT_EQ(openSecond(), "");
+}
+
 TEST_F(SerialPortTest, OpenConfiguresTheLineAndStartsTheService) {
     state.autoDetect = true;
     ::setenv("ZEPH_COM7", pty.slavePath().c_str(), 1);
