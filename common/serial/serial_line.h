@@ -47,7 +47,10 @@ struct LineErrors {
 
 // Threads: once the line is open and configured, one thread may read while another writes or
 // asks for queue counts. open, configure, close and lineErrors belong to the owning thread, and
-// close only after the reading thread has stopped. On a -1 return, errno tells the cause.
+// close only after the reading thread has stopped, unless a lock keeps the reading thread off
+// the line meanwhile (the monitor's serial port reopens a silent line that way, and its reader
+// takes the driver's line-error counts under the same lock). On a -1 return, errno tells the
+// cause.
 class SerialLine {
 public:
     SerialLine() = default;
