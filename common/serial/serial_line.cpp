@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <system_error>
 #include <unistd.h>
@@ -157,6 +158,36 @@ void applyLineSettings(struct termios& tio, const LineSettings& settings) {
     tio.c_cc[VTIME] = 0;
 }
 
+LineSettings lineSettingsOf(const struct termios& tio) {
+    LineSettings settings;
+    switch (tio.c_cflag & CSIZE) {
+    case CS5:
+        settings.dataBits = 5;
+        break;
+    case CS6:
+        settings.dataBits = 6;
+        break;
+    case CS7:
+        settings.dataBits = 7;
+        break;
+    default:
+        settings.dataBits = 8;
+        break;
+    }
+    if ((tio.c_cflag & PARENB) != 0) {
+        const bool odd = (tio.c_cflag & PARODD) != 0;
+        if ((tio.c_cflag & CMSPAR) != 0) {
+            settings.parity = odd ? Parity::Mark : Parity::Space;
+        } else {
+            settings.parity = odd ? Parity::Odd : Parity::Even;
+        }
+    }
+    settings.stopBits = (tio.c_cflag & CSTOPB) != 0 ? 2 : 1;
+    settings.xonXoff = (tio.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF);
+    settings.rtsCts = (tio.c_cflag & CRTSCTS) != 0;
+    return settings;
+}
+
 } // namespace detail
 
 SerialLine::~SerialLine() {
@@ -172,6 +203,12 @@ SerialStatus SerialLine::open(const std::string& path) {
     if (!::isatty(fd)) {
         ::close(fd);
         return SerialStatus::failure("Cannot open " + path + ": not a serial device");
+    }
+    // The driver's exclusive mode below does not stop a privileged process; this lock stops
+    // every other user of this module, whoever runs it. It ends when the descriptor closes.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        return SerialStatus::failure("Cannot open " + path + ": " + errnoText(EBUSY));
     }
     if (!detail::saveLineState(fd, saved_)) {
         const int err = errno;
@@ -225,6 +262,17 @@ SerialStatus SerialLine::configure(const LineSettings& settings) {
                                      " on " + path_ + ": " + errnoText(errno));
     }
     return SerialStatus::success();
+}
+
+std::optional<LineSettings> SerialLine::currentSettings() const {
+    struct termios tio {};
+    const std::optional<unsigned> rate = baudRate();
+    if (!rate || ::tcgetattr(fd_, &tio) != 0) {
+        return std::nullopt;
+    }
+    LineSettings settings = detail::lineSettingsOf(tio);
+    settings.baud = static_cast<int>(*rate);
+    return settings;
 }
 
 std::optional<unsigned> SerialLine::baudRate() const {

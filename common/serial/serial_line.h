@@ -47,7 +47,10 @@ struct LineErrors {
 
 // Threads: once the line is open and configured, one thread may read while another writes or
 // asks for queue counts. open, configure, close and lineErrors belong to the owning thread, and
-// close only after the reading thread has stopped. On a -1 return, errno tells the cause.
+// close only after the reading thread has stopped, unless a lock keeps the reading thread off
+// the line meanwhile (the monitor's serial port reopens a silent line that way, and its reader
+// takes the driver's line-error counts under the same lock). On a -1 return, errno tells the
+// cause.
 class SerialLine {
 public:
     SerialLine() = default;
@@ -56,7 +59,8 @@ public:
     SerialLine& operator=(const SerialLine&) = delete;
 
     // Opens a device path for exclusive use, non-blocking, without becoming its controlling
-    // terminal, and keeps its current settings for close(). An open line is closed first.
+    // terminal, and keeps its current settings for close(). A device another line holds is
+    // refused as busy, also for a privileged process. An open line is closed first.
     SerialStatus open(const std::string& path);
     // Puts back the settings found at open, releases the exclusive claim and closes.
     void close();
@@ -68,6 +72,8 @@ public:
     SerialStatus configure(const LineSettings& settings);
     // The output rate the driver holds, custom rates included.
     std::optional<unsigned> baudRate() const;
+    // What the driver holds now: the rate, the framing and the flow control.
+    std::optional<LineSettings> currentSettings() const;
 
     // Return false when the device has no modem lines (pseudo-terminals) or on error.
     bool setDtr(bool on);

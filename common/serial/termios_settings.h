@@ -17,5 +17,9 @@ std::optional<speed_t> standardRate(int baud);
 std::string checkLineSettings(const LineSettings& settings);
 // Raw mode with the given framing and flow control. The rate is not touched.
 void applyLineSettings(struct termios& tio, const LineSettings& settings);
+// The framing and flow control a termios record holds; the rate is left at its default.
+// XON/XOFF counts only when it works both ways (IXON and IXOFF), as applyLineSettings sets it:
+// IXON alone is a terminal's cooked default, which raw mode drops.
+LineSettings lineSettingsOf(const struct termios& tio);
 
 } // namespace zeph::detail

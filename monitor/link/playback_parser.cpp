@@ -5,6 +5,26 @@
 namespace zeph::monitor {
 namespace {
 
+// The binary machine's states.
+enum BinaryState : int {
+    kHunting = 0,
+    kAfterSync1 = 1,
+    kLengthHigh = 2,
+    kLengthLow = 3,
+    kPayload = 4,
+    kChecksumHigh = 5,
+    kChecksumLow = 6,
+    kTail1 = 7,
+    kTail2 = 8,
+};
+
+// The NMEA machine's states, over the bytes the binary machine passes on.
+enum NmeaState : int {
+    kOutsideSentence = 0,
+    kSentenceBody = 1,
+    kAfterCr = 2,
+};
+
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
 
@@ -38,73 +58,73 @@ void PlaybackParser::process(const uint8_t* bytes, size_t count) {
 // The binary machine sees every byte first; what it does not take goes on to the NMEA machine.
 void PlaybackParser::binaryByte(uint8_t b) {
     switch (binaryState_) {
-    case 0:
+    case kHunting:
         if (b == kStartSync1) {
-            binaryState_ = 1;
+            binaryState_ = kAfterSync1;
         } else {
             nmeaByte(b);
         }
         break;
-    case 1:
+    case kAfterSync1:
         if (b == kStartSync2) {
-            binaryState_ = 2;
+            binaryState_ = kLengthHigh;
         } else if (b != kStartSync1) {
-            binaryState_ = 0;
+            binaryState_ = kHunting;
             nmeaByte(b);
         }
         break;
-    case 2:
+    case kLengthHigh:
         length_ = static_cast<uint16_t>(b << 8);
-        binaryState_ = 3;
+        binaryState_ = kLengthLow;
         break;
-    case 3: {
+    case kLengthLow: {
         const uint8_t high = static_cast<uint8_t>(length_ >> 8);
         length_ = static_cast<uint16_t>(length_ | b);
         if (length_ >= 1 && length_ <= kMaxPlaybackPayload) {
             index_ = 0;
-            binaryState_ = 4;
+            binaryState_ = kPayload;
         } else if (high == kStartSync1 && b == kStartSync2) {
-            binaryState_ = 2; // the "length" was a new start
+            binaryState_ = kLengthHigh; // the "length" was a new start
         } else if (b == kStartSync1) {
-            binaryState_ = 1;
+            binaryState_ = kAfterSync1;
         } else {
-            binaryState_ = 0;
+            binaryState_ = kHunting;
             nmeaByte(b);
         }
         break;
     }
-    case 4:
+    case kPayload:
         if (index_ < buffer_.size()) {
             buffer_[index_] = b;
         }
         ++index_;
         if (index_ >= length_) {
-            binaryState_ = 5;
+            binaryState_ = kChecksumHigh;
         }
         break;
-    case 5:
+    case kChecksumHigh:
         checksum_ = static_cast<uint16_t>(b << 8);
-        binaryState_ = 6;
+        binaryState_ = kChecksumLow;
         break;
-    case 6:
+    case kChecksumLow:
         checksum_ = static_cast<uint16_t>(checksum_ | b);
-        binaryState_ = 7;
+        binaryState_ = kTail1;
         break;
-    case 7:
+    case kTail1:
         if (b == kEndSync1) {
-            binaryState_ = 8;
+            binaryState_ = kTail2;
         } else if (b == kStartSync1) {
-            binaryState_ = 1;
+            binaryState_ = kAfterSync1;
         } else {
-            binaryState_ = 0;
+            binaryState_ = kHunting;
             nmeaByte(b);
         }
         break;
-    case 8:
+    case kTail2:
         tail2(b);
         break;
     default:
-        binaryState_ = 0;
+        binaryState_ = kHunting;
         break;
     }
 }
@@ -117,53 +137,53 @@ void PlaybackParser::tail2(uint8_t b) {
             ctx_.decoder.decodeBinary(buffer_.data(), length_, msg_, nullptr);
             ctx_.sink.onMessage(&msg_);
             ctx_.state.dataReceived = true;
-            binaryState_ = 0;
-            nmeaState_ = 0;
+            binaryState_ = kHunting;
+            nmeaState_ = kOutsideSentence;
         } else {
             ctx_.events.writeLog("Comm: Checksum Error\n");
         }
     } else if (b == kStartSync1) {
-        binaryState_ = 1;
+        binaryState_ = kAfterSync1;
     } else {
-        binaryState_ = 0;
+        binaryState_ = kHunting;
         nmeaByte(b);
     }
 }
 
 void PlaybackParser::nmeaByte(uint8_t b) {
     switch (nmeaState_) {
-    case 0:
+    case kOutsideSentence:
         if (b == '$') {
             buffer_[0] = '$';
             index_ = 1;
-            nmeaState_ = 1;
+            nmeaState_ = kSentenceBody;
         }
         break;
-    case 1:
+    case kSentenceBody:
         // The index is shared with the binary machine, which may have left it anywhere.
         if (index_ < buffer_.size()) {
             buffer_[index_] = b;
         }
         ++index_;
         if (index_ >= kMaxSentenceIndex) {
-            nmeaState_ = 0;
+            nmeaState_ = kOutsideSentence;
         } else if (b == kCr) {
-            nmeaState_ = 2;
+            nmeaState_ = kAfterCr;
         } else if (!printable(b)) {
-            nmeaState_ = 0;
+            nmeaState_ = kOutsideSentence;
         }
         break;
-    case 2:
+    case kAfterCr:
         if (b == kLf && index_ < buffer_.size()) {
             buffer_[index_] = b;
             ctx_.decoder.storeText(reinterpret_cast<const char*>(buffer_.data()), index_ + 1, msg_);
             ctx_.sink.onMessage(&msg_);
             ctx_.state.dataReceived = true;
         }
-        nmeaState_ = 0;
+        nmeaState_ = kOutsideSentence;
         break;
     default:
-        nmeaState_ = 0;
+        nmeaState_ = kOutsideSentence;
         break;
     }
 }

@@ -4,8 +4,8 @@
 // failures (to the log only), takes payloads of 1 to 255 bytes, and finds NMEA sentences in the
 // bytes the binary machine passes over.
 //
-// Its state belongs to the program rather than to one file: only a completed frame resets it,
-// so a new file starts wherever the previous one left off. Keep one instance for the program.
+// Only a completed frame resets its two machines, so garbage or a frame cut short leaves them
+// where they stopped. Each file source has a parser of its own, so a new file starts afresh.
 
 #include "monitor/link/parser_context.h"
 
@@ -30,6 +30,7 @@ public:
     // end of the file.
     const RxMessage* readNext(std::FILE* file);
 
+    // 0 to 8 and 0 to 2; see the state names in playback_parser.cpp.
     int binaryState() const { return binaryState_; }
     int nmeaState() const { return nmeaState_; }
 

@@ -122,8 +122,9 @@ void RandomSource::generateNavigation(const std::vector<uint8_t>& used) {
     nav.ecef[0] = -2689284 - zeroTo(199);
     nav.ecef[1] = -4304117 - zeroTo(199);
     nav.ecef[2] = 3850150 - zeroTo(199);
-    for (int16_t& v : nav.velocity) {
-        v = static_cast<int16_t>(31 - zeroTo(63));
+    // By index: a reference to a packed field may be misaligned.
+    for (size_t i = 0; i < sizeof nav.velocity / sizeof nav.velocity[0]; ++i) {
+        nav.velocity[i] = static_cast<int16_t>(31 - zeroTo(63));
     }
     nav.mode1 = static_cast<uint8_t>(zeroTo(5));
     nav.hdop = static_cast<uint8_t>(upTo(50));

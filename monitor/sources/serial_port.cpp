@@ -8,7 +8,6 @@
 #include <charconv>
 #include <climits>
 #include <pthread.h>
-#include <termios.h>
 
 namespace zeph::monitor {
 namespace {
@@ -17,7 +16,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kIdlePoll = 20ms;  // the reader's sleep while nothing is queued
 constexpr auto kReadPause = 1ms;  // the reader's sleep after each read
-constexpr auto kBusyPoll = 1ms;   // the GUI thread's wait for the reader to leave a slot
 constexpr auto kReadyPoll = 50ms; // a write's wait for the receiver's first byte
 constexpr auto kDrainPoll = 1ms;  // close's wait for the output queue
 constexpr auto kDrainLimit = 3000ms;
@@ -58,18 +56,6 @@ int leadingNumber(std::string_view text) {
     return result.ec == std::errc{} ? value : 0;
 }
 
-Parity currentParity(int fd) {
-    struct termios tio {};
-    if (fd < 0 || ::tcgetattr(fd, &tio) != 0 || (tio.c_cflag & PARENB) == 0) {
-        return Parity::None;
-    }
-    const bool odd = (tio.c_cflag & PARODD) != 0;
-    if ((tio.c_cflag & CMSPAR) != 0) {
-        return odd ? Parity::Mark : Parity::Space;
-    }
-    return odd ? Parity::Odd : Parity::Even;
-}
-
 } // namespace
 
 unsigned lineErrorBits(const LineErrors& errors) {
@@ -98,11 +84,11 @@ void ReportLineErrors(MonitorEvents& events, unsigned bits) {
 
 LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
                               std::string_view parity, std::string_view stopBits,
-                              Parity currentParity) {
-    LineSettings settings;
+                              const LineSettings& current) {
+    // Parity (for an unknown word) and the flow control stay as the line reported them.
+    LineSettings settings = current;
     settings.baud = leadingNumber(baud);
     settings.dataBits = leadingNumber(dataBits);
-    settings.parity = currentParity;
     if (!parity.empty()) {
         switch (parity.front()) {
         case 'E':
@@ -126,8 +112,6 @@ LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
     }
     // termios has no one-and-a-half stop bits: "1.5" gets two, like every other word but "1".
     settings.stopBits = stopBits == "1" ? 1 : 2;
-    settings.xonXoff = false;
-    settings.rtsCts = false;
     return settings;
 }
 
@@ -157,8 +141,8 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
         return kCannotOpenText;
     }
     purgeQueues();
-    settings_ =
-        lineSettingsFrom(baud, dataBits, parity, stopBits, currentParity(line_.nativeHandle()));
+    settings_ = lineSettingsFrom(baud, dataBits, parity, stopBits,
+                                 line_.currentSettings().value_or(LineSettings{}));
     if (SerialStatus status = line_.configure(settings_); !status) {
         line_.close();
         return status.message;
@@ -167,10 +151,7 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
     consumer_ = &consumer;
     silentTicks_ = 0;
     sendNow_ = true;
-    slots_[0].count = 0;
-    slots_[1].count = 0;
-    fill_.store(0);
-    busy_.store(false);
+    slots_.reset();
     dataSeen_.store(false);
     lineErrors_.store(0);
     bytesTaken_.store(0);
@@ -250,34 +231,21 @@ void SerialPort::onTimer(int clientId) {
     if (const unsigned bits = lineErrors_.exchange(0, std::memory_order_acq_rel); bits != 0) {
         ReportLineErrors(events_, bits);
     }
-    const Slot& slot = slots_[static_cast<size_t>(swapSlots())];
+    const SlotHandOver::Slot& slot = slots_.swap();
     if (slot.count > 0) {
         consumer_->process(slot.bytes.data(), slot.count);
     }
     inService_ = false;
 }
 
+// One swap empties the slot the reader fills next and hands over the other, so everything
+// gathered before it is dropped.
 void SerialPort::discardReceived() {
     if (!open_) {
-        slots_[0].count = 0;
-        slots_[1].count = 0;
+        slots_.reset();
         return;
     }
-    slots_[static_cast<size_t>(swapSlots())].count = 0;
-}
-
-// GUI thread: empties the slot the reader will fill next, waits until the reader has left its
-// slot, and turns it round. Returns the slot now owned by the GUI thread.
-int SerialPort::swapSlots() {
-    const int c = fill_.load();
-    slots_[static_cast<size_t>(1 - c)].count = 0;
-    // The reader holds a slot only for one read of queued bytes; this waits for the thread,
-    // not for the receiver, so it takes real time, not the clock's.
-    while (busy_.load()) {
-        std::this_thread::sleep_for(kBusyPoll);
-    }
-    fill_.store(1 - c);
-    return c;
+    slots_.swap().count = 0;
 }
 
 void SerialPort::readerLoop() {
@@ -301,8 +269,7 @@ bool SerialPort::readQueued() {
         lineErrors_.fetch_or(bits, std::memory_order_acq_rel);
     }
 
-    busy_.store(true);
-    Slot& slot = slots_[static_cast<size_t>(fill_.load())];
+    SlotHandOver::Slot& slot = slots_.enter();
     // A driver may queue more than a slot holds; the rest waits for the next round.
     const size_t want = std::min(static_cast<size_t>(queued), kSlotBytes);
     if (slot.count + want > kSlotBytes) {
@@ -313,7 +280,7 @@ bool SerialPort::readQueued() {
         slot.count += static_cast<size_t>(got);
         bytesTaken_.fetch_add(static_cast<uint64_t>(got), std::memory_order_acq_rel);
     }
-    busy_.store(false);
+    slots_.leave();
     return true;
 }
 

@@ -6,8 +6,9 @@
 // reopens a silent line and reports the driver's line errors.
 
 #include "monitor/link/send.h"
-#include "monitor/sources/timer_service.h"
 #include "monitor/messages/program_state.h"
+#include "monitor/sources/slot_hand_over.h"
+#include "monitor/sources/timer_service.h"
 
 #include "common/clock/clock.h"
 #include "common/serial/serial_line.h"
@@ -55,11 +56,12 @@ unsigned lineErrorBits(const LineErrors& errors);
 // CE_MODE bit is reported alone.
 void ReportLineErrors(MonitorEvents& events, unsigned bits);
 
-// Line settings from the strings the settings file holds ("57600", "8", "NONE", "1"). A parity
-// word whose first letter is none of E, M, N, O, S keeps `currentParity`.
+// Line settings from the strings the settings file holds ("57600", "8", "NONE", "1"), over
+// what the line reported when it was opened (`current`): its flow control stays, and so does its
+// parity when the parity word's first letter is none of E, M, N, O, S.
 LineSettings lineSettingsFrom(std::string_view baud, std::string_view dataBits,
                               std::string_view parity, std::string_view stopBits,
-                              Parity currentParity);
+                              const LineSettings& current);
 
 // Milliseconds a write of `count` bytes may take at `baud`: 19200 / baud ms per byte, in
 // integer division; negative (no limit) when that is 0.
@@ -68,7 +70,7 @@ int writeTimeoutMs(int baud, size_t count);
 // Every operation belongs to the GUI thread; the reader thread is the port's own.
 class SerialPort : public OutputPort, public TimerClient {
 public:
-    static constexpr size_t kSlotBytes = 4096;
+    static constexpr size_t kSlotBytes = SlotHandOver::kSlotBytes;
     static constexpr int kSilentTicksBeforeReopen = 20;
     static constexpr std::chrono::milliseconds kSettleTime{100};
     static constexpr std::chrono::milliseconds kReadyWait{3000};
@@ -112,14 +114,8 @@ public:
     uint64_t bytesTaken() const { return bytesTaken_.load(std::memory_order_acquire); }
 
 private:
-    struct Slot {
-        std::array<uint8_t, kSlotBytes> bytes{};
-        size_t count = 0;
-    };
-
     void readerLoop();
     bool readQueued();
-    int swapSlots();
     bool openLine();
     void reopenInPlace();
     void purgeQueues();
@@ -149,13 +145,8 @@ private:
     std::thread reader_;
     std::atomic<bool> run_{false};
 
-    // Double buffer: the reader fills slots_[fill_] only while busy_ is set; the GUI thread
-    // owns the other slot, and flips fill_ only after it saw busy_ clear. Both sides use
-    // sequentially consistent operations on busy_ and fill_, so a reader that raised busy_
-    // after the GUI thread looked at it also sees the flipped index.
-    std::array<Slot, 2> slots_;
-    std::atomic<int> fill_{0};
-    std::atomic<bool> busy_{false};
+    // The double buffer, shared with the reader thread.
+    SlotHandOver slots_;
     std::atomic<bool> dataSeen_{false};
     std::atomic<unsigned> lineErrors_{0};
     std::atomic<uint64_t> bytesTaken_{0};

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace zeph::monitor {
@@ -55,7 +56,37 @@ void setTimeTag(RxMessage& msg) {
     }
 }
 
+// A number truncated into the range of T from 0 to its largest value; no number gives 0.
+template <class T> T clampedTo(double v) {
+    if (!(v > 0)) {
+        return 0;
+    }
+    if (v >= static_cast<double>(std::numeric_limits<T>::max())) {
+        return std::numeric_limits<T>::max();
+    }
+    return static_cast<T>(v);
+}
+
 } // namespace
+
+TimeTag truePositionTime(TimeTag base, double seconds) {
+    double tow = base.tow + (std::isnan(seconds) ? 0.0 : seconds) * 100.0;
+    TimeTag time{base.week, 0};
+    if (tow > TextSource::kWeekHundredths) {
+        ++time.week;
+        tow -= TextSource::kWeekHundredths;
+    }
+    time.tow = clampedTo<uint32_t>(tow);
+    return time;
+}
+
+int pacingDelayMs(TimeTag last, TimeTag next) {
+    last.week = last.week != 0 ? last.week : next.week;
+    last.tow = last.tow != 0 ? last.tow : next.tow;
+    const double delayMs =
+        10.0 * (next.tow + (next.week - last.week) * TextSource::kWeekHundredths - last.tow);
+    return clampedTo<int>(delayMs);
+}
 
 TextSource::TextSource(const SourceContext& ctx, const std::string& fileName)
     : DataSource(ctx, fileName), next_(std::make_unique<RxMessage>()) {}
@@ -113,17 +144,16 @@ bool TextSource::parseLine(const std::string& line, RxMessage& msg) {
         // Seconds from the base time, ECEF metres and velocities in m/s.
         NavRecord nav{};
         nav.mid = 1;
-        const double tow = baseTow_ + std::strtod(items[0].c_str(), nullptr) * 100.0;
-        nav.week = baseWeek_;
-        nav.tow = static_cast<uint32_t>(tow);
-        if (tow > kWeekHundredths) {
-            ++nav.week;
-            nav.tow = static_cast<uint32_t>(tow - kWeekHundredths);
-        }
+        const TimeTag time =
+            truePositionTime(TimeTag{baseWeek_, baseTow_}, std::strtod(items[0].c_str(), nullptr));
+        nav.week = time.week;
+        nav.tow = time.tow;
         for (int i = 0; i < 3; ++i) {
             nav.ecef[i] = static_cast<int32_t>(std::strtol(items[1 + i].c_str(), nullptr, 10));
-            nav.velocity[i] =
-                static_cast<int16_t>(std::strtol(items[4 + i].c_str(), nullptr, 10) * 8);
+            // In 1/8 m/s, wrapping as the 16-bit field does, however large the number.
+            const auto eighths =
+                static_cast<unsigned long>(std::strtol(items[4 + i].c_str(), nullptr, 10)) * 8u;
+            nav.velocity[i] = static_cast<int16_t>(static_cast<uint16_t>(eighths));
         }
         msg.mid = 1;
         std::memcpy(msg.record.data(), &nav, sizeof nav);
@@ -153,23 +183,15 @@ void TextSource::onTimer(int /*clientId*/) {
     ctx_.timers.killTimer(timer_);
     timer_ = 0;
     ctx_.parser.sink.onMessage(message_.get());
-    TimeTag last = message_->timeTag.value_or(TimeTag{});
+    const TimeTag last = message_->timeTag.value_or(TimeTag{});
 
     if (readNext() == nullptr) {
         endOfData();
         return;
     }
     *message_ = *next_;
-    double delayMs = 0;
-    if (message_->timeTag) {
-        const TimeTag next = *message_->timeTag;
-        last.week = last.week != 0 ? last.week : next.week;
-        last.tow = last.tow != 0 ? last.tow : next.tow;
-        delayMs = 10.0 * (next.tow + (next.week - last.week) * kWeekHundredths - last.tow);
-    }
-    // A message timed before its predecessor goes on at once.
-    timer_ = ctx_.timers.registerTimer(kPacingTimerId, *this,
-                                       delayMs > 0 ? static_cast<int>(delayMs) : 0);
+    const int delayMs = message_->timeTag ? pacingDelayMs(last, *message_->timeTag) : 0;
+    timer_ = ctx_.timers.registerTimer(kPacingTimerId, *this, delayMs);
 }
 
 void TextSource::endOfData() {

@@ -7,6 +7,16 @@
 
 namespace zeph::monitor {
 
+// The time of a true-position line: `seconds` after `base`, in hundredths, moved on to the next
+// week once past the capture's week length. Seconds that are no number count as 0; a TOW out of
+// the record's range stops at its limits.
+TimeTag truePositionTime(TimeTag base, double seconds);
+
+// The pause in ms between a message timed `last` and the next, timed `next`: 10 ms a hundredth.
+// A zero week or TOW in `last` takes the next one's. A message timed before its predecessor goes
+// on at once; the pause stops at the timer's limit.
+int pacingDelayMs(TimeTag last, TimeTag next);
+
 // A text capture: one message a line, handed on at the pace of its time tags.
 class TextSource : public DataSource {
 public:

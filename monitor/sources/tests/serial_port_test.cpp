@@ -103,15 +103,22 @@ TEST(SerialPortSettings, WordsFromTheSettingsFile) {
         {"1200", "8", "even", "1", {1200, 8, Parity::Odd, 1}},
         {"1200", "8", "", "1", {1200, 8, Parity::Odd, 1}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.baud) + "/" + row.bits + "/" + row.parity + "/" + row.stop);
-        const LineSettings s =
-            lineSettingsFrom(row.baud, row.bits, row.parity, row.stop, Parity::Odd);
-        EXPECT_EQ(s.baud, row.want.baud);
-        EXPECT_EQ(s.dataBits, row.want.dataBits);
-        EXPECT_EQ(s.parity, row.want.parity);
-        EXPECT_EQ(s.stopBits, row.want.stopBits);
-        EXPECT_FALSE(s.xonXoff || s.rtsCts);
+    // The flow control is never in the words: it stays as the line reported it.
+    const LineSettings reported[] = {{9600, 7, Parity::Odd, 2, true, false},
+                                     {9600, 7, Parity::Odd, 2, false, true}};
+    for (const LineSettings& current : reported) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.baud) + "/" + row.bits + "/" + row.parity + "/" +
+                         row.stop + (current.xonXoff ? " XON/XOFF" : " RTS/CTS"));
+            const LineSettings s =
+                lineSettingsFrom(row.baud, row.bits, row.parity, row.stop, current);
+            EXPECT_EQ(s.baud, row.want.baud);
+            EXPECT_EQ(s.dataBits, row.want.dataBits);
+            EXPECT_EQ(s.parity, row.want.parity);
+            EXPECT_EQ(s.stopBits, row.want.stopBits);
+            EXPECT_EQ(s.xonXoff, current.xonXoff);
+            EXPECT_EQ(s.rtsCts, current.rtsCts);
+        }
     }
 }
 
@@ -183,6 +190,19 @@ TEST_F(SerialPortTest, MissingPortGivesTheFixedTextAndStartsNothing) {
     EXPECT_EQ(since(Clock::TimePoint{}), 0ms);
 }
 
+TEST_F(SerialPortTest, PortHeldByAnotherMonitorIsNotAvailable) {
+    ASSERT_EQ(openPort(), "");
+    SerialPort second{timers, clock, state, events};
+    RecordingConsumer other;
+    const auto openSecond = [&] {
+        return second.open(other, pty.slavePath(), "57600", "8", "NONE", "1");
+    };
+    EXPECT_EQ(openSecond(), SerialPort::kCannotOpenText);
+    EXPECT_FALSE(second.isOpen());
+    port.close();
+    EXPECT_EQ(openSecond(), "");
+}
+
 TEST_F(SerialPortTest, OpenConfiguresTheLineAndStartsTheService) {
     state.autoDetect = true;
     ::setenv("ZEPH_COM7", pty.slavePath().c_str(), 1);
@@ -204,6 +224,31 @@ TEST_F(SerialPortTest, OpenConfiguresTheLineAndStartsTheService) {
     port.close();
     EXPECT_TRUE(timers.timers.empty());
     EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SerialPortTest, OpenKeepsTheFlowControlTheLineReported) {
+    struct Row {
+        tcflag_t iflag, cflag; // what the line holds before the port opens it
+        tcflag_t wantIflag, wantCflag;
+    };
+    const Row rows[] = {
+        {IXON | IXOFF, CRTSCTS, IXON | IXOFF, CRTSCTS},
+        {IXON | IXOFF, 0, IXON | IXOFF, 0},
+        {0, CRTSCTS, 0, CRTSCTS},
+        {IXON, 0, 0, 0}, // a terminal's cooked default, not flow control
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "iflag " << row.iflag << " cflag " << row.cflag);
+        termios tio = slaveSettings(pty);
+        tio.c_iflag = (tio.c_iflag & ~(IXON | IXOFF)) | row.iflag;
+        tio.c_cflag = (tio.c_cflag & ~CRTSCTS) | row.cflag;
+        ASSERT_EQ(::tcsetattr(pty.masterFd(), TCSANOW, &tio), 0);
+        ASSERT_EQ(openPort(), "");
+        const termios opened = slaveSettings(pty);
+        EXPECT_EQ(opened.c_iflag & (IXON | IXOFF), row.wantIflag);
+        EXPECT_EQ(opened.c_cflag & CRTSCTS, row.wantCflag);
+        port.close();
+    }
 }
 
 TEST_F(SerialPortTest, ReceivedBytesAreHandedOnAtTheNextTick) {

@@ -1,10 +1,10 @@
 // The capture file, text capture and generator sources, driven by a hand-fired timer service.
 
+#include "monitor/messages/message_records.h"
 #include "monitor/sources/file_source.h"
 #include "monitor/sources/random_source.h"
 #include "monitor/sources/testing/manual_timers.h"
 #include "monitor/sources/text_source.h"
-#include "monitor/messages/message_records.h"
 
 #include "monitor/link/testing/link_fakes.h"
 
@@ -12,7 +12,9 @@
 
 #include "common/text/strprintf.h"
 
+#include <climits>
 #include <fstream>
+#include <limits>
 #include <map>
 
 namespace zeph::monitor::testing {
@@ -63,6 +65,12 @@ protected:
     RecordingPrompter prompter;
     FakeClock clock;
 };
+
+// A copy of a packed record's field: gtest's checks take their arguments by reference, and a
+// reference to a packed field may be misaligned.
+template <class T> T value(T field) {
+    return field;
+}
 
 Bytes frameOf(const Bytes& payload) {
     unsigned sum = 0;
@@ -137,27 +145,86 @@ TEST_F(Sources, TextCapturePacesByTimeTags) {
     EXPECT_EQ(sink.messages.size(), 5u);
     EXPECT_TRUE(source.finished());
     EXPECT_EQ(sink.ends, 1);
-    EXPECT_EQ(sink.messages.back()->as<TrackRecord>().week, 1183);
+    EXPECT_EQ(value(sink.messages.back()->as<TrackRecord>().week), 1183);
 }
 
 TEST_F(Sources, TruePositionLinesCountFromTheBaseTime) {
     const std::string path = writeFile("truepos.csv", "12.5,-2700000,-4290000,3850000,1,-2,0\n"
-                                                      "604799.5,1,2,3,0,0,0\n");
+                                                      "604799.5,1,2,3,0,0,0\n"
+                                                      "nan,1,2,3,99999999999999999999,"
+                                                      "-99999999999999999999,4096\n");
     TextSource source(context(), path);
     ASSERT_TRUE(source.open(""));
     source.start();
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0]->mid, 1);
     auto nav = sink.messages[0]->as<NavRecord>();
-    EXPECT_EQ(nav.tow, 1250u);
-    EXPECT_EQ(nav.ecef[0], -2700000);
-    EXPECT_EQ(nav.velocity[0], 8);
-    EXPECT_EQ(nav.velocity[1], -16);
+    EXPECT_EQ(value(nav.tow), 1250u);
+    EXPECT_EQ(value(nav.ecef[0]), -2700000);
+    EXPECT_EQ(value(nav.velocity[0]), 8);
+    EXPECT_EQ(value(nav.velocity[1]), -16);
     // The second line's TOW passes the week length and moves to the next week.
     ASSERT_TRUE(timers.fire());
     nav = sink.messages[1]->as<NavRecord>();
-    EXPECT_EQ(nav.week, 1);
-    EXPECT_EQ(nav.tow, 60479950u - 60479900u);
+    EXPECT_EQ(value(nav.week), 1);
+    EXPECT_EQ(value(nav.tow), 60479950u - 60479900u);
+    // Velocities wrap as their 16-bit field does, however large the number.
+    ASSERT_TRUE(timers.fire());
+    nav = sink.messages[2]->as<NavRecord>();
+    EXPECT_EQ(value(nav.tow), 0u);
+    EXPECT_EQ(value(nav.velocity[0]), -8);
+    EXPECT_EQ(value(nav.velocity[1]), 0);
+    EXPECT_EQ(value(nav.velocity[2]), -32768);
+}
+
+TEST(TextCaptureTime, TruePositionSecondsBecomeWeekAndTow) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Row {
+        TimeTag base;
+        double seconds;
+        TimeTag want;
+    };
+    const Row rows[] = {
+        {{0, 0}, 12.5, {0, 1250}},
+        {{7, 100}, 0.004, {7, 100}},       // hundredths are truncated
+        {{0, 0}, 604799.5, {1, 50}},       // past the week length: the next week
+        {{0xFFFF, 0}, 604800.0, {0, 100}}, // the week wraps as its field does
+        {{0, 0}, -5.0, {0, 0}},            // before TOW 0: TOW 0
+        {{3, 500}, nan, {3, 500}},         // no number: 0 seconds
+        {{0, 0}, 1e12, {1, 0xFFFFFFFF}},   // beyond the field: its largest TOW
+        {{0, 0}, inf, {1, 0xFFFFFFFF}},
+        {{0, 0}, -inf, {0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << row.base.week << "/" << row.base.tow << " + " << row.seconds << " s");
+        const TimeTag time = truePositionTime(row.base, row.seconds);
+        EXPECT_EQ(time.week, row.want.week);
+        EXPECT_EQ(time.tow, row.want.tow);
+    }
+}
+
+TEST(TextCaptureTime, PacingDelayFromTheTimeTags) {
+    struct Row {
+        TimeTag last, next;
+        int wantMs;
+    };
+    const Row rows[] = {
+        {{1182, 1000}, {1182, 1000}, 0},
+        {{1182, 1000}, {1182, 1250}, 2500},
+        {{1182, 1250}, {1183, 50}, 604787000}, // a week is 60479900 hundredths
+        {{1183, 50}, {1183, 40}, 0},           // earlier than its predecessor: at once
+        {{0, 0}, {1183, 40}, 0},               // nothing remembered: the new tag's
+        {{1, 1}, {1, 0xFFFFFFFF}, INT_MAX},    // beyond the timer: its limit
+        {{1, 100}, {0xFFFF, 0}, INT_MAX},
+        {{0xFFFF, 100}, {1, 0}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.last.week << "/" << row.last.tow << " to "
+                                          << row.next.week << "/" << row.next.tow);
+        EXPECT_EQ(pacingDelayMs(row.last, row.next), row.wantMs);
+    }
 }
 
 TEST_F(Sources, TextCaptureErrors) {
@@ -202,11 +269,11 @@ TEST_F(Sources, GeneratorCycleMakesFourMessagesWithShrinkingChannelCounts) {
         EXPECT_EQ(link.events.blinks - blinksBefore, 4);
         const auto track = sink.messages[0]->as<TrackRecord>();
         channelCounts.push_back(track.channelCount);
-        EXPECT_EQ(track.tow, static_cast<uint32_t>(10 + 50 * cycle));
+        EXPECT_EQ(value(track.tow), static_cast<uint32_t>(10 + 50 * cycle));
         EXPECT_EQ(track.channel[0].svid, 32);
         EXPECT_EQ(track.channel[0].cno[9], 60);
         EXPECT_EQ(track.averageCno[0], 60);
-        EXPECT_EQ(sink.messages[1]->as<NavRecord>().ecef[0], -2689284 - 199);
+        EXPECT_EQ(value(sink.messages[1]->as<NavRecord>().ecef[0]), -2689284 - 199);
         EXPECT_EQ(sink.messages[1]->as<NavRecord>().svCount, track.channelCount);
     }
     EXPECT_EQ(channelCounts[0], 12);
@@ -249,13 +316,13 @@ TEST_F(Sources, GeneratorValuesStayInTheirRanges) {
             }
         } else if (m->mid == 2) {
             const auto nav = m->as<NavRecord>();
-            ASSERT_GE(nav.ecef[2], 3850150 - 199);
-            ASSERT_LE(nav.ecef[2], 3850150);
+            ASSERT_GE(value(nav.ecef[2]), 3850150 - 199);
+            ASSERT_LE(value(nav.ecef[2]), 3850150);
             ASSERT_GE(nav.hdop, 1);
             ASSERT_LE(nav.hdop, 50);
             ASSERT_LE(nav.mode1, 5);
-            ASSERT_GE(nav.velocity[1], 31 - 63);
-            ASSERT_LE(nav.velocity[1], 31);
+            ASSERT_GE(value(nav.velocity[1]), 31 - 63);
+            ASSERT_LE(value(nav.velocity[1]), 31);
         }
     }
     EXPECT_GT(used, 200 * 4); // most channels carry a satellite
