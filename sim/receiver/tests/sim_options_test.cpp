@@ -57,6 +57,7 @@ TEST(SimOptionsTest, EveryOptionIsTaken) {
 TEST(SimOptionsTest, BadOptionsGiveOneLine) {
     const std::pair<Args, const char*> bad[] = {
         {{"--bogus"}, "unknown option --bogus"},
+        {{"--bogus=1"}, "unknown option --bogus=1"},
         {{"extra"}, "unknown option extra"},
         {{"--baud"}, "--baud needs a value"},
         {{"--navlib=1"}, "--navlib takes no value"},
