@@ -1,6 +1,6 @@
 #include "fake_flash_target.h"
 
-#include "flash/engine/run/program_image.h"
+#include "flash/engine/run/crc16.h"
 
 #include "common/bytes/byte_order.h"
 
