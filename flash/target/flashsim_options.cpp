@@ -53,8 +53,10 @@ constexpr OptionSpec kOptions[] = {
     {"--nak-rate", true}, {"--corrupt-rate", true}, {"--drop-rate", true}, {"--error-at", true},
     {"--seed", true},
 };
-constexpr ScanRules kRules{
-    kOptions, true, 0, "unknown option %s", "option %s needs a value", "option %s takes no value"};
+constexpr ScanRules kRules{.options = kOptions,
+                           .inlineValues = true,
+                           .needsValue = "option %s needs a value",
+                           .takesNoValue = "option %s takes no value"};
 
 // Sets `field` from a number in C notation up to `max`; false when the text is not one.
 template <class Field> bool setNumber(Field& field, const std::string& text, uint64_t max) {

@@ -35,7 +35,10 @@ constexpr const char* kUsage =
 constexpr zeph::OptionSpec kOptions[] = {
     {"--help"}, {"-h"}, {"--playback"}, {"--auto-detect"}, {"--class", true}, {"--select", true}};
 // A value left out is refused in the option's own words.
-constexpr zeph::ScanRules kRules{kOptions, false, 1, "unknown option %s (see --help)", ""};
+constexpr zeph::ScanRules kRules{.options = kOptions,
+                                 .maxOperands = 1,
+                                 .unknown = "unknown option %s (see --help)",
+                                 .needsValue = ""};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "zephdecode: %s\n", message.c_str());

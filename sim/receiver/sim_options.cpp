@@ -51,7 +51,7 @@ constexpr OptionSpec kOptions[] = {
     {"--bad-tail", true}, {"--seed", true},
     {"--counts", true},   {"--start-after", true},
 };
-constexpr ScanRules kRules{kOptions, true};
+constexpr ScanRules kRules{.options = kOptions, .inlineValues = true};
 
 } // namespace
 

@@ -23,8 +23,10 @@ constexpr const char* kUsage =
 constexpr zeph::OptionSpec kOptions[] = {
     {"--help"}, {"-h"}, {"--plain-doubles"}, {"--seconds", true}};
 // A last --seconds without its number is refused as an unknown option.
-constexpr zeph::ScanRules kRules{kOptions, false, 1, "unknown option %s (see --help)",
-                                 "unknown option %s (see --help)"};
+constexpr zeph::ScanRules kRules{.options = kOptions,
+                                 .maxOperands = 1,
+                                 .unknown = "unknown option %s (see --help)",
+                                 .needsValue = "unknown option %s (see --help)"};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "zephcapture: %s\n", message.c_str());

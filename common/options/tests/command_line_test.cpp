@@ -27,9 +27,12 @@ Strings scan(const Strings& args, const ScanRules& rules) {
 }
 
 TEST(CommandLine, HandsOnOptionsOperandsAndOneRefusal) {
-    const ScanRules separate{kOptions};
-    const ScanRules joined{kOptions, true, 1};
-    const ScanRules ownMissing{kOptions, false, 1, "unknown option %s (see --help)", ""};
+    const ScanRules separate{.options = kOptions};
+    const ScanRules joined{.options = kOptions, .inlineValues = true, .maxOperands = 1};
+    const ScanRules ownMissing{.options = kOptions,
+                               .maxOperands = 1,
+                               .unknown = "unknown option %s (see --help)",
+                               .needsValue = ""};
     struct Row {
         Strings args;
         const ScanRules& rules;
