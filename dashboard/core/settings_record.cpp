@@ -1,5 +1,7 @@
 #include "dashboard/core/settings_record.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -22,13 +24,11 @@ static_assert(kRecentFilesAt + SettingsRecord::kRecentFiles * SettingsRecord::kR
               SettingsRecord::kBytes);
 
 void putInt16(std::array<uint8_t, SettingsRecord::kBytes>& out, std::size_t at, int16_t v) {
-    const auto u = static_cast<uint16_t>(v);
-    out[at] = static_cast<uint8_t>(u & 0xFF);
-    out[at + 1] = static_cast<uint8_t>(u >> 8);
+    writeLe16(&out[at], static_cast<uint16_t>(v));
 }
 
 int16_t getInt16(std::span<const uint8_t, SettingsRecord::kBytes> in, std::size_t at) {
-    return static_cast<int16_t>(static_cast<uint16_t>(in[at] | (in[at + 1] << 8)));
+    return static_cast<int16_t>(readLe16(&in[at]));
 }
 
 template <std::size_t N>

@@ -1,9 +1,8 @@
 #include "flashsim_options.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <functional>
-#include <map>
+#include "common/options/command_line.h"
+
+#include <cstdint>
 
 namespace zeph::flashsim {
 namespace {
@@ -47,26 +46,36 @@ const char* const kUsage =
     "block continues the stream only when it lies 1024 bytes past the previous LZSS block.\n"
     "Numbers take decimal, 0x hex or leading-0 octal.\n";
 
-std::optional<uint64_t> number(const std::string& text, uint64_t max) {
-    if (text.empty() || text[0] == '-' || text[0] == '+') {
-        return std::nullopt;
+constexpr OptionSpec kOptions[] = {
+    {"--help"},           {"--no-chip-erase"},      {"--link", true},      {"--chiplist", true},
+    {"--chip", true},     {"--chip2", true},        {"--flash", true},     {"--chips", true},
+    {"--bus", true},      {"--variant", true},      {"--erase-ms", true},  {"--program-ms", true},
+    {"--nak-rate", true}, {"--corrupt-rate", true}, {"--drop-rate", true}, {"--error-at", true},
+    {"--seed", true},
+};
+constexpr ScanRules kRules{.options = kOptions,
+                           .inlineValues = true,
+                           .needsValue = "option %s needs a value",
+                           .takesNoValue = "option %s takes no value"};
+
+// Sets `field` from a number in C notation up to `max`; false when the text is not one.
+template <class Field> bool setNumber(Field& field, const std::string& text, uint64_t max) {
+    const auto n = parseNumber<uint64_t>(text, 0, max, Radix::C);
+    if (n) {
+        field = static_cast<Field>(*n);
     }
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value > max) {
-        return std::nullopt;
-    }
-    return value;
+    return n.has_value();
 }
 
-std::optional<double> rate(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0)) {
-        return std::nullopt;
-    }
-    return value;
+bool setRate(double& field, const std::string& text) {
+    const auto r = parseReal(text, 0, 1);
+    field = r.value_or(0);
+    return r.has_value();
+}
+
+bool setText(std::string& field, const std::string& text) {
+    field = text;
+    return !text.empty();
 }
 
 } // namespace
@@ -77,91 +86,60 @@ std::string usage() {
 
 ParsedOptions parseOptions(const std::vector<std::string>& args) {
     FlashsimOptions o;
-    std::optional<int> chips;
-    using Setter = std::function<bool(const std::string&)>;
-    const auto setNumber = [](auto& field, uint64_t max) {
-        return Setter([&field, max](const std::string& v) {
-            const auto n = number(v, max);
-            if (n) {
-                field = static_cast<std::remove_reference_t<decltype(field)>>(*n);
-            }
-            return n.has_value();
-        });
-    };
-    const auto setRate = [](double& field) {
-        return Setter([&field](const std::string& v) {
-            const auto r = rate(v);
-            field = r.value_or(0);
-            return r.has_value();
-        });
-    };
-    const auto setText = [](std::string& field) {
-        return Setter([&field](const std::string& v) {
-            field = v;
-            return !v.empty();
-        });
-    };
     uint64_t eraseMs = 20;
     uint64_t programMs = 2;
-    uint32_t errorAt = 0;
-    bool errorAtGiven = false;
     int chipCount = 0;
-    const std::map<std::string, Setter> valued = {
-        {"--link", setText(o.link)},
-        {"--chiplist", setText(o.chipList)},
-        {"--chip", setText(o.chipName)},
-        {"--chip2", setText(o.chip2Name)},
-        {"--flash", setText(o.target.flashPath)},
-        {"--chips", Setter([&](const std::string& v) {
-             chipCount = v == "1" ? 1 : v == "2" ? 2 : 0;
-             return chipCount != 0;
-         })},
-        {"--bus", Setter([&](const std::string& v) {
-             o.target.busWidth = v == "16" ? 16 : v == "32" ? 32 : 0;
-             return o.target.busWidth != 0;
-         })},
-        {"--variant", setNumber(o.target.variant, 0xFF)},
-        {"--erase-ms", setNumber(eraseMs, 600'000)},
-        {"--program-ms", setNumber(programMs, 600'000)},
-        {"--nak-rate", setRate(o.target.faults.nakRate)},
-        {"--corrupt-rate", setRate(o.target.faults.corruptRate)},
-        {"--drop-rate", setRate(o.target.faults.dropRate)},
-        {"--error-at", Setter([&](const std::string& v) {
-             errorAtGiven = true;
-             return setNumber(errorAt, 0xFFFFFFFF)(v);
-         })},
-        {"--seed", setNumber(o.target.faults.seed, 0xFFFFFFFF)},
-    };
     const auto fail = [](const std::string& message) {
         return ParsedOptions{std::nullopt, message + " (see --help)"};
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
+    CommandLine line(args, kRules);
+    while (const std::optional<Arg> arg = line.next()) {
+        const std::string& name = arg->name;
+        const std::string& v = arg->value;
+        bool good = true;
+        if (name == "--help") {
+            o.help = true;
+        } else if (name == "--no-chip-erase") {
+            o.target.chipEraseSupported = false;
+        } else if (name == "--link") {
+            good = setText(o.link, v);
+        } else if (name == "--chiplist") {
+            good = setText(o.chipList, v);
+        } else if (name == "--chip") {
+            good = setText(o.chipName, v);
+        } else if (name == "--chip2") {
+            good = setText(o.chip2Name, v);
+        } else if (name == "--flash") {
+            good = setText(o.target.flashPath, v);
+        } else if (name == "--chips") {
+            chipCount = v == "1" ? 1 : v == "2" ? 2 : 0;
+            good = chipCount != 0;
+        } else if (name == "--bus") {
+            o.target.busWidth = v == "16" ? 16 : v == "32" ? 32 : 0;
+            good = o.target.busWidth != 0;
+        } else if (name == "--variant") {
+            good = setNumber(o.target.variant, v, 0xFF);
+        } else if (name == "--erase-ms") {
+            good = setNumber(eraseMs, v, 600'000);
+        } else if (name == "--program-ms") {
+            good = setNumber(programMs, v, 600'000);
+        } else if (name == "--nak-rate") {
+            good = setRate(o.target.faults.nakRate, v);
+        } else if (name == "--corrupt-rate") {
+            good = setRate(o.target.faults.corruptRate, v);
+        } else if (name == "--drop-rate") {
+            good = setRate(o.target.faults.dropRate, v);
+        } else if (name == "--error-at") {
+            good = setNumber(o.target.faults.errorAt.emplace(), v, 0xFFFFFFFF);
+        } else if (name == "--seed") {
+            good = setNumber(o.target.faults.seed, v, 0xFFFFFFFF);
         }
-        if (name == "--help" || name == "--no-chip-erase") {
-            if (value) {
-                return fail("option " + name + " takes no value");
-            }
-            (name == "--help" ? o.help : o.target.chipEraseSupported) = name == "--help";
-            continue;
+        if (!good) {
+            return fail("bad value for " + name + ": " + v);
         }
-        const auto setter = valued.find(name);
-        if (setter == valued.end()) {
-            return fail("unknown option " + args[i]);
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                return fail("option " + name + " needs a value");
-            }
-            value = args[++i];
-        }
-        if (!setter->second(*value)) {
-            return fail("bad value for " + name + ": " + *value);
-        }
+    }
+    if (!line.error().empty()) {
+        return fail(line.error());
     }
     if (!o.chip2Name.empty() && chipCount == 1) {
         return fail("--chip2 plays a second chip, which --chips 1 leaves out");
@@ -172,9 +150,6 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                                    : 1;
     o.target.eraseUs = eraseMs * 1000;
     o.target.programUs = programMs * 1000;
-    if (errorAtGiven) {
-        o.target.faults.errorAt = errorAt;
-    }
     return {std::move(o), {}};
 }
 

@@ -1,5 +1,7 @@
 #include "huffman_decoder.h"
 
+#include "common/bytes/byte_order.h"
+
 namespace zeph::flashsim {
 
 bool HuffmanDecoder::setTable(const uint8_t* table, size_t size) {
@@ -9,7 +11,7 @@ bool HuffmanDecoder::setTable(const uint8_t* table, size_t size) {
     for (size_t k = 0; k < kEntries; ++k) {
         for (size_t side = 0; side < 2; ++side) {
             const uint8_t* field = table + 4 * k + 2 * side;
-            entries_[k][side] = static_cast<int16_t>((field[0] << 8) | field[1]);
+            entries_[k][side] = static_cast<int16_t>(readBe16(field));
         }
     }
     hasTable_ = true;

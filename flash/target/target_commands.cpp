@@ -2,6 +2,8 @@
 
 #include "target_model.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,7 @@
 #include "target_model.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <cstring>
 
 namespace zeph::flashsim {

@@ -1,5 +1,7 @@
 #include "wire_rules.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <array>
 
 namespace zeph::flashsim {
@@ -42,26 +44,6 @@ Bytes framePacket(const Bytes& payload) {
     packet.insert(packet.end(), payload.begin(), payload.end());
     packet.push_back(negatedSum(packet.data(), packet.size()));
     return packet;
-}
-
-uint32_t readBe32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-
-uint16_t readBe16(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
-
-void appendBe32(Bytes& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-void appendBe16(Bytes& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value));
 }
 
 } // namespace zeph::flashsim

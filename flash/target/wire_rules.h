@@ -23,10 +23,4 @@ uint16_t crc16(const uint8_t* bytes, size_t count, uint16_t crc);
 // Length (2, big-endian), payload, checksum.
 Bytes framePacket(const Bytes& payload);
 
-// Big-endian fields of a command payload.
-uint32_t readBe32(const uint8_t* p);
-uint16_t readBe16(const uint8_t* p);
-void appendBe32(Bytes& out, uint32_t value);
-void appendBe16(Bytes& out, uint16_t value);
-
 } // namespace zeph::flashsim

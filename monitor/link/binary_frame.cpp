@@ -1,5 +1,7 @@
 #include "monitor/link/binary_frame.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <cstring>
 
 namespace zeph::monitor {
@@ -20,13 +22,11 @@ size_t buildFrame(const uint8_t* payload, size_t length, uint8_t* out, size_t ca
     const uint16_t checksum = frameChecksum(payload, length);
     out[0] = kStartSync1;
     out[1] = kStartSync2;
-    out[2] = static_cast<uint8_t>(length >> 8);
-    out[3] = static_cast<uint8_t>(length & 0xFF);
+    writeBe16(out + 2, static_cast<uint16_t>(length));
     if (length != 0) {
         std::memcpy(out + 4, payload, length);
     }
-    out[4 + length] = static_cast<uint8_t>(checksum >> 8);
-    out[5 + length] = static_cast<uint8_t>(checksum & 0xFF);
+    writeBe16(out + 4 + length, checksum);
     out[6 + length] = kEndSync1;
     out[7 + length] = kEndSync2;
     return length + kFrameOverhead;

@@ -3,6 +3,7 @@
 #include "message_records.h"
 #include "output_catalogue.h"
 
+#include "common/bytes/byte_order.h"
 #include "common/text/strprintf.h"
 
 #include <algorithm>
@@ -218,8 +219,7 @@ void MessageDecoder::decodeError(const uint8_t* payload, size_t length, RxMessag
         for (size_t b = 0; b < 4; ++b) {
             wire[b] = byteAt(payload, length, offsetof(ErrorRecord, param) + 4 * i + b);
         }
-        toHostOrder(wire, FieldType::U32, DoubleOrder::BigEndian);
-        std::memcpy(&error.param[i], wire, sizeof wire);
+        error.param[i] = readBe32(wire);
     }
     std::memcpy(msg.record.data(), &error, sizeof error);
     msg.recordLength = std::max(msg.recordLength, sizeof error);

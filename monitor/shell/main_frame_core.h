@@ -5,6 +5,7 @@
 // and every menu command's rule. The Qt main frame creates and closes the child frames it is
 // asked for and shows what this class says (title, check marks, enabled commands, panes).
 
+#include "common/version/version.h"
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/message_log.h"
 #include "monitor/shell/settings.h"
@@ -45,7 +46,7 @@ constexpr int kBlinkNarrowWidth = 5;
 constexpr int kBlinkWideWidth = 8;
 constexpr int kStatusPanes = 11;
 
-constexpr const char* kTitlePrefix = "ZephMon 3.40 (Target SW: ";
+constexpr const char* kTitlePrefix = "ZephMon " ZEPHMON_VERSION " (Target SW: ";
 constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";
 constexpr const char* kExitQuestion = "Exiting will close the log file.  Do you wish to exit?";
 

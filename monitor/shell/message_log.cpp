@@ -1,6 +1,7 @@
 #include "monitor/shell/message_log.h"
 
 #include "common/text/strprintf.h"
+#include "common/version/version.h"
 #include "monitor/messages/message_renderer.h"
 
 #include <fcntl.h>
@@ -62,7 +63,7 @@ bool MessageLog::open(bool ask) {
     }
     openedAt_ = clock_.wallTime();
     lastReopen_ = openedAt_;
-    writeText(strprintf("ZephMon Version 3.40 log file opened %s\n\n",
+    writeText(strprintf("ZephMon Version " ZEPHMON_VERSION " log file opened %s\n\n",
                         localTimeText(openedAt_, "%c").c_str()));
     titleChanged();
     return true;

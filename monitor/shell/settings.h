@@ -5,6 +5,7 @@
 // that recreates a file of another version.
 
 #include "common/prompt/prompter.h"
+#include "common/version/version.h"
 #include "monitor/shell/profile_file.h"
 
 #include <array>
@@ -17,7 +18,7 @@ namespace zeph::monitor {
 
 namespace settings {
 
-constexpr std::string_view kVersion = "3.40";
+constexpr std::string_view kVersion = ZEPHMON_VERSION;
 
 constexpr std::string_view kMain = "Main";
 constexpr std::string_view kNote = "Note";

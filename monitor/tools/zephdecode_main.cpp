@@ -2,11 +2,14 @@
 
 #include "capture_decoder.h"
 
+#include "common/options/command_line.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,6 +32,14 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 on success, 2 on a bad option or a file that cannot be read.\n";
 
+constexpr zeph::OptionSpec kOptions[] = {
+    {"--help"}, {"-h"}, {"--playback"}, {"--auto-detect"}, {"--class", true}, {"--select", true}};
+// A value left out is refused in the option's own words.
+constexpr zeph::ScanRules kRules{.options = kOptions,
+                                 .maxOperands = 1,
+                                 .unknown = "unknown option %s (see --help)",
+                                 .needsValue = ""};
+
 int fail(const std::string& message) {
     std::fprintf(stderr, "zephdecode: %s\n", message.c_str());
     return 2;
@@ -47,43 +58,44 @@ public:
 
 int main(int argc, char** argv) {
     zeph::monitor::DecodeOptions options;
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+    std::optional<std::string> path;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    zeph::CommandLine line(args, kRules);
+    while (const std::optional<zeph::Arg> arg = line.next()) {
+        const std::string& name = arg->name;
+        if (name == "--help" || name == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "--playback") {
+        if (name == "--playback") {
             options.playback = true;
-        } else if (arg == "--auto-detect") {
+        } else if (name == "--auto-detect") {
             options.autoDetect = true;
-        } else if (arg == "--class") {
-            char* end = nullptr;
-            const long n = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 99;
-            if (end == nullptr || *end != '\0' || n < -1 || n > 5) {
+        } else if (name == "--class") {
+            const auto n = zeph::parseNumber<int>(arg->value, -1, 5);
+            if (!n) {
                 return fail("--class takes a number from -1 to 5");
             }
-            options.targetSwClass = static_cast<int>(n);
-        } else if (arg == "--select") {
-            const auto selected =
-                i + 1 < argc ? zeph::monitor::parseMidList(argv[++i]) : std::nullopt;
+            options.targetSwClass = *n;
+        } else if (name == "--select") {
+            const auto selected = zeph::monitor::parseMidList(arg->value);
             if (!selected) {
                 return fail("--select takes MIDs and ranges from 0 to 255, e.g. 1-15,41,255");
             }
             options.selected = *selected;
-        } else if (path == nullptr && (arg == "-" || arg[0] != '-')) {
-            path = argv[i];
         } else {
-            return fail("unknown option " + arg + " (see --help)");
+            path = arg->value;
         }
     }
-    if (path == nullptr) {
+    if (!line.error().empty()) {
+        return fail(line.error());
+    }
+    if (!path) {
         return fail("no capture file given (see --help)");
     }
-    std::FILE* in = std::strcmp(path, "-") == 0 ? stdin : std::fopen(path, "rb");
+    std::FILE* in = *path == "-" ? stdin : std::fopen(path->c_str(), "rb");
     if (in == nullptr) {
-        return fail(std::string("cannot open ") + path + ": " + std::strerror(errno));
+        return fail("cannot open " + *path + ": " + std::strerror(errno));
     }
     StderrPrompter prompter;
     const bool ok = zeph::monitor::decodeCapture(in, stdout, options, prompter);
@@ -91,7 +103,7 @@ int main(int argc, char** argv) {
         std::fclose(in);
     }
     if (!ok) {
-        return fail(std::string("cannot read ") + path);
+        return fail("cannot read " + *path);
     }
     return std::fflush(stdout) == 0 ? 0 : 2;
 }

@@ -3,6 +3,8 @@
 
 #include "receiver_engine.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -10,13 +12,6 @@
 
 namespace zeph::sim {
 namespace {
-
-uint32_t be16(const Bytes& p, size_t at) {
-    return static_cast<uint32_t>(p[at]) << 8 | p[at + 1];
-}
-uint32_t be32(const Bytes& p, size_t at) {
-    return be16(p, at) << 16 | be16(p, at + 2);
-}
 
 // The commands this receiver understands: the shortest payload each may have (its catalogue
 // length) and, for those the current-settings poll reports, the length of the echo.
@@ -157,13 +152,13 @@ Bytes ReceiverEngine::echoOf(uint8_t mid) const {
 
 void ReceiverEngine::updateLull(uint64_t nowMs) {
     const Bytes& lp = settings_.at(151);
-    const uint32_t wakeOnDemand = be16(lp, 1);
-    const uint32_t duty = be16(lp, 3);
+    const uint32_t wakeOnDemand = readBe16(lp, 1);
+    const uint32_t duty = readBe16(lp, 3);
     if (wakeOnDemand != 0 || duty == 0 || duty >= 1000) {
         lull_ = {};
         return;
     }
-    const LullTimes times = lullTimes(be32(lp, 5), duty, be32(settings_.at(167), 1));
+    const LullTimes times = lullTimes(readBe32(lp, 5), duty, readBe32(settings_.at(167), 1));
     if (!lull_.active) {
         lull_.active = true;
         lull_.asleep = false;
@@ -222,7 +217,7 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
         return true;
     }
     case 129: {
-        const std::optional<LineFormat> line = lineFrom(be16(p, 22), 8, 1, 0);
+        const std::optional<LineFormat> line = lineFrom(readBe16(p, 22), 8, 1, 0);
         if (!line) {
             return false;
         }
@@ -237,7 +232,7 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
         out.push_back(framePacket(swVersionMessage(output_), true));
         return true;
     case 134: {
-        const std::optional<LineFormat> line = lineFrom(be32(p, 1), p[5], p[6], p[7]);
+        const std::optional<LineFormat> line = lineFrom(readBe32(p, 1), p[5], p[6], p[7]);
         if (!line) {
             return false;
         }
@@ -283,7 +278,7 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
                 continue;
             }
             const std::optional<LineFormat> line =
-                lineFrom(be32(p, at + 3), p[at + 7], p[at + 8], p[at + 9]);
+                lineFrom(readBe32(p, at + 3), p[at + 7], p[at + 8], p[at + 9]);
             if ((p[at + 1] != 0 && p[at + 1] != 1) || !line) {
                 return false;
             }

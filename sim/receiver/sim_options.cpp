@@ -2,8 +2,9 @@
 
 #include "traffic_counts.h"
 
-#include <charconv>
-#include <cstdlib>
+#include "common/options/command_line.h"
+
+#include <cstdint>
 
 namespace zeph::sim {
 namespace {
@@ -40,24 +41,17 @@ const char* const kOptionsText =
     "  --help               this text\n"
     "\n";
 
-std::optional<uint64_t> unsignedValue(const std::string& text, uint64_t max) {
-    uint64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value > max) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<double> rateValue(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0)) {
-        return std::nullopt;
-    }
-    return value;
-}
+constexpr OptionSpec kOptions[] = {
+    {"--help"},           {"-h"},
+    {"--navlib"},         {"--split-writes"},
+    {"--link", true},     {"--baud", true},
+    {"--protocol", true}, {"--version", true},
+    {"--doubles", true},  {"--debug-every", true},
+    {"--noise", true},    {"--bad-checksum", true},
+    {"--bad-tail", true}, {"--seed", true},
+    {"--counts", true},   {"--start-after", true},
+};
+constexpr ScanRules kRules{.options = kOptions, .inlineValues = true};
 
 } // namespace
 
@@ -70,31 +64,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     const auto fail = [](const std::string& message) {
         return ParsedOptions{std::nullopt, message + " (see --help)"};
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (const size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name.resize(eq);
-        }
-        const bool takesValue = name == "--link" || name == "--baud" || name == "--protocol" ||
-                                name == "--version" || name == "--doubles" ||
-                                name == "--debug-every" || name == "--noise" ||
-                                name == "--bad-checksum" || name == "--bad-tail" ||
-                                name == "--seed" || name == "--counts" || name == "--start-after";
-        std::string value;
-        if (takesValue) {
-            if (inlineValue) {
-                value = *inlineValue;
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                return fail(name + " needs a value");
-            }
-        } else if (inlineValue) {
-            return fail(name + " takes no value");
-        }
-
+    CommandLine line(args, kRules);
+    while (const std::optional<Arg> arg = line.next()) {
+        const std::string& name = arg->name;
+        const std::string& value = arg->value;
         if (name == "--help" || name == "-h") {
             o.help = true;
         } else if (name == "--link") {
@@ -103,11 +76,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
             o.link = value;
         } else if (name == "--baud") {
-            const auto baud = unsignedValue(value, 4000000);
-            if (!baud || *baud < 300) {
+            const auto baud = parseNumber<uint32_t>(value, 300, 4000000);
+            if (!baud) {
                 return fail("--baud takes a rate from 300 to 4000000");
             }
-            o.engine.line.baud = static_cast<uint32_t>(*baud);
+            o.engine.line.baud = *baud;
         } else if (name == "--protocol") {
             if (value != "binary" && value != "nmea") {
                 return fail("--protocol takes binary or nmea");
@@ -126,13 +99,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             }
             o.engine.plainDoubles = value == "plain";
         } else if (name == "--debug-every") {
-            const auto seconds = unsignedValue(value, 255);
+            const auto seconds = parseNumber<uint32_t>(value, 0, 255);
             if (!seconds) {
                 return fail("--debug-every takes a number of seconds from 0 to 255");
             }
-            o.engine.debugEverySeconds = static_cast<uint32_t>(*seconds);
+            o.engine.debugEverySeconds = *seconds;
         } else if (name == "--noise" || name == "--bad-checksum" || name == "--bad-tail") {
-            const auto rate = rateValue(value);
+            const auto rate = parseReal(value, 0, 1);
             if (!rate) {
                 return fail(name + " takes a rate from 0 to 1");
             }
@@ -142,25 +115,26 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         } else if (name == "--split-writes") {
             o.faults.splitWrites = true;
         } else if (name == "--seed") {
-            const auto seed = unsignedValue(value, UINT64_MAX);
+            const auto seed = parseNumber<uint64_t>(value, 0, UINT64_MAX);
             if (!seed) {
                 return fail("--seed takes a whole number");
             }
             o.faults.seed = *seed;
         } else if (name == "--start-after") {
-            const auto seconds = unsignedValue(value, 3600);
+            const auto seconds = parseNumber<uint32_t>(value, 0, 3600);
             if (!seconds) {
                 return fail("--start-after takes a number of seconds from 0 to 3600");
             }
-            o.startAfterSeconds = static_cast<uint32_t>(*seconds);
+            o.startAfterSeconds = *seconds;
         } else if (name == "--counts") {
             if (value.empty()) {
                 return fail("--counts needs a file path");
             }
             o.countsPath = value;
-        } else {
-            return fail("unknown option " + args[i]);
         }
+    }
+    if (!line.error().empty()) {
+        return fail(line.error());
     }
     return {o, {}};
 }

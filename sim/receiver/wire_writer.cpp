@@ -1,5 +1,7 @@
 #include "wire_writer.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -12,11 +14,13 @@ PayloadWriter& PayloadWriter::u8(uint32_t v) {
 }
 
 PayloadWriter& PayloadWriter::u16(uint32_t v) {
-    return u8(v >> 8).u8(v);
+    appendBe16(bytes_, static_cast<uint16_t>(v));
+    return *this;
 }
 
 PayloadWriter& PayloadWriter::u32(uint32_t v) {
-    return u16(v >> 16).u16(v);
+    appendBe32(bytes_, v);
+    return *this;
 }
 
 PayloadWriter& PayloadWriter::f32(float v) {
@@ -49,11 +53,9 @@ Bytes frame(const Bytes& payload) {
     Bytes out(n + 8);
     out[0] = 0xA0;
     out[1] = 0xA2;
-    out[2] = static_cast<uint8_t>(n >> 8);
-    out[3] = static_cast<uint8_t>(n);
+    writeBe16(&out[2], static_cast<uint16_t>(n));
     std::copy(payload.begin(), payload.end(), out.begin() + 4);
-    out[n + 4] = static_cast<uint8_t>(sum >> 8);
-    out[n + 5] = static_cast<uint8_t>(sum);
+    writeBe16(&out[n + 4], static_cast<uint16_t>(sum));
     out[n + 6] = 0xB0;
     out[n + 7] = 0xB3;
     return out;

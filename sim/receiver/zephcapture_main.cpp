@@ -3,10 +3,14 @@
 
 #include "sample_capture.h"
 
+#include "common/options/command_line.h"
+
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,6 +19,14 @@ constexpr const char* kUsage =
     "Writes N seconds (default 20) of a simulated receiver's output, as it arrives on the\n"
     "serial line, to FILE ('-' for standard output). --plain-doubles sends doubles in the\n"
     "order of receiver software 2.3 or higher.\n";
+
+constexpr zeph::OptionSpec kOptions[] = {
+    {"--help"}, {"-h"}, {"--plain-doubles"}, {"--seconds", true}};
+// A last --seconds without its number is refused as an unknown option.
+constexpr zeph::ScanRules kRules{.options = kOptions,
+                                 .maxOperands = 1,
+                                 .unknown = "unknown option %s (see --help)",
+                                 .needsValue = "unknown option %s (see --help)"};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "zephcapture: %s\n", message.c_str());
@@ -25,39 +37,40 @@ int fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     zeph::sim::CaptureOptions options;
-    const char* path = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+    std::optional<std::string> path;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    zeph::CommandLine line(args, kRules);
+    while (const std::optional<zeph::Arg> arg = line.next()) {
+        if (arg->name == "--help" || arg->name == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg == "--seconds" && i + 1 < argc) {
-            char* end = nullptr;
-            const long n = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || n < 1 || n > 86400) {
+        if (arg->name == "--seconds") {
+            const auto n = zeph::parseNumber<uint32_t>(arg->value, 1, 86400);
+            if (!n) {
                 return fail("--seconds takes a number from 1 to 86400");
             }
-            options.seconds = static_cast<uint32_t>(n);
-        } else if (arg == "--plain-doubles") {
+            options.seconds = *n;
+        } else if (arg->name == "--plain-doubles") {
             options.lowWordFirst = false;
-        } else if (path == nullptr && (arg == "-" || arg[0] != '-')) {
-            path = argv[i];
         } else {
-            return fail("unknown option " + arg + " (see --help)");
+            path = arg->value;
         }
     }
-    if (path == nullptr) {
+    if (!line.error().empty()) {
+        return fail(line.error());
+    }
+    if (!path) {
         return fail("no output file given (see --help)");
     }
     const zeph::sim::Bytes capture = zeph::sim::sampleCapture(options);
-    std::FILE* out = std::strcmp(path, "-") == 0 ? stdout : std::fopen(path, "wb");
+    std::FILE* out = *path == "-" ? stdout : std::fopen(path->c_str(), "wb");
     if (out == nullptr) {
-        return fail(std::string("cannot write ") + path + ": " + std::strerror(errno));
+        return fail("cannot write " + *path + ": " + std::strerror(errno));
     }
     const bool ok = std::fwrite(capture.data(), 1, capture.size(), out) == capture.size();
     if ((out != stdout ? std::fclose(out) : std::fflush(out)) != 0 || !ok) {
-        return fail(std::string("cannot write ") + path);
+        return fail("cannot write " + *path);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 // ZephBurnCL's command line: ZephBurnCL <filename> [<option>...]
 
+#include "common/version/version.h"
 #include "flash/engine/cli/output_sink.h"
 #include "flash/engine/link/target_commands.h" // ClockSource, shared with SetClock
 
@@ -11,7 +12,7 @@
 
 namespace zeph::flash {
 
-inline constexpr char kProgramVersion[] = "2.02";
+inline constexpr char kProgramVersion[] = ZEPHBURN_VERSION;
 
 struct Options {
     std::string dataFile;

@@ -1,32 +1,19 @@
 #include "flash/engine/cli/pipe_record.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace zeph::flash {
-
-namespace {
-
-void putLe32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
-
-uint32_t getLe32(const uint8_t* in) {
-    return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-           static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-}
-
-} // namespace
 
 std::vector<uint8_t> encodePipeRecord(uint32_t code, const std::string& text) {
     const size_t textLength =
         std::min({std::strlen(text.c_str()), text.size(), kPipeRecordMaxText});
     const uint32_t length = static_cast<uint32_t>(textLength) + 5;
     std::vector<uint8_t> out(4 + static_cast<size_t>(length), 0);
-    putLe32(out.data(), length);
-    putLe32(out.data() + 4, code);
+    writeLe32(out.data(), length);
+    writeLe32(out.data() + 4, code);
     std::memcpy(out.data() + kPipeRecordHeaderSize, text.data(), textLength);
     // The terminating zero is already there from the zero fill.
     return out;
@@ -37,7 +24,7 @@ PipeDecodeResult decodePipeRecord(std::span<const uint8_t> bytes) {
     if (bytes.size() < 4) {
         return result;
     }
-    const uint32_t length = getLe32(bytes.data());
+    const uint32_t length = readLe32(bytes.data());
     if (length < 5 || length > kPipeRecordMaxLength) {
         result.status = PipeDecodeStatus::Malformed;
         return result;
@@ -46,7 +33,7 @@ PipeDecodeResult decodePipeRecord(std::span<const uint8_t> bytes) {
     if (bytes.size() < total) {
         return result;
     }
-    result.record.code = getLe32(bytes.data() + 4);
+    result.record.code = readLe32(bytes.data() + 4);
     const uint8_t* text = bytes.data() + kPipeRecordHeaderSize;
     const size_t room = total - kPipeRecordHeaderSize;
     const uint8_t* end = std::find(text, text + room, uint8_t{0});

@@ -1,5 +1,7 @@
 #include "flash/engine/compress/huffman.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -96,9 +98,7 @@ void HuffmanCoder::assignCodes(int node, uint32_t depth, HuffmanCode& path) {
 
 void HuffmanCoder::fillTable() {
     auto put = [&](std::size_t at, int16_t child) {
-        const auto v = static_cast<uint16_t>(child - 256);
-        table_[at] = static_cast<uint8_t>(v >> 8);
-        table_[at + 1] = static_cast<uint8_t>(v & 0xFF);
+        writeBe16(&table_[at], static_cast<uint16_t>(child - 256));
     };
     for (std::size_t k = 0; k + kHuffmanLeafCount < kHuffmanNodeCount; ++k) {
         const HuffmanNode& n = nodes_[kHuffmanLeafCount + k];

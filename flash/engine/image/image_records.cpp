@@ -1,5 +1,7 @@
 #include "flash/engine/image/image_records.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 
 namespace zeph::flash {
@@ -116,17 +118,11 @@ LineResult intelLine(std::string_view line, uint64_t& base, std::vector<uint8_t>
 }
 
 uint32_t field32(std::span<const uint8_t> b, size_t at, bool little) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < 4; ++i) {
-        const uint32_t byte = b[at + (little ? 3 - i : i)];
-        v = (v << 8) | byte;
-    }
-    return v;
+    return little ? readLe32(&b[at]) : readBe32(&b[at]);
 }
 
 uint32_t field16(std::span<const uint8_t> b, size_t at, bool little) {
-    return little ? static_cast<uint32_t>(b[at] | b[at + 1] << 8)
-                  : static_cast<uint32_t>(b[at] << 8 | b[at + 1]);
+    return little ? readLe16(&b[at]) : readBe16(&b[at]);
 }
 
 constexpr size_t kElfHeaderSize = 52;

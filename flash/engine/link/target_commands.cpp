@@ -2,6 +2,7 @@
 
 #include "flash/engine/link/target_link.h"
 
+#include "common/bytes/byte_order.h"
 #include "common/text/strprintf.h"
 
 namespace zeph::flash {
@@ -15,9 +16,13 @@ public:
         bytes_.push_back(v);
         return *this;
     }
-    Args& u16(uint16_t v) { return u8(static_cast<uint8_t>(v >> 8)).u8(static_cast<uint8_t>(v)); }
+    Args& u16(uint16_t v) {
+        appendBe16(bytes_, v);
+        return *this;
+    }
     Args& u32(uint32_t v) {
-        return u16(static_cast<uint16_t>(v >> 16)).u16(static_cast<uint16_t>(v));
+        appendBe32(bytes_, v);
+        return *this;
     }
     Args& bytes(std::span<const uint8_t> data) {
         for (uint8_t b : data) {
@@ -31,17 +36,9 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-uint16_t be16(const std::vector<uint8_t>& r, std::size_t at) {
-    return static_cast<uint16_t>(r[at] << 8 | r[at + 1]);
-}
-
-uint32_t be32(const std::vector<uint8_t>& r, std::size_t at) {
-    return static_cast<uint32_t>(be16(r, at)) << 16 | be16(r, at + 2);
-}
-
 // Status fields start right after the reply code.
 TargetStatus decodeStatus(const std::vector<uint8_t>& r) {
-    return {r[1], be16(r, 2), r[4], r[5]};
+    return {r[1], readBe16(r, 2), r[4], r[5]};
 }
 
 const CommandInfo& downloadToBufferCommand(BlockCoding coding) {
@@ -158,7 +155,7 @@ std::optional<std::vector<FlashId>> TargetLink::GetFlashIds() {
     }
     std::vector<FlashId> ids;
     for (std::size_t i = 0; i < count; ++i) {
-        ids.push_back({be16(*reply, 2 + 4 * i), be16(*reply, 4 + 4 * i)});
+        ids.push_back({readBe16(*reply, 2 + 4 * i), readBe16(*reply, 4 + 4 * i)});
     }
     return ids;
 }
@@ -191,7 +188,7 @@ std::optional<TargetTiming> TargetLink::GetTiming() {
     if (!reply) {
         return std::nullopt;
     }
-    return TargetTiming{be32(*reply, 1), be32(*reply, 5)};
+    return TargetTiming{readBe32(*reply, 1), readBe32(*reply, 5)};
 }
 
 bool TargetLink::SendHuffmanTable(std::span<const uint8_t> table) {
@@ -271,7 +268,7 @@ std::optional<std::vector<uint8_t>> TargetLink::UploadBlock(uint32_t address, ui
 
 std::optional<uint16_t> TargetLink::GetCrc16(uint32_t address, uint32_t size, uint16_t startValue) {
     const auto reply = exchange(command::kGetCrc16, Args().u32(address).u32(size).u16(startValue));
-    return reply ? std::optional<uint16_t>(be16(*reply, 1)) : std::nullopt;
+    return reply ? std::optional<uint16_t>(readBe16(*reply, 1)) : std::nullopt;
 }
 
 std::optional<uint8_t> TargetLink::GetChecksum(uint32_t address, uint32_t length) {
@@ -310,7 +307,7 @@ std::optional<LastOperation> TargetLink::GetLastOperation() {
     if (!reply) {
         return std::nullopt;
     }
-    return LastOperation{(*reply)[1], be32(*reply, 2)};
+    return LastOperation{(*reply)[1], readBe32(*reply, 2)};
 }
 
 bool TargetLink::LockSector(uint32_t address) {
@@ -326,7 +323,8 @@ std::optional<LastActivity> TargetLink::GetLastActivity() {
     if (!reply) {
         return std::nullopt;
     }
-    return LastActivity{(*reply)[1], be32(*reply, 2), be32(*reply, 6), be32(*reply, 10)};
+    return LastActivity{(*reply)[1], readBe32(*reply, 2), readBe32(*reply, 6),
+                        readBe32(*reply, 10)};
 }
 
 bool TargetLink::SetErrorBits(uint8_t flag) {

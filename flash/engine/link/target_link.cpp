@@ -1,5 +1,6 @@
 #include "flash/engine/link/target_link.h"
 
+#include "common/bytes/byte_order.h"
 #include "common/text/strprintf.h"
 
 #include <algorithm>
@@ -16,8 +17,7 @@ uint8_t linkChecksum(std::span<const uint8_t> bytes) {
 std::vector<uint8_t> buildPacket(std::span<const uint8_t> payload) {
     std::vector<uint8_t> packet;
     packet.reserve(payload.size() + 3);
-    packet.push_back(static_cast<uint8_t>(payload.size() >> 8));
-    packet.push_back(static_cast<uint8_t>(payload.size() & 0xFFu));
+    appendBe16(packet, static_cast<uint16_t>(payload.size()));
     for (uint8_t b : payload) {
         packet.push_back(b);
     }
@@ -58,13 +58,8 @@ void TargetLink::ClosePort() {
 }
 
 bool TargetLink::SendRawPhase1(std::span<const uint8_t> image) {
-    const auto length = static_cast<uint32_t>(image.size());
-    const std::array<uint8_t, 6> header = {0x53,
-                                           0x00,
-                                           static_cast<uint8_t>(length >> 24),
-                                           static_cast<uint8_t>(length >> 16),
-                                           static_cast<uint8_t>(length >> 8),
-                                           static_cast<uint8_t>(length)};
+    std::array<uint8_t, 6> header = {0x53, 0x00};
+    writeBe32(&header[2], static_cast<uint32_t>(image.size()));
     if (!writeAll(header)) {
         return false;
     }
@@ -133,7 +128,7 @@ bool TargetLink::ReceiveReply(std::vector<uint8_t>& payload) {
                           static_cast<int>(got)));
             return false;
         }
-        const std::size_t length = static_cast<std::size_t>(head[0]) << 8 | head[1];
+        const std::size_t length = readBe16(head.data());
         // Length bytes, payload and checksum together, so that one sum checks the packet.
         std::vector<uint8_t> packet(length + 3);
         packet[0] = head[0];
@@ -180,9 +175,8 @@ bool TargetLink::ChangeBaud(const std::string& name, int baud) {
             rate = known;
         }
     }
-    const std::array<uint8_t, 5> payload = {
-        command::kSetBaud.code, static_cast<uint8_t>(rate >> 24), static_cast<uint8_t>(rate >> 16),
-        static_cast<uint8_t>(rate >> 8), static_cast<uint8_t>(rate)};
+    std::array<uint8_t, 5> payload = {command::kSetBaud.code};
+    writeBe32(&payload[1], rate);
     if (!SendCommand(payload)) {
         return false;
     }

@@ -1,6 +1,9 @@
 #include "flash/engine/run/program_image.h"
 
 #include "common/text/strprintf.h"
+#include "flash/engine/run/crc16.h"
+#include "flash/engine/run/target_failure_texts.h"
+#include "flash/engine/run/usage_runs.h"
 
 #include <algorithm>
 #include <array>
@@ -13,36 +16,6 @@ constexpr uint32_t kBlock = static_cast<uint32_t>(kBlockSize);
 
 // Last operation codes of the target.
 constexpr uint8_t kOpBlockWrite = 0;
-
-constexpr std::array<uint16_t, 256> makeCrcTable() {
-    std::array<uint16_t, 256> table{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t crc = i;
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1u) != 0 ? (crc >> 1) ^ 0xA001u : crc >> 1;
-        }
-        table[i] = static_cast<uint16_t>(crc);
-    }
-    return table;
-}
-
-constexpr std::array<uint16_t, 256> kCrcTable = makeCrcTable();
-
-// What the target was doing when it stopped: one heading per pair of codes (even for a 16-bit
-// bus, odd for a 32-bit bus), and whether the third value is a status or the data read back.
-struct ActivityKind {
-    const char* heading;
-    bool status;
-};
-
-constexpr std::array<ActivityKind, 6> kActivities = {{
-    {"waiting for write or erase completion", true},
-    {"waiting for write completion", true},
-    {"waiting for erase completion", true},
-    {"write verify", false},
-    {"erase sector verify", false},
-    {"erase chip verify", false},
-}};
 
 // One block kept on the host in update mode.
 struct LocalBuffer {
@@ -564,80 +537,6 @@ BlockData Engine::encode(uint32_t address, std::span<const uint8_t> block,
 }
 
 } // namespace
-
-uint16_t Crc16(std::span<const uint8_t> bytes, uint16_t crc) {
-    for (uint8_t b : bytes) {
-        crc = static_cast<uint16_t>((crc >> 8) ^ kCrcTable[(crc ^ b) & 0xFFu]);
-    }
-    return crc;
-}
-
-std::vector<UsageRun> FindRuns(std::span<const uint8_t> usageMap, size_t from, size_t to) {
-    std::vector<UsageRun> runs;
-    to = std::min(to, usageMap.size());
-    for (size_t i = from; i < to;) {
-        if (usageMap[i] == 0) {
-            ++i;
-            continue;
-        }
-        const size_t begin = i;
-        while (i < to && usageMap[i] != 0) {
-            ++i;
-        }
-        runs.push_back({static_cast<uint32_t>(begin), static_cast<uint32_t>(i - begin)});
-    }
-    return runs;
-}
-
-std::string LastOperationText(const std::optional<LastOperation>& operation) {
-    if (!operation) {
-        return "Last operation: not reported by the target\n";
-    }
-    switch (operation->code) {
-    case 0:
-        return strprintf("Last operation: block write at 0x%x\n", operation->address);
-    case 1:
-        return strprintf("Last operation: sector erase at 0x%x\n", operation->address);
-    case 2:
-        return "Last operation: chip erase\n";
-    case 3:
-        return strprintf("Last operation: sector lock at 0x%x\n", operation->address);
-    case 4:
-        return strprintf("Last operation: sector unlock at 0x%x\n", operation->address);
-    default:
-        return strprintf("Last operation code: 0x%x\n", operation->code);
-    }
-}
-
-std::string LastActivityText(const std::optional<LastActivity>& activity) {
-    if (!activity) {
-        return "Last activity: not reported by the target\n";
-    }
-    const size_t kind = activity->code / 2u;
-    if (kind >= kActivities.size()) {
-        return strprintf("Last activity: unknown (code 0x%x)\n", activity->code);
-    }
-    const ActivityKind& what = kActivities[kind];
-    const bool wide = activity->code % 2 != 0; // odd codes: a 32-bit bus
-    const char* third = what.status ? "Status:        " : "Actual data:   ";
-    uint32_t expected = activity->expected;
-    uint32_t value = activity->actual;
-    if (what.status) {
-        value &= wide ? 0x00FF00FFu : 0xFFu;
-    } else if (!wide) {
-        value &= 0xFFFFu;
-    }
-    if (!wide) {
-        expected &= 0xFFFFu;
-    }
-    if (wide) {
-        return strprintf(
-            "Last activity: %s\nAddress:       0x%08x\nExpected data: 0x%08x\n%s0x%08x\n",
-            what.heading, activity->address, expected, third, value);
-    }
-    return strprintf("Last activity: %s\nAddress:       0x%08x\nExpected data: 0x%04x\n%s0x%04x\n",
-                     what.heading, activity->address, expected, third, value);
-}
 
 Tenths targetTenths(uint32_t ticks) {
     return static_cast<Tenths>(uint64_t{ticks} * 10 / 32768);

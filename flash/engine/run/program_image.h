@@ -8,9 +8,9 @@
 // built from the target's last operation and activity.
 
 #include "common/clock/clock.h"
-#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/report.h"
 #include "flash/engine/compress/transfer_compression.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/run/chip_list.h"
 
@@ -35,26 +35,6 @@ inline constexpr std::chrono::milliseconds kPollInterval{100};
 inline constexpr std::chrono::milliseconds kProgressInterval{400};
 // Longest range one GetCrc16 request covers.
 inline constexpr uint32_t kCrcChunk = 0x80000;
-inline constexpr uint16_t kCrcStart = 0xFFFF;
-
-// CRC-16 with the reflected polynomial 0xA001 (0x8005 bit-reversed) and no final XOR, starting
-// from `crc`, so that a range may be checked in pieces.
-uint16_t Crc16(std::span<const uint8_t> bytes, uint16_t crc = kCrcStart);
-
-// A maximal run of bytes whose usage map entry is 1.
-struct UsageRun {
-    uint32_t offset = 0;
-    uint32_t length = 0;
-    bool operator==(const UsageRun&) const = default;
-};
-
-// All runs of `usageMap` from `from` up to `to` (exclusive), in address order.
-std::vector<UsageRun> FindRuns(std::span<const uint8_t> usageMap, size_t from, size_t to);
-
-// The text appended to a failure report for the target's last operation and activity. A
-// missing answer is said as such; an activity code outside 0..11 is shown as unknown.
-std::string LastOperationText(const std::optional<LastOperation>& operation);
-std::string LastActivityText(const std::optional<LastActivity>& activity);
 
 // Target times in units of 1/32768 s as tenths of a second, truncated.
 Tenths targetTenths(uint32_t ticks);

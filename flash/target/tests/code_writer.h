@@ -5,6 +5,8 @@
 
 #include "flash/target/wire_rules.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -47,10 +49,8 @@ private:
 
 // One table entry: left and right child, each big-endian signed 16-bit.
 inline void setEntry(Bytes& table, size_t entry, int left, int right) {
-    table[4 * entry] = static_cast<uint8_t>(static_cast<uint16_t>(left) >> 8);
-    table[4 * entry + 1] = static_cast<uint8_t>(left);
-    table[4 * entry + 2] = static_cast<uint8_t>(static_cast<uint16_t>(right) >> 8);
-    table[4 * entry + 3] = static_cast<uint8_t>(right);
+    writeBe16(&table[4 * entry], static_cast<uint16_t>(left));
+    writeBe16(&table[4 * entry + 2], static_cast<uint16_t>(right));
 }
 
 // A tree of eight levels: entries 0..127 pair the leaves 2i and 2i + 1, each next level pairs

@@ -3,6 +3,7 @@
 
 #include "flash/target/wire_rules.h"
 
+#include "common/bytes/byte_order.h"
 #include "common/serial/serial_line.h"
 #include "common/testing/child_process.h"
 

@@ -5,6 +5,8 @@
 
 #include "flash/target/target_model.h"
 
+#include "common/bytes/byte_order.h"
+
 #include <optional>
 #include <string>
 

@@ -36,14 +36,5 @@ TEST(PacketChecksum, LengthCountsPayloadOnlyBigEndian) {
     EXPECT_EQ(packet.size(), 0x129u + 3);
 }
 
-TEST(BigEndianFields, RoundTrip) {
-    Bytes out;
-    appendBe32(out, 0x40010203);
-    appendBe16(out, 0xA55A);
-    EXPECT_EQ(out, (Bytes{0x40, 0x01, 0x02, 0x03, 0xA5, 0x5A}));
-    EXPECT_EQ(readBe32(out.data()), 0x40010203u);
-    EXPECT_EQ(readBe16(out.data() + 4), 0xA55A);
-}
-
 } // namespace
 } // namespace zeph::flashsim

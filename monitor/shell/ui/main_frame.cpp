@@ -1,5 +1,6 @@
 #include "monitor/shell/ui/main_frame.h"
 
+#include "common/version/version.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
@@ -168,7 +169,7 @@ void CMainFrame::buildMenus() {
     help->setObjectName(QStringLiteral("menuHelp"));
     addCommand(help, QStringLiteral("&About ZephMon..."), "actionAbout", [this] {
         QMessageBox::about(this, QStringLiteral("About ZephMon"),
-                           QStringLiteral("ZephMon Version 3.40\nReceiver monitor"));
+                           QStringLiteral("ZephMon Version " ZEPHMON_VERSION "\nReceiver monitor"));
     });
 }
 

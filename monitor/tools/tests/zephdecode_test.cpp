@@ -129,5 +129,22 @@ TEST_F(Zephdecode, RefusesBadInputWithOneLine) {
     EXPECT_NE(help.out.find("Usage: zephdecode"), std::string::npos);
 }
 
+TEST_F(Zephdecode, RefusalsNameWhatIsWrong) {
+    const std::pair<std::vector<std::string>, const char*> bad[] = {
+        {{}, "no capture file given (see --help)"},
+        {{"--frobnicate", "f"}, "unknown option --frobnicate (see --help)"},
+        {{"f", "g"}, "unknown option g (see --help)"},
+        {{"--class=1", "f"}, "unknown option --class=1 (see --help)"},
+        {{"f", "--class"}, "--class takes a number from -1 to 5"},
+        {{"--class", "-2", "f"}, "--class takes a number from -1 to 5"},
+        {{"f", "--select"}, "--select takes MIDs and ranges from 0 to 255, e.g. 1-15,41,255"},
+    };
+    for (const auto& [args, error] : bad) {
+        const ProgramResult r = decode(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, std::string("zephdecode: ") + error + "\n");
+    }
+}
+
 } // namespace
 } // namespace zeph::testing

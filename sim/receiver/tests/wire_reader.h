@@ -4,6 +4,8 @@
 // frame is A0 A2, a 16-bit length, the payload, the 16-bit sum of the payload and B0 B3; a
 // sentence is '$', the body, '*', two hex digits of the XOR of the body, CR LF.
 
+#include "common/bytes/byte_order.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -44,7 +46,7 @@ inline WireScan scanWire(const WireBytes& b) {
     size_t i = 0;
     while (i < b.size()) {
         if (b[i] == 0xA0 && i + 4 <= b.size() && b[i + 1] == 0xA2) {
-            const size_t n = static_cast<size_t>(b[i + 2]) << 8 | b[i + 3];
+            const size_t n = readBe16(b, i + 2);
             if (n == 0 || i + 8 + n > b.size()) {
                 ++i;
                 continue;
@@ -53,7 +55,7 @@ inline WireScan scanWire(const WireBytes& b) {
             for (size_t k = 0; k < n; ++k) {
                 sum += b[i + 4 + k];
             }
-            const unsigned checksum = static_cast<unsigned>(b[i + 4 + n]) << 8 | b[i + 5 + n];
+            const unsigned checksum = readBe16(b, i + 4 + n);
             const int mid = b[i + 4];
             if ((sum & 0xFFFF) != checksum) {
                 ++scan.badChecksums[mid];

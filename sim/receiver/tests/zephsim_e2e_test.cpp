@@ -230,5 +230,24 @@ TEST(ZephsimTest, CommandLineErrorsAndHelp) {
     EXPECT_NE(missing.err.find("/nonexistent/tty"), std::string::npos);
 }
 
+TEST(ZephcaptureTest, RefusesBadCommandLinesWithOneLine) {
+    const std::pair<std::vector<std::string>, const char*> bad[] = {
+        {{}, "no output file given (see --help)"},
+        {{"--bogus", "f"}, "unknown option --bogus (see --help)"},
+        {{"f", "g"}, "unknown option g (see --help)"},
+        {{"--seconds=5", "f"}, "unknown option --seconds=5 (see --help)"},
+        {{"f", "--seconds"}, "unknown option --seconds (see --help)"},
+        {{"--seconds", "0", "f"}, "--seconds takes a number from 1 to 86400"},
+        {{"--seconds", "86401", "f"}, "--seconds takes a number from 1 to 86400"},
+    };
+    for (const auto& [args, error] : bad) {
+        std::vector<std::string> argv = {zeph::testing::programPath("zephcapture")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const auto r = zeph::testing::runProgram(argv);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, std::string("zephcapture: ") + error + "\n");
+    }
+}
+
 } // namespace
 } // namespace zeph::sim::testing

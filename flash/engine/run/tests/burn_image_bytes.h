@@ -4,6 +4,8 @@
 // text-like bytes both coded transfer forms can shrink, laying pieces into a flash picture, and
 // S-record files.
 
+#include "common/bytes/byte_order.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -51,9 +53,8 @@ inline std::string sRecords(const std::vector<std::pair<uint32_t, Bytes>>& areas
         for (size_t at = 0; at < bytes.size(); at += 32) {
             const size_t n = std::min<size_t>(32, bytes.size() - at);
             const auto a = static_cast<uint32_t>(address + at);
-            Bytes record = {static_cast<uint8_t>(n + 5), static_cast<uint8_t>(a >> 24),
-                            static_cast<uint8_t>(a >> 16), static_cast<uint8_t>(a >> 8),
-                            static_cast<uint8_t>(a)};
+            Bytes record = {static_cast<uint8_t>(n + 5)};
+            appendBe32(record, a);
             record.insert(record.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
                           bytes.begin() + static_cast<std::ptrdiff_t>(at + n));
             unsigned sum = 0;

@@ -39,8 +39,9 @@ std::string intelHex(uint32_t address, const Bytes& bytes) {
     std::string out;
     char text[8];
     auto record = [&](uint8_t type, uint16_t at, const uint8_t* data, size_t n) {
-        Bytes line = {static_cast<uint8_t>(n), static_cast<uint8_t>(at >> 8),
-                      static_cast<uint8_t>(at), type};
+        Bytes line = {static_cast<uint8_t>(n)};
+        appendBe16(line, at);
+        line.push_back(type);
         line.insert(line.end(), data, data + n);
         unsigned sum = 0;
         out += ':';
@@ -57,7 +58,8 @@ std::string intelHex(uint32_t address, const Bytes& bytes) {
         const auto a = static_cast<uint32_t>(address + at);
         if (a >> 16 != upper) {
             upper = a >> 16;
-            const uint8_t high[2] = {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)};
+            uint8_t high[2];
+            writeBe16(high, static_cast<uint16_t>(upper));
             record(4, 0, high, 2);
         }
         record(0, static_cast<uint16_t>(a), bytes.data() + at,

@@ -1,23 +1,14 @@
 #include "fake_flash_target.h"
 
-#include "flash/engine/run/program_image.h"
+#include "flash/engine/run/crc16.h"
+
+#include "common/bytes/byte_order.h"
 
 #include <algorithm>
 
 namespace zeph::flash::testing {
 
 namespace {
-
-uint32_t be32(const std::vector<uint8_t>& p, size_t at) {
-    return static_cast<uint32_t>(p[at]) << 24 | static_cast<uint32_t>(p[at + 1]) << 16 |
-           static_cast<uint32_t>(p[at + 2]) << 8 | p[at + 3];
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<uint8_t>(v >> shift));
-    }
-}
 
 // Least significant bit of the first byte first.
 class Bits {
@@ -68,8 +59,7 @@ long FakeFlashTarget::read(uint8_t* buffer, std::size_t count) {
 long FakeFlashTarget::write(const uint8_t* buffer, std::size_t count) {
     const Bytes packet(buffer, buffer + count);
     // Acknowledgements and the raw phase-1 download are not packets.
-    if (count < 4 || static_cast<size_t>(packet[0] << 8 | packet[1]) + 3 != count ||
-        linkChecksum(packet) != 0) {
+    if (count < 4 || size_t{readBe16(packet, 0)} + 3 != count || linkChecksum(packet) != 0) {
         return static_cast<long>(count);
     }
     const Bytes payload(packet.begin() + 2, packet.end() - 1);
@@ -168,10 +158,8 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
         return Bytes{reply, 16};
     case 0x06: {
         Bytes out{reply, 1};
-        out.insert(out.end(),
-                   {static_cast<uint8_t>(id.manufacturer >> 8),
-                    static_cast<uint8_t>(id.manufacturer), static_cast<uint8_t>(id.device >> 8),
-                    static_cast<uint8_t>(id.device)});
+        appendBe16(out, id.manufacturer);
+        appendBe16(out, id.device);
         return out;
     }
     case 0x2C:
@@ -189,8 +177,8 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
             return std::nullopt;
         }
         Bytes out{reply};
-        put32(out, eraseTicks_);
-        put32(out, programTicks_);
+        appendBe32(out, eraseTicks_);
+        appendBe32(out, programTicks_);
         return out;
     }
     case 0x14:
@@ -200,7 +188,7 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
         if (queue_.size() >= slots_) {
             violation("sector erase without a free queue entry");
         }
-        queue({1, be32(p, 1), be32(p, 5), 0});
+        queue({1, readBe32(p, 1), readBe32(p, 5), 0});
         return Bytes{reply};
     case 0x18:
         if (!chipEraseSupported) {
@@ -212,8 +200,8 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
         return Bytes{reply, static_cast<uint8_t>(chipEraseSupported ? 1 : 0)};
     case 0x1A:   // ReadToBuffer
     case 0x28: { // UploadBlock
-        const uint32_t address = be32(p, 1);
-        const uint32_t length = be32(p, 5);
+        const uint32_t address = readBe32(p, 1);
+        const uint32_t length = readBe32(p, 5);
         if (!queue_.empty()) {
             violation("flash read while the queue runs");
         }
@@ -231,7 +219,7 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
         return out;
     }
     case 0x1E: { // UpdateBuffer
-        const size_t offset = static_cast<size_t>(p[2] << 8 | p[3]);
+        const size_t offset = readBe16(p, 2);
         if (p[1] >= buffers_.size() || buffers_[p[1]].state != State::Filled ||
             offset + p.size() - 4 > kBlockSize) {
             violation("update of a buffer that holds no block");
@@ -262,7 +250,7 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
     case 0x26:
     case 0x32: { // DownloadAndWrite
         const bool writes = code == 0x24 || code == 0x26 || code == 0x32;
-        const uint32_t address = be32(p, 1);
+        const uint32_t address = readBe32(p, 1);
         std::array<uint8_t, kBlockSize> data{};
         if (!decodeBlock(code, p, data)) {
             return writes ? status(reply) : [&] {
@@ -290,12 +278,14 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
         return out;
     }
     case 0x2A: { // GetCrc16
-        const uint32_t address = be32(p, 1);
-        const uint32_t size = be32(p, 5);
-        const auto start = static_cast<uint16_t>(p[9] << 8 | p[10]);
+        const uint32_t address = readBe32(p, 1);
+        const uint32_t size = readBe32(p, 5);
+        const uint16_t start = readBe16(p, 9);
         const uint16_t crc = static_cast<uint16_t>(
             Crc16(std::span<const uint8_t>(flash).subspan(address, size), start) ^ crcFlip);
-        return Bytes{reply, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
+        Bytes out{reply};
+        appendBe16(out, crc);
+        return out;
     }
     case 0x3A:   // WaitBuffers
     case 0x3C: { // WaitSlots
@@ -314,15 +304,15 @@ std::optional<FakeFlashTarget::Bytes> FakeFlashTarget::handle(const Bytes& p) {
     case 0x3E: {
         const LastOperation op = operationAnswer.value_or(lastOperation_);
         Bytes out{reply, op.code};
-        put32(out, op.address);
+        appendBe32(out, op.address);
         return out;
     }
     case 0x44: {
         const LastActivity a = activityAnswer.value_or(lastActivity_);
         Bytes out{reply, a.code};
-        put32(out, a.address);
-        put32(out, a.expected);
-        put32(out, a.actual);
+        appendBe32(out, a.address);
+        appendBe32(out, a.expected);
+        appendBe32(out, a.actual);
         return out;
     }
     case 0x42: // UnlockSector
@@ -347,8 +337,9 @@ bool FakeFlashTarget::decodeBlock(uint8_t code, const Bytes& p,
     }
     const Bytes stream(p.begin() + 6, p.end());
     const size_t bits = stream.size() * 8 - p[5];
-    const bool decoded = code == 0x30 || code == 0x32 ? decodeLzss(be32(p, 1), stream, bits, out)
-                                                      : decodeHuffman(stream, bits, out);
+    const bool decoded = code == 0x30 || code == 0x32
+                             ? decodeLzss(readBe32(p, 1), stream, bits, out)
+                             : decodeHuffman(stream, bits, out);
     if (!decoded) {
         violation("coded block does not decode to 1024 bytes");
     }
@@ -406,7 +397,7 @@ bool FakeFlashTarget::decodeHuffman(const Bytes& code, size_t bits,
     }
     auto child = [&](int entry, uint32_t bit) {
         const size_t at = static_cast<size_t>(entry) * 4 + bit * 2;
-        return static_cast<int16_t>(huffmanTable_[at] << 8 | huffmanTable_[at + 1]);
+        return static_cast<int16_t>(readBe16(&huffmanTable_[at]));
     };
     Bits in(code, bits);
     for (size_t n = 0; n < kBlockSize; ++n) {

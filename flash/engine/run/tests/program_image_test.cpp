@@ -6,6 +6,7 @@
 
 #include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
+#include "flash/engine/run/crc16.h"
 
 #include <gtest/gtest.h>
 
@@ -303,48 +304,6 @@ TEST(ProgramImage, ProgressRecordsFollowTheBlocksAndEndAtAHundred) {
     EXPECT_EQ(std::vector<int>(transfer.begin(), transfer.begin() + 10),
               (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     EXPECT_EQ(bench.records().back().text.substr(0, 8), "100 100 ");
-}
-
-TEST(LastActivityText, ShowsEachCodeWithTheBusWidthsValues) {
-    EXPECT_EQ(LastActivityText(LastActivity{0, 0x1234, 0xABCD5678, 0x12345680}),
-              "Last activity: waiting for write or erase completion\nAddress:       0x00001234\n"
-              "Expected data: 0x5678\nStatus:        0x0080\n");
-    EXPECT_EQ(LastActivityText(LastActivity{5, 0x20000, 0xFFFFFFFF, 0x12345680}),
-              "Last activity: waiting for erase completion\nAddress:       0x00020000\n"
-              "Expected data: 0xffffffff\nStatus:        0x00340080\n");
-    EXPECT_EQ(LastActivityText(LastActivity{8, 0x10, 0xFFFFFFFF, 0x1234ABCD}),
-              "Last activity: erase sector verify\nAddress:       0x00000010\n"
-              "Expected data: 0xffff\nActual data:   0xabcd\n");
-    EXPECT_EQ(LastActivityText(LastActivity{11, 0x10, 0xFFFFFFFF, 0x1234ABCD}),
-              "Last activity: erase chip verify\nAddress:       0x00000010\n"
-              "Expected data: 0xffffffff\nActual data:   0x1234abcd\n");
-    EXPECT_EQ(LastActivityText(LastActivity{3, 0, 0, 0}).substr(0, 43),
-              "Last activity: waiting for write completion");
-    EXPECT_EQ(LastActivityText(LastActivity{12, 0x10, 1, 2}),
-              "Last activity: unknown (code 0xc)\n");
-    EXPECT_EQ(LastActivityText(std::nullopt), "Last activity: not reported by the target\n");
-}
-
-TEST(LastOperationText, NamesEachOperation) {
-    EXPECT_EQ(LastOperationText(LastOperation{1, 0x8000}),
-              "Last operation: sector erase at 0x8000\n");
-    EXPECT_EQ(LastOperationText(LastOperation{2, 0x8000}), "Last operation: chip erase\n");
-    EXPECT_EQ(LastOperationText(LastOperation{3, 0x10}), "Last operation: sector lock at 0x10\n");
-    EXPECT_EQ(LastOperationText(LastOperation{4, 0x10}), "Last operation: sector unlock at 0x10\n");
-    EXPECT_EQ(LastOperationText(LastOperation{9, 0x10}), "Last operation code: 0x9\n");
-}
-
-TEST(Crc16, IsTheReflectedA001CrcAndChainsOverPieces) {
-    const std::string check = "123456789";
-    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(check.data()), 9);
-    EXPECT_EQ(Crc16(bytes), 0x4B37);
-    EXPECT_EQ(Crc16(bytes.subspan(4), Crc16(bytes.first(4))), 0x4B37);
-}
-
-TEST(FindRuns, FindsMaximalRunsInsideTheRange) {
-    const Bytes map = {1, 1, 0, 0, 1, 0, 1, 1, 1};
-    EXPECT_EQ(FindRuns(map, 0, map.size()), (std::vector<UsageRun>{{0, 2}, {4, 1}, {6, 3}}));
-    EXPECT_EQ(FindRuns(map, 1, 7), (std::vector<UsageRun>{{1, 1}, {4, 1}, {6, 1}}));
 }
 
 } // namespace

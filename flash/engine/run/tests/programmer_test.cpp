@@ -3,6 +3,7 @@
 
 #include "flash/engine/run/programmer.h"
 
+#include "common/bytes/byte_order.h"
 #include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
 #include "flash/engine/cli/report.h"
@@ -29,10 +30,6 @@ constexpr char kChipList[] = "Am29LV160DB AMD 0x2249 0x0001 2097152(1*16384+2*81
                              "65536) generic.bin\n"
                              "Custom Acme 0x0042 0x0099 65536(1*65536) custom.bin NO_ERROR_BITS\n";
 
-Bytes be16(uint16_t v) {
-    return {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-}
-
 // Plays the target's side of a run reply by reply.
 class ScriptedTarget {
 public:
@@ -55,10 +52,8 @@ public:
         reply({0x05});
         Bytes flashIds = {0x07, static_cast<uint8_t>(ids.size())};
         for (const FlashId& id : ids) {
-            for (uint16_t v : {id.manufacturer, id.device}) {
-                const Bytes b = be16(v);
-                flashIds.insert(flashIds.end(), b.begin(), b.end());
-            }
+            appendBe16(flashIds, id.manufacturer);
+            appendBe16(flashIds, id.device);
         }
         reply(flashIds);
     }
@@ -111,8 +106,7 @@ protected:
     Bytes commands() const {
         Bytes codes;
         for (const Bytes& w : port_.writes()) {
-            if (w.size() >= 4 && static_cast<size_t>(w[0] << 8 | w[1]) + 3 == w.size() &&
-                linkChecksum(w) == 0) {
+            if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
                 codes.push_back(w[2]);
             }
         }
