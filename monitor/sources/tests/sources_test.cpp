@@ -1,18 +1,18 @@
 // The capture file, text capture and generator sources, driven by a hand-fired timer service.
 
+#include "monitor/messages/message_records.h"
 #include "monitor/sources/file_source.h"
 #include "monitor/sources/random_source.h"
 #include "monitor/sources/testing/manual_timers.h"
 #include "monitor/sources/text_source.h"
-#include "monitor/messages/message_records.h"
 
 #include "monitor/link/testing/link_fakes.h"
 
 #include "monitor/messages/message_renderer.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/text/strprintf.h"
 
-#include <fstream>
 #include <map>
 
 namespace zeph::monitor::testing {
@@ -51,11 +51,10 @@ protected:
         return {{link.decoder, link.state, link.events, sink}, owner, timers, prompter, clock};
     }
     std::string writeFile(const std::string& name, const std::string& content) {
-        const std::string path = ::testing::TempDir() + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
+        return dir.write(name, content);
     }
 
+    zeph::testing::TempDir dir;
     LinkHarness link;
     NoOwner owner;
     ManualTimers timers;
