@@ -180,7 +180,7 @@ struct DgpsStatusRecord { // MID 27
     uint8_t sourceType; // 3: internal beacon
     union {
         DgpsBeacon beacon;
-        uint8_t age[14]; // per-channel correction ages; the last two bytes are skipped
+        uint8_t age[12]; // per-channel correction ages; the two bytes after them are skipped
     };
     DgpsCorrection correction[12];
 };

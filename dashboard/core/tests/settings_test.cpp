@@ -4,6 +4,8 @@
 
 #include "dashboard/core/tests/fakes.h"
 
+#include "common/testing/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,17 +23,7 @@ std::string readBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct TempDir {
-    TempDir()
-        : path(std::filesystem::temp_directory_path() /
-               ("dash_settings_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::filesystem::path path;
-};
+using zeph::testing::TempDir;
 
 SettingsRecord knownRecord() {
     SettingsRecord r;
@@ -77,23 +69,23 @@ TEST(SettingsRecordLayout, TextsArePaddedCutAndReadWithoutPadding) {
 
 TEST(SettingsFileIo, WrittenWholeReadWholeAndAFirstStartWithoutAFile) {
     TempDir dir;
-    const SettingsFile file((dir.path / "nmea.dat").string());
+    const SettingsFile file((dir / "nmea.dat").string());
     EXPECT_EQ(file.read(), SettingsRecord::firstStart());
-    EXPECT_FALSE(std::filesystem::exists(dir.path / "nmea.dat")) << "reading creates nothing";
+    EXPECT_FALSE(std::filesystem::exists(dir / "nmea.dat")) << "reading creates nothing";
 
     ASSERT_TRUE(file.write(knownRecord()));
-    EXPECT_EQ(std::filesystem::file_size(dir.path / "nmea.dat"), 1177u);
+    EXPECT_EQ(std::filesystem::file_size(dir / "nmea.dat"), 1177u);
     EXPECT_EQ(file.read(), knownRecord());
 
-    std::ofstream(dir.path / "nmea.dat", std::ios::binary) << "short";
+    std::ofstream(dir / "nmea.dat", std::ios::binary) << "short";
     EXPECT_EQ(file.read(), SettingsRecord::firstStart());
 
-    const SettingsFile nowhere((dir.path / "missing" / "nmea.dat").string());
+    const SettingsFile nowhere((dir / "missing" / "nmea.dat").string());
     EXPECT_FALSE(nowhere.write(knownRecord()));
 }
 
 struct FormsFixture : ::testing::Test {
-    FormsFixture() : file((dir.path / "nmea.dat").string()) {
+    FormsFixture() : file((dir / "nmea.dat").string()) {
         SettingsRecord r = SettingsRecord::firstStart();
         r.port = 2;
         file.write(r);
@@ -131,14 +123,14 @@ TEST_F(FormsFixture, ABusyPortAtStartNamesItsNumber) {
 }
 
 TEST_F(FormsFixture, CancelLeavesTheFileUnchanged) {
-    const std::string before = readBytes(dir.path / "nmea.dat");
+    const std::string before = readBytes(dir / "nmea.dat");
     setForm.load();
     EXPECT_EQ(setForm.comIndex(), 1);
     EXPECT_EQ(setForm.speed(), "4800");
     setForm.choosePort(7);
     setForm.chooseSpeed("38400");
     EXPECT_TRUE(setForm.cancel());
-    EXPECT_EQ(readBytes(dir.path / "nmea.dat"), before);
+    EXPECT_EQ(readBytes(dir / "nmea.dat"), before);
     EXPECT_FALSE(core.state().SettingsRequest);
     setForm.activate();
     EXPECT_EQ(setForm.comIndex(), 1) << "the next read shows the file again";
@@ -192,7 +184,7 @@ TEST_F(FormsFixture, OkOnABusyPortGivesTheComIsUsedAndBlocksCancel) {
 }
 
 TEST_F(FormsFixture, OkThatCannotWriteTheFileSaysSoAndRequestsNothing) {
-    const SettingsFile nowhere((dir.path / "missing" / "nmea.dat").string());
+    const SettingsFile nowhere((dir / "missing" / "nmea.dat").string());
     TrekdashCore other(timers, port1, port2, nowhere, prompter);
     SetFormCore form(other, prompter);
     EXPECT_FALSE(form.ok());

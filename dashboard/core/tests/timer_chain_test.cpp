@@ -2,6 +2,8 @@
 
 #include "dashboard/core/tests/fakes.h"
 
+#include "common/testing/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,17 +29,11 @@ const std::string kGsvSet =
 enum class Phase { Stopped, Collecting, Decoding, Showing, Mixed };
 
 struct ChainFixture : ::testing::Test {
-    ChainFixture()
-        : dir(std::filesystem::temp_directory_path() /
-              ("dash_chain_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          file((std::filesystem::create_directories(dir), (dir / "nmea.dat").string())),
-          core(timers, port1, port2, file, prompter) {
+    ChainFixture() : file(dir.path("nmea.dat")), core(timers, port1, port2, file, prompter) {
         timers.setClient(&core);
         core.load();
         core.display();
     }
-    ~ChainFixture() override { std::filesystem::remove_all(dir); }
 
     // One second of receiver output, delivered at the start of each simulated second.
     void runSeconds(int seconds, const std::string& burst) {
@@ -61,7 +57,7 @@ struct ChainFixture : ::testing::Test {
                                                  : Phase::Showing;
     }
 
-    std::filesystem::path dir;
+    zeph::testing::TempDir dir;
     SettingsFile file;
     FakeClock clock;
     ClockTimers timers{clock};

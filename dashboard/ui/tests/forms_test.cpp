@@ -65,7 +65,7 @@ struct FormsFixture : ::testing::Test {
         return e;
     }();
     testing::TempDir dir;
-    SettingsFile file{(dir.path / "nmea.dat").string()};
+    SettingsFile file{(dir / "nmea.dat").string()};
     SerialNmeaPort port1{env};
     SerialNmeaPort port2{env};
     SerialNmeaPort selPort{env};
@@ -84,12 +84,12 @@ TEST_F(FormsFixture, SetFormCancelLeavesNmeaDatUnchanged) {
     EXPECT_EQ(com->currentText(), "COM 3");
     EXPECT_EQ(child<QComboBox>(form, "BauldCombo")->currentText(), "4800");
 
-    const std::string before = testing::readBytes(dir.path / "nmea.dat");
+    const std::string before = testing::readBytes(dir / "nmea.dat");
     choose(com, "COM 7");
     choose(child<QComboBox>(form, "BauldCombo"), "38400");
     child<QPushButton>(form, "CancelComm")->click();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(testing::readBytes(dir.path / "nmea.dat"), before);
+    EXPECT_EQ(testing::readBytes(dir / "nmea.dat"), before);
     EXPECT_FALSE(window.core().state().SettingsRequest);
     EXPECT_TRUE(prompter.messages.empty());
 }

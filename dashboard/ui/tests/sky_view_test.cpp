@@ -44,7 +44,7 @@ struct WindowFixture : ::testing::Test {
 
     testing::WithApp app;
     testing::TempDir dir;
-    SettingsFile file{(dir.path / "nmea.dat").string()};
+    SettingsFile file{(dir / "nmea.dat").string()};
     testing::FakePort port1;
     testing::FakePort port2;
     testing::FakePort selPort;

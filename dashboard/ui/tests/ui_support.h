@@ -3,6 +3,7 @@
 // Shared by the window tests: the application object, waiting on the event loop, pixels of
 // the satellite view at twip positions, a temporary folder for nmea.dat.
 
+#include "common/testing/temp_dir.h"
 #include "dashboard/ui/sky_view.h"
 
 #include <QApplication>
@@ -74,17 +75,7 @@ inline bool colorNear(const QImage& image, int xTwips, int yTwips, const QColor&
     return false;
 }
 
-struct TempDir {
-    TempDir()
-        : path(std::filesystem::temp_directory_path() /
-               ("dash_ui_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))) {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::filesystem::path path;
-};
+using zeph::testing::TempDir;
 
 inline std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

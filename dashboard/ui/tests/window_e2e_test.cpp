@@ -27,7 +27,7 @@ TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
         return name == "ZEPH_COM5" ? std::optional<std::string>(device) : std::nullopt;
     };
     testing::TempDir dir;
-    const SettingsFile file((dir.path / "nmea.dat").string());
+    const SettingsFile file((dir / "nmea.dat").string());
     SettingsRecord r = SettingsRecord::firstStart();
     r.port = 5;
     SettingsRecord::setText(r.speed, "38400");

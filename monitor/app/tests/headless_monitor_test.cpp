@@ -4,6 +4,7 @@
 
 #include "monitor/messages/testing/recording_events.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/testing/text_files.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +25,8 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         clock.setWallStart(1031270400); // 2002-09-06 00:00:00 UTC
-        dir = ::testing::TempDir() + "headless-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        options.settingsPath = dir + "zephmon.ini";
-        options.logPath = dir + "run.gps";
+        options.settingsPath = dir.path("zephmon.ini");
+        options.logPath = dir.path("run.gps");
         options.selection = std::string(256, '1');
     }
     int run() {
@@ -42,7 +39,7 @@ protected:
     FakeClock clock;
     testing::RecordingPrompter prompter;
     HeadlessOptions options;
-    std::string dir;
+    zeph::testing::TempDir dir;
 };
 
 TEST_F(Headless, GeneratorRunsForTheGivenSeconds) {
@@ -66,11 +63,11 @@ TEST_F(Headless, GeneratorRunsForTheGivenSeconds) {
 }
 
 TEST_F(Headless, TextCaptureStopsAtItsEnd) {
-    std::ofstream(dir + "three.csv") << "1,1,2,3,0,0,0\n2,1,2,3,0,0,0\n3.5,1,2,3,0,0,0\n";
+    std::ofstream(dir.path("three.csv")) << "1,1,2,3,0,0,0\n2,1,2,3,0,0,0\n3.5,1,2,3,0,0,0\n";
     DataSourceSettings csv;
     csv.src = 1;
     csv.fileType = "CSV";
-    csv.fileName = dir + "three.csv";
+    csv.fileName = dir.path("three.csv");
     options.source = csv;
     options.seconds = 600;
     ASSERT_EQ(run(), 0);
@@ -95,7 +92,7 @@ TEST_F(Headless, LogSelectionComesFromTheOptionOrTheSettings) {
 TEST_F(Headless, MissingCaptureEndsWithAnError) {
     DataSourceSettings file;
     file.src = 1;
-    file.fileName = dir + "missing.bin";
+    file.fileName = dir.path("missing.bin");
     options.source = file;
     EXPECT_EQ(run(), 1);
 }

@@ -2,6 +2,7 @@
 
 #include "common/testing/child_process.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/testing/text_files.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,13 @@ namespace {
 
 class ZephmonE2e : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = ::testing::TempDir() + "zephmon-e2e-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
     ProgramResult runMonitor(const std::string& port, int seconds, const std::string& baud = "") {
-        return runProgram({programPath("zephmon"), "--headless", "--settings", dir + "zephmon.ini",
-                           "--source", "serial:" + port + (baud.empty() ? "" : "@" + baud), "--log",
-                           dir + "run.gps", "--select", "all", "--seconds",
-                           std::to_string(seconds)});
+        return runProgram(
+            {programPath("zephmon"), "--headless", "--settings", dir.path("zephmon.ini"),
+             "--source", "serial:" + port + (baud.empty() ? "" : "@" + baud), "--log",
+             dir.path("run.gps"), "--select", "all", "--seconds", std::to_string(seconds)});
     }
-    std::string dir;
+    TempDir dir;
 };
 
 TEST_F(ZephmonE2e, LogsAReceiverForTenSeconds) {
@@ -37,7 +32,7 @@ TEST_F(ZephmonE2e, LogsAReceiverForTenSeconds) {
     ASSERT_FALSE(port.empty());
     const ProgramResult r = runMonitor(port, 10);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string log = readFile(dir + "run.gps");
+    const std::string log = readFile(dir.path("run.gps"));
     EXPECT_EQ(log.rfind("ZephMon Version 3.40 log file opened ", 0), 0u);
     EXPECT_NE(log.find("Tx: 0xA0A200028400"), std::string::npos) << log.substr(0, 400);
     EXPECT_NE(log.find("Tx: 0xA0A200029800"), std::string::npos);
@@ -65,7 +60,7 @@ TEST_F(ZephmonE2e, ReceiverThatGoesAwayLeavesACleanClose) {
     const ProgramResult r = runMonitor(port, 6);
     stopper.join();
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    const std::string log = readFile(dir + "run.gps");
+    const std::string log = readFile(dir.path("run.gps"));
     EXPECT_GE(countLinesStartingWith(log, "2,"), 1);
     EXPECT_NE(log.find("\nLog file closed "), std::string::npos);
 }
@@ -76,15 +71,15 @@ TEST_F(ZephmonE2e, ReceiverAtAnotherBaudGivesNothing) {
     ASSERT_FALSE(port.empty());
     ProgramResult r = runMonitor(port, 4);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::string log = readFile(dir + "run.gps");
+    std::string log = readFile(dir.path("run.gps"));
     EXPECT_EQ(countLinesStartingWith(log, "2,"), 0);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 
     // At the receiver's own rate everything decodes.
-    std::filesystem::remove(dir + "run.gps");
+    std::filesystem::remove(dir.path("run.gps"));
     r = runMonitor(port, 4, "9600");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    log = readFile(dir + "run.gps");
+    log = readFile(dir.path("run.gps"));
     EXPECT_GE(countLinesStartingWith(log, "2,"), 2);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 }

@@ -57,7 +57,7 @@ TEST_F(DataSourceSetupTest, FileChecksComeInOrderAndOnlyForTheFileChoice) {
         return DataSourceSetup::check({kSourceFile, "", "", name, type});
     };
     // A missing file and a folder both fail the open check before the type is looked at.
-    for (const std::string& name : {(dir / "missing.bin").string(), dir.path().string()}) {
+    for (const std::string& name : {(dir / "missing.bin").string(), dir.folder().string()}) {
         const auto failure = check(name, "");
         ASSERT_TRUE(failure) << name;
         EXPECT_STREQ(failure->message, "A problem occurred with opening the specified file.");

@@ -2,6 +2,7 @@
 
 #include "monitor/shell/feed_doc.h"
 
+#include "common/testing/temp_dir.h"
 #include "monitor/messages/testing/recording_events.h"
 #include "monitor/shell/timer_slots.h"
 
@@ -30,25 +31,19 @@ public:
 
 class FeedTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = ::testing::TempDir() + "feed-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        doc.addView(view);
-    }
+    void SetUp() override { doc.addView(view); }
     DataSourceSettings randomSource() {
         DataSourceSettings s;
         s.src = 2;
         return s;
     }
 
-    std::string dir;
+    zeph::testing::TempDir dir;
     FakeClock clock;
     testing::RecordingEvents events;
     testing::RecordingPrompter prompter;
     ProgramState state;
-    ProfileFile profile{std::filesystem::path(::testing::TempDir()) / "feed-test.ini"};
+    ProfileFile profile{dir / "zephmon.ini"};
     MessageLog log{clock, profile};
     MessageDecoder decoder{state, events, prompter};
     TimerSlots timers{clock, [this] { return doc.running(); }};
@@ -86,14 +81,14 @@ TEST_F(FeedTest, SettingsChooseTheSource) {
     DataSourceSettings lowerCaseCsv;
     lowerCaseCsv.src = 1;
     lowerCaseCsv.fileType = "csv"; // only "CSV" selects the text source
-    lowerCaseCsv.fileName = dir + "missing.csv";
+    lowerCaseCsv.fileName = dir.path("missing.csv");
     const size_t asked = prompter.asked.size();
     EXPECT_FALSE(doc.openSource(lowerCaseCsv));
     EXPECT_EQ(prompter.asked.size(), asked); // the binary file source fails without a word
 
     lowerCaseCsv.fileType = "CSV";
     EXPECT_FALSE(doc.openSource(lowerCaseCsv));
-    EXPECT_EQ(prompter.asked.back(), "Source file could not be opened: " + dir + "missing.csv");
+    EXPECT_EQ(prompter.asked.back(), "Source file could not be opened: " + dir.path("missing.csv"));
 }
 
 TEST_F(FeedTest, SendsGoNowhereWithoutASerialSource) {
@@ -106,7 +101,7 @@ TEST_F(FeedTest, SendsGoNowhereWithoutASerialSource) {
 }
 
 TEST_F(FeedTest, EndOfTheDataReachesTheFrame) {
-    const std::string csv = dir + "one.csv";
+    const std::string csv = dir.path("one.csv");
     std::FILE* f = std::fopen(csv.c_str(), "w");
     std::fputs("1,1,2,3,0,0,0\n", f);
     std::fclose(f);

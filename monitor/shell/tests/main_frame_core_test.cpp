@@ -5,6 +5,7 @@
 
 #include "monitor/shell/tests/scripted_prompter.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/testing/text_files.h"
 
 #include <gtest/gtest.h>
@@ -66,14 +67,7 @@ public:
 
 class MainFrameCoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("frame-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        profile = std::make_unique<ProfileFile>(dir / "zephmon.ini");
-    }
+    void SetUp() override { profile = std::make_unique<ProfileFile>(dir / "zephmon.ini"); }
 
     // The settings file as the start-up check recreates it, with a source and open views.
     MainFrameCore& makeCore(int src, std::string_view openViews) {
@@ -104,7 +98,7 @@ protected:
         ASSERT_TRUE(core->log().open(false));
     }
 
-    std::filesystem::path dir;
+    zeph::testing::TempDir dir;
     std::unique_ptr<ProfileFile> profile;
     FakeClock clock;
     testing::ScriptedPrompter prompter;

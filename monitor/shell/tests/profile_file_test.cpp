@@ -106,7 +106,7 @@ TEST_F(ProfileFileTest, CreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
     ASSERT_TRUE(file.writeString("Main", "Note", "DO NOT EDIT BELOW!"));
     EXPECT_EQ(readFile(path), "[Main]\nNote=DO NOT EDIT BELOW!\n");
     int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.folder())) {
         ++entries;
     }
     EXPECT_EQ(entries, 1);

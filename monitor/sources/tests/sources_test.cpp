@@ -10,10 +10,10 @@
 
 #include "monitor/messages/message_renderer.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/text/strprintf.h"
 
 #include <climits>
-#include <fstream>
 #include <limits>
 #include <map>
 
@@ -53,11 +53,10 @@ protected:
         return {{link.decoder, link.state, link.events, sink}, owner, timers, prompter, clock};
     }
     std::string writeFile(const std::string& name, const std::string& content) {
-        const std::string path = ::testing::TempDir() + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
+        return dir.write(name, content);
     }
 
+    zeph::testing::TempDir dir;
     LinkHarness link;
     NoOwner owner;
     ManualTimers timers;

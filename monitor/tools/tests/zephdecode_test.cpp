@@ -2,6 +2,7 @@
 
 #include "common/testing/child_process.h"
 
+#include "common/testing/temp_dir.h"
 #include "common/testing/text_files.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace zeph::testing {
@@ -21,11 +23,13 @@ std::string dataPath(const std::string& name) {
 class Zephdecode : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        captures = std::make_unique<TempDir>();
         lowWordFirst = makeCapture("capture-low.bin", {});
         plainDoubles = makeCapture("capture-plain.bin", {"--plain-doubles"});
     }
+    static void TearDownTestSuite() { captures.reset(); }
     static std::string makeCapture(const std::string& name, std::vector<std::string> options) {
-        const std::string path = ::testing::TempDir() + name;
+        const std::string path = captures->path(name);
         std::vector<std::string> argv = {programPath("zephcapture"), "--seconds", "16"};
         argv.insert(argv.end(), options.begin(), options.end());
         argv.push_back(path);
@@ -37,6 +41,7 @@ protected:
         args.insert(args.begin(), programPath("zephdecode"));
         return runProgram(args, input);
     }
+    static inline std::unique_ptr<TempDir> captures;
     static inline std::string lowWordFirst;
     static inline std::string plainDoubles;
 };

@@ -2,7 +2,7 @@
 // tools). The tests skip when a tool is not installed.
 
 #include "flash/engine/image/flash_image.h"
-#include "image_test_files.h"
+#include "flash/engine/image/testing/image_test_files.h"
 
 #include <gtest/gtest.h>
 

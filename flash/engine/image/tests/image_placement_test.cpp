@@ -1,5 +1,5 @@
 #include "flash/engine/image/flash_image.h"
-#include "image_test_files.h"
+#include "flash/engine/image/testing/image_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "flash/engine/cli/pipe_record.h"
 
 #include "common/testing/child_process.h"
-#include "image_test_files.h"
+#include "flash/engine/image/testing/image_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
 #include "flash/engine/cli/report.h"
+#include "flash/engine/image/testing/image_test_files.h"
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/link/testing/fake_target_port.h"
-#include "image_test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 
 #include "common/qt/testing/qt_application.h"
 #include "common/testing/child_process.h"
+#include "common/testing/temp_dir.h"
 #include "monitor/shell/tests/scripted_prompter.h"
 
 #include <QAction>
@@ -26,14 +27,7 @@ using zeph::testing::programPath;
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("mainframe-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        profile = std::make_unique<ProfileFile>(dir / "zephmon.ini");
-    }
+    void SetUp() override { profile = std::make_unique<ProfileFile>(dir / "zephmon.ini"); }
 
     CMainFrame& makeFrame(std::string_view openViews, int src = 2) {
         prepareSettingsFile(*profile, prompter);
@@ -67,7 +61,7 @@ protected:
         return false;
     }
 
-    std::filesystem::path dir;
+    zeph::testing::TempDir dir;
     std::unique_ptr<ProfileFile> profile;
     SystemClock clock;
     testing::ScriptedPrompter prompter;

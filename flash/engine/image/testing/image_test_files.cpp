@@ -1,35 +1,12 @@
-#include "image_test_files.h"
+#include "flash/engine/image/testing/image_test_files.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
 
 namespace zeph::flash::testing {
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zeph_image_XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) {
-        dir_ = pattern;
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
-
-std::string TempDir::write(const std::string& name, const std::string& content) const {
-    std::ofstream out(path(name), std::ios::binary);
-    out << content;
-    return path(name);
-}
-
-std::string TempDir::write(const std::string& name, const std::vector<uint8_t>& content) const {
-    return write(name, std::string(content.begin(), content.end()));
-}
 
 std::vector<uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,8 +1,10 @@
 #pragma once
 
-// Test files for the image tests: a private temporary folder, and a writer of small ARM ELF
-// executables so no binary file needs to be kept in the repository.
+// Test files for the image and programming tests: a writer of small ARM ELF executables so no
+// binary file needs to be kept in the repository, whole-file reads, the tools the cross-checks
+// run, and loading a file in one go.
 
+#include "common/testing/temp_dir.h"
 #include "flash/engine/image/flash_image.h"
 
 #include <cstdint>
@@ -11,19 +13,7 @@
 
 namespace zeph::flash::testing {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-    std::string write(const std::string& name, const std::string& content) const;
-    std::string write(const std::string& name, const std::vector<uint8_t>& content) const;
-
-private:
-    std::string dir_;
-};
+using zeph::testing::TempDir;
 
 std::vector<uint8_t> readBytes(const std::string& path);
 
