@@ -38,12 +38,28 @@ enum class CommandNeed {
     SourceWithoutNmea, // every other receiver command
 };
 
-// Status bar panes 6 (source open) and 7 (activity blinker), widths in characters.
+// The eleven status bar panes by position. The source and activity panes keep positions 6 and
+// 7; the spare panes stay empty so that they do.
+enum StatusPane : int {
+    kPaneMessage = 0,  // "Ready"
+    kPaneTargetSw = 1, // the target software text
+    kPaneSpare2 = 2,
+    kPaneSpare3 = 3,
+    kPaneLog = 4,        // "LOG" while a log file is open
+    kPanePause = 5,      // "PAUSE" while the display is paused
+    kPaneSource = 6,     // "SOURCE" while a source is open; its width tells the same
+    kPaneActivity = 7,   // the activity blinker: its width toggles with each received chunk
+    kPaneProtocol = 8,   // "NMEA" or "BIN": what arrives
+    kPaneAutoDetect = 9, // "AUTO" while the target software is detected
+    kPaneSpare10 = 10,
+    kStatusPanes = 11,
+};
+
+// Widths in characters of the source pane and the activity pane.
 constexpr int kSourcePaneOpenWidth = 9;
 constexpr int kSourcePaneClosedWidth = 4;
 constexpr int kBlinkNarrowWidth = 5;
 constexpr int kBlinkWideWidth = 8;
-constexpr int kStatusPanes = 11;
 
 constexpr const char* kTitlePrefix = "ZephMon 3.40 (Target SW: ";
 constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";

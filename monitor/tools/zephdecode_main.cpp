@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--auto-detect") {
             options.autoDetect = true;
         } else if (arg == "--class") {
+            const char* text = i + 1 < argc ? argv[++i] : "";
             char* end = nullptr;
-            const long n = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 99;
-            if (end == nullptr || *end != '\0' || n < -1 || n > 5) {
+            const long n = std::strtol(text, &end, 10);
+            // An empty value has no digits: strtol reads nothing and gives 0.
+            if (end == text || *end != '\0' || n < -1 || n > 5) {
                 return fail("--class takes a number from -1 to 5");
             }
             options.targetSwClass = static_cast<int>(n);

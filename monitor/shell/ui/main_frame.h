@@ -42,9 +42,9 @@ public:
     MainFrameCore& core() { return *core_; }
     QMdiArea* mdiArea() const { return mdi_; }
     CFrameView* frame(size_t slot) const { return frames_[slot]; }
-    QLabel* pane(int index) const { return panes_[index]; }
+    QLabel* pane(StatusPane pane) const { return panes_[pane]; }
     // Width of a status pane in characters.
-    int paneWidthInChars(int index) const;
+    int paneWidthInChars(StatusPane pane) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -78,7 +78,7 @@ private:
     void updateDrovanaMenus();
     QAction* addCommand(QMenu* menu, const QString& text, const char* name,
                         std::function<void()> run);
-    void setPaneWidth(int index, int chars);
+    void setPaneWidth(StatusPane pane, int chars);
 
     QtPrompter qtPrompter_;
     Prompter* prompter_;

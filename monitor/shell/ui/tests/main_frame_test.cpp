@@ -97,7 +97,7 @@ TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
     action("actionOpenDataSource")->trigger();
     ASSERT_TRUE(f.core().sourceOpen());
     EXPECT_TRUE(action("actionOpenDataSource")->isChecked());
-    EXPECT_EQ(f.paneWidthInChars(6), 9);
+    EXPECT_EQ(f.paneWidthInChars(kPaneSource), 9);
 
     // The generator's debug text reaches the Debug view through the Qt timers.
     ASSERT_TRUE(processEventsUntil([&] { return list(kSlotDebug)->count() > 0; }, 3000));
@@ -108,7 +108,7 @@ TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
     f.frame(kSlotError)->close();
     EXPECT_FALSE(f.core().sourceOpen());
     EXPECT_FALSE(action("actionOpenDataSource")->isChecked());
-    EXPECT_EQ(f.paneWidthInChars(6), 4);
+    EXPECT_EQ(f.paneWidthInChars(kPaneSource), 4);
     EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000000000");
 }
 
@@ -196,7 +196,7 @@ TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     ASSERT_TRUE(f.core().log().open(false));
     EXPECT_TRUE(f.windowTitle().startsWith(QString::fromStdString(
         "ZephMon 3.40 (Target SW: Unknown) on COM1/57600 -> " + log.file + " since ")));
-    EXPECT_EQ(f.pane(4)->text(), "LOG");
+    EXPECT_EQ(f.pane(kPaneLog)->text(), "LOG");
     prompter.answers = {Prompter::Answer::No};
     EXPECT_FALSE(f.close()) << "No keeps the program running";
     prompter.answers = {Prompter::Answer::Yes};
