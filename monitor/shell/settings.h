@@ -190,8 +190,11 @@ struct RandSettings {
 struct WindowPlacement {
     static constexpr int kLength = 44;
     static constexpr int kShowNormal = 1;
+    static constexpr int kShowMinimised = 2;
     static constexpr int kShowMaximised = 3;
     static constexpr int kShow = 5;
+    static constexpr int kMinimise = 6;
+    static constexpr int kShowMinimisedNoActive = 7;
 
     int length = 0;
     int flags = 0;
@@ -206,6 +209,11 @@ struct WindowPlacement {
     int normalB = 0;
 
     bool operator==(const WindowPlacement&) const = default;
+    // The show commands that leave a window minimised.
+    bool minimised() const {
+        return showCmd == kShowMinimised || showCmd == kMinimise ||
+               showCmd == kShowMinimisedNoActive;
+    }
 };
 
 bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlacement& placement);

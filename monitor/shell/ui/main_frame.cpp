@@ -260,8 +260,7 @@ void CMainFrame::openViewFrame(size_t slot) {
     });
     frames_[slot] = frame;
     mdi_->addSubWindow(frame);
-    frame->restorePlacement();
-    frame->show();
+    frame->showPlaced();
     core_->viewOpened(slot, *view);
 }
 
@@ -292,7 +291,8 @@ void CMainFrame::processPendingEvents() {
     QCoreApplication::sendPostedEvents();
 }
 
-// At the first showing the frame takes its remembered place.
+// At the first showing the frame takes its remembered normal rectangle; a program closed
+// maximised or minimised starts as a normal window.
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placed_) {

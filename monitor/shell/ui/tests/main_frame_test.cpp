@@ -186,6 +186,42 @@ TEST_F(MainFrameTest, TheViewsAndTheirPlacesSurviveARestart) {
     EXPECT_EQ(frame->normalGeometry().size(), QSize(1000, 700));
 }
 
+// A child frame has no normal geometry of its own: the frame keeps its last normal rectangle.
+// Closed maximised it comes back normal there; closed minimised it comes back minimised and
+// restores to it.
+TEST_F(MainFrameTest, AViewClosedMaximisedOrMinimisedKeepsItsNormalRectangle) {
+    const struct {
+        void (QWidget::*state)();
+        int savedShowCmd;
+        bool minimisedAgain;
+    } rows[] = {{&QWidget::showMaximized, 3, false}, {&QWidget::showMinimized, 2, true}};
+    const QRect normal(40, 30, 420, 260);
+    for (const auto& row : rows) {
+        CMainFrame& first = makeFrame("0001000000");
+        first.core().start();
+        first.frame(kSlotDebug)->setGeometry(normal);
+        (first.frame(kSlotDebug)->*row.state)();
+        ASSERT_TRUE(first.close());
+        frame.reset();
+        const std::optional<WindowPlacement> saved = restorePlacement(*profile, "VwDbg");
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(profile->getInt("VwDbg", "WplShowCmd", 0), row.savedShowCmd);
+        EXPECT_EQ(QRect(QPoint(saved->normalL, saved->normalT),
+                        QPoint(saved->normalR - 1, saved->normalB - 1)),
+                  normal);
+
+        CMainFrame& second = makeFrame("0001000000");
+        second.core().start();
+        CFrameView* view = second.frame(kSlotDebug);
+        ASSERT_NE(view, nullptr);
+        EXPECT_FALSE(view->isMaximized());
+        EXPECT_EQ(view->isMinimized(), row.minimisedAgain) << row.savedShowCmd;
+        view->showNormal();
+        EXPECT_EQ(view->geometry(), normal) << row.savedShowCmd;
+        frame.reset();
+    }
+}
+
 TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     CMainFrame& f = makeFrame("0000000000", 0);
     EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
