@@ -51,12 +51,15 @@ bool MessageLog::open(bool ask) {
     } else if (isOpen()) {
         close();
     }
-    if (selectionOverride_) {
+    // The command line's choices serve the first opening; what the dialog stores wins over them.
+    if (selectionOverride_ && !ask) {
         settings_.msgs = *selectionOverride_;
     }
-    if (fileOverride_) {
+    if (fileOverride_ && !ask) {
         settings_.file = *fileOverride_;
     }
+    selectionOverride_.reset();
+    fileOverride_.reset();
     if (!openFile()) {
         return false;
     }

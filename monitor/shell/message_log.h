@@ -55,10 +55,10 @@ public:
     const std::string& fileName() const { return settings_.file; }
     std::time_t openedAt() const { return openedAt_; }
 
-    // A selection string for this run only, used instead of the stored one from the next open
-    // on (the headless monitor's --select).
+    // A selection string used instead of the stored one by the next opening without the dialog,
+    // and by no later one (the command line's --select).
     void setSelection(std::string msgs);
-    // Likewise a log file for this run only (the headless monitor's --log).
+    // Likewise a log file (the command line's --log).
     void setFileName(std::string file);
 
 private:
