@@ -24,11 +24,22 @@ void MainFrameCore::start() {
     dataSourceSetupCommand();
 }
 
-void MainFrameCore::startWith(const DataSourceSettings& source) {
+void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
     firstDataSourceDialog_ = false;
     source.save(profile_);
     reopenViews();
-    openDataSourceCommand();
+    if (!withLog) {
+        openDataSourceCommand();
+        return;
+    }
+    // The log opens before the source so that it holds the first message; being this run's own
+    // log, it raises no question about a different one.
+    log_.open(false);
+    openSource();
+    if (sourceOpen_ && log_.isOpen()) {
+        sendLogStartPolls();
+    }
+    window_.refresh();
 }
 
 CFeedDoc& MainFrameCore::ensureDocument() {
@@ -133,11 +144,15 @@ void MainFrameCore::openDataSourceCommand() {
                 break;
             }
         }
-        DataSourceSettings settings;
-        settings.load(profile_);
-        sourceOpen_ = ensureDocument().openSource(settings);
+        openSource();
     }
     window_.refresh();
+}
+
+void MainFrameCore::openSource() {
+    DataSourceSettings settings;
+    settings.load(profile_);
+    sourceOpen_ = ensureDocument().openSource(settings);
 }
 
 // The document is replaced (closing any source), then the remembered views open on it. A
@@ -202,9 +217,13 @@ void MainFrameCore::openLogFileCommand() {
 void MainFrameCore::startLog() {
     log_.open(false);
     if (sourceOpen_) {
-        sendPoll(kMidPollSwVersion);
-        sendPoll(kMidPollNavParameters);
+        sendLogStartPolls();
     }
+}
+
+void MainFrameCore::sendLogStartPolls() {
+    sendPoll(kMidPollSwVersion);
+    sendPoll(kMidPollNavParameters);
 }
 
 void MainFrameCore::targetSoftwareCommand() {

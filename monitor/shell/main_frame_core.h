@@ -109,8 +109,8 @@ public:
     // views the "OpenViews" string names.
     void start();
     // Start-up with a source chosen on the command line: its settings are stored, the views
-    // open and the source with them.
-    void startWith(const DataSourceSettings& source);
+    // open and the source with them; `withLog`: the log as set opens first.
+    void startWith(const DataSourceSettings& source, bool withLog);
 
     // View slots.
     void toggleView(size_t slot);
@@ -172,7 +172,9 @@ private:
     void markView(size_t slot, bool open);
     void openView(size_t slot);
     void reopenViews();
+    void openSource();
     void closeSource();
+    void sendLogStartPolls();
 
     ProfileFile& profile_;
     Clock& clock_;

@@ -272,12 +272,38 @@ TEST_F(MainFrameCoreTest, TheEndOfACaptureClosesTheSourceFromTheEventLoop) {
     frame.start();
     openLog();
     prompter.answers = {Prompter::Answer::No};
-    frame.startWith(s);
+    frame.startWith(s, false);
     ASSERT_FALSE(window.posted.empty()) << "the end is posted, not acted on in the source";
     EXPECT_TRUE(frame.sourceOpen());
     window.runPosted();
     EXPECT_FALSE(frame.sourceOpen());
     EXPECT_FALSE(frame.logOpen());
+}
+
+// A capture's first message comes with the start: the command line's log is open by then, and
+// being this run's own log it raises no question about a different one.
+TEST_F(MainFrameCoreTest, AStartWithALogLogsTheFirstMessage) {
+    const auto capture = dir / "two.csv";
+    std::FILE* f = std::fopen(capture.c_str(), "w");
+    std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", f);
+    std::fclose(f);
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = capture.string();
+    s.fileType = "CSV";
+    MainFrameCore& frame = makeCore(1, "0000010000");
+    LogSettings log;
+    log.file = (dir / "run.gps").string();
+    log.msgs = std::string(settings::kMsgsLength, '1');
+    log.save(*profile);
+    std::fclose(std::fopen(log.file.c_str(), "w"));
+    frame.startWith(s, true);
+    ASSERT_TRUE(frame.sourceOpen());
+    ASSERT_TRUE(frame.logOpen());
+    EXPECT_TRUE(prompter.asked.empty());
+    run(2);
+    frame.log().close();
+    EXPECT_EQ(zeph::testing::countLinesStartingWith(zeph::testing::readFile(log.file), "1,"), 2);
 }
 
 TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {

@@ -252,7 +252,7 @@ TEST_F(MainFrameTest, AgainstTheSimulatedReceiverTheTitleAndResponsesFill) {
     f.core().state().autoDetect = true;
     DataSourceSettings s;
     s.serPort = port;
-    f.core().startWith(s);
+    f.core().startWith(s, false);
     ASSERT_TRUE(f.core().sourceOpen());
     ASSERT_TRUE(
         processEventsUntil([&] { return !f.windowTitle().contains("Target SW: Unknown"); }, 10000))
