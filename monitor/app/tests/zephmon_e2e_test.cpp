@@ -89,5 +89,37 @@ TEST_F(ZephmonE2e, ReceiverAtAnotherBaudGivesNothing) {
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 }
 
+// A file named by --settings that is no settings file is refused and left as it was, with and
+// without the window.
+TEST_F(ZephmonE2e, ASettingsFileThatIsNoneIsRefusedAndLeftAlone) {
+    const std::string capture("\xA0\xA2\x00\x02\x84\x00\x00\x84\xB0\xB3", 10);
+    std::ofstream(dir + "capture.bin", std::ios::binary) << capture;
+    std::filesystem::create_directory(dir + "folder");
+    const struct {
+        const char* name;
+        const char* reason;
+    } rows[] = {{"capture.bin", "it has no [Main] section"}, {"folder", "not a regular file"}};
+    for (const bool headless : {true, false}) {
+        for (const auto& row : rows) {
+            std::vector<std::string> argv = {programPath("zephmon"),
+                                             "--settings",
+                                             dir + row.name,
+                                             "--source",
+                                             "random",
+                                             "--seconds",
+                                             "1"};
+            if (headless) {
+                argv.emplace_back("--headless");
+            }
+            const ProgramResult r = runProgram(argv);
+            EXPECT_EQ(r.exitCode, 2) << row.name << (headless ? " headless" : " window");
+            EXPECT_EQ(r.err, "zephmon: " + dir + row.name + " is not a settings file (" +
+                                 row.reason + ")\n");
+        }
+    }
+    EXPECT_EQ(readFile(dir + "capture.bin"), capture);
+    EXPECT_TRUE(std::filesystem::is_directory(dir + "folder"));
+}
+
 } // namespace
 } // namespace zeph::testing
