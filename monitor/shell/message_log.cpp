@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 
 namespace zeph::monitor {
 
@@ -63,6 +64,7 @@ bool MessageLog::open(bool ask) {
     if (!openFile()) {
         return false;
     }
+    writeError_ = 0;
     openedAt_ = clock_.wallTime();
     lastReopen_ = openedAt_;
     writeText(strprintf("ZephMon Version 3.40 log file opened %s\n\n",
@@ -95,13 +97,26 @@ void MessageLog::close() {
     }
     const std::time_t now = clock_.wallTime();
     writeText(strprintf("\nLog file closed %s\n", localTimeText(now, "%c").c_str()));
-    file_.reset();
+    closeFile();
     titleChanged();
 }
 
+// What is still buffered is written now, so a full disk shows here at the latest.
+void MessageLog::closeFile() {
+    if (std::fclose(file_.release()) != 0) {
+        noteWriteError();
+    }
+}
+
+void MessageLog::noteWriteError() {
+    if (writeError_ == 0) {
+        writeError_ = errno != 0 ? errno : EIO;
+    }
+}
+
 void MessageLog::writeText(std::string_view text) {
-    if (isOpen()) {
-        std::fwrite(text.data(), 1, text.size(), file_.get());
+    if (isOpen() && std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) {
+        noteWriteError();
     }
 }
 
@@ -125,7 +140,7 @@ void MessageLog::autoSaveCheck() {
     }
     lastReopen_ = now;
     writeText(strprintf("Start Auto-saving: %s\n", localTimeText(now, "%H:%M:%S").c_str()));
-    file_.reset();
+    closeFile();
     if (!openFile()) {
         titleChanged(); // logging stops without a message; the title drops the log
         return;

@@ -52,6 +52,9 @@ public:
     void logMessage(const RxMessage& msg);
 
     bool isOpen() const { return file_ != nullptr; }
+    // The error of the first write (or close) of this log that failed, 0 while none has; the
+    // window does not report it, a run without windows ends on it.
+    int writeError() const { return writeError_; }
     const std::string& fileName() const { return settings_.file; }
     std::time_t openedAt() const { return openedAt_; }
 
@@ -67,6 +70,8 @@ private:
     };
 
     bool openFile();
+    void closeFile();
+    void noteWriteError();
     void autoSaveCheck();
     void titleChanged() const;
 
@@ -80,7 +85,8 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::time_t openedAt_ = 0;   // shown in the title
     std::time_t lastReopen_ = 0; // the auto-save rule counts from here
-    std::string rendered_;       // one buffer reused for every message
+    int writeError_ = 0;
+    std::string rendered_; // one buffer reused for every message
 };
 
 } // namespace zeph::monitor
