@@ -66,9 +66,7 @@ void HeadlessMonitor::sendStartPolls() {
 int HeadlessMonitor::run(const std::atomic<bool>& stop) {
     if (options_.logPath) {
         // The log is appended to; a new one is made empty first.
-        if (std::FILE* f = std::fopen(options_.logPath->c_str(), "a")) {
-            std::fclose(f);
-        }
+        touchLogFile(*options_.logPath, false);
         log_.open(false);
         if (!log_.isOpen()) {
             prompter_.tell("cannot open the log file " + *options_.logPath);

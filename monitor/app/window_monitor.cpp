@@ -26,9 +26,7 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
     }
     if (options.logPath) {
         core.log().setFileName(*options.logPath);
-        if (std::FILE* f = std::fopen(options.logPath->c_str(), "a")) {
-            std::fclose(f);
-        }
+        touchLogFile(*options.logPath, false);
     }
     frame.show();
 

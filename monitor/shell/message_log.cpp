@@ -26,6 +26,16 @@ std::string localTimeText(std::time_t when, const char* format) {
     return std::string(text.data(), n);
 }
 
+bool touchLogFile(const std::string& name, bool truncate) {
+    const int fd = ::open(
+        name.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0666);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
 MessageLog::MessageLog(Clock& clock, ProfileFile& settings, TitleChanged titleChanged)
     : clock_(clock), profile_(settings), titleChanged_(std::move(titleChanged)) {}
 
@@ -73,13 +83,16 @@ bool MessageLog::open(bool ask) {
     return true;
 }
 
-// Appends to the existing file; others may not write it while the log holds it.
+// Appends to the existing file; others may not write it while the log holds it. Opening never
+// waits (a FIFO nobody reads is refused); writing then may.
 bool MessageLog::openFile() {
-    const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
     }

@@ -24,6 +24,10 @@ constexpr std::time_t kAutoSaveSeconds = 600;
 // A local time in a strftime format ("%c" for the banner and the window title).
 std::string localTimeText(std::time_t when, const char* format);
 
+// Opens a log file for writing, creating it when missing and emptying it when asked, and closes
+// it again. Never waits: a FIFO nobody reads fails. False when it cannot be opened.
+bool touchLogFile(const std::string& name, bool truncate);
+
 class MessageLog {
 public:
     enum class DialogResult { Ok, Cancelled };

@@ -1,4 +1,5 @@
-// zephmon --headless against zephsim on a pseudo-terminal, as a lab user runs it.
+// zephmon against zephsim on a pseudo-terminal, as a lab user runs it, and what it does with
+// the files and signals it is given.
 
 #include "common/testing/child_process.h"
 
@@ -6,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -119,6 +123,66 @@ TEST_F(ZephmonE2e, ASettingsFileThatIsNoneIsRefusedAndLeftAlone) {
     }
     EXPECT_EQ(readFile(dir + "capture.bin"), capture);
     EXPECT_TRUE(std::filesystem::is_directory(dir + "folder"));
+}
+
+// A closed terminal ends a run like SIGTERM: the log gets its tail and its closing line.
+TEST_F(ZephmonE2e, AHangUpClosesTheLog) {
+    for (const bool headless : {true, false}) {
+        const std::string log = dir + (headless ? "headless.gps" : "window.gps");
+        std::vector<std::string> argv = {programPath("zephmon"),
+                                         "--settings",
+                                         dir + "zephmon.ini",
+                                         "--source",
+                                         "random",
+                                         "--log",
+                                         log,
+                                         "--select",
+                                         "all"};
+        if (headless) {
+            argv.emplace_back("--headless");
+        }
+        BackgroundProgram monitor(argv);
+        const auto waitFor = [&](const char* text) {
+            for (int i = 0; i < 100 && readFile(log).find(text) == std::string::npos; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            return readFile(log).find(text) != std::string::npos;
+        };
+        ASSERT_TRUE(waitFor("\n2,")) << monitor.err();
+        monitor.signal(SIGHUP);
+        EXPECT_TRUE(waitFor("\nLog file closed ")) << (headless ? "headless" : "window");
+        EXPECT_EQ(monitor.stop(), 0);
+    }
+}
+
+// A FIFO without a writer or a reader, named as settings, log or capture, must not hold the
+// program: each run ends at once, or at its --seconds.
+TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
+    const std::string fifo = dir + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string settings = dir + "zephmon.ini";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+    } rows[] = {
+        {{"--headless", "--settings", fifo, "--source", "random"}, 2},
+        {{"--headless", "--settings", settings, "--source", "random", "--log", fifo}, 1},
+        {{"--headless", "--settings", settings, "--source", "file:" + fifo}, 1},
+        {{"--headless", "--settings", settings, "--source", "csv:" + fifo}, 1},
+        {{"--settings", fifo, "--source", "random"}, 2},
+        {{"--settings", settings, "--source", "random", "--log", fifo, "--seconds", "1"}, 0},
+        {{"--settings", settings, "--source", "file:" + fifo, "--seconds", "1"}, 0},
+    };
+    for (const auto& row : rows) {
+        // Ended from outside after ten seconds: 124, or 137 when it ignores SIGTERM as well.
+        std::vector<std::string> argv = {"/usr/bin/timeout", "-k", "2", "10",
+                                         programPath("zephmon")};
+        argv.insert(argv.end(), row.args.begin(), row.args.end());
+        const auto start = std::chrono::steady_clock::now();
+        const ProgramResult r = runProgram(argv);
+        EXPECT_EQ(r.exitCode, row.exitCode) << ::testing::PrintToString(row.args) << r.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    }
 }
 
 } // namespace
