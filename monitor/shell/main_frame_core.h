@@ -7,6 +7,7 @@
 
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/message_log.h"
+#include "monitor/shell/recent_files.h"
 #include "monitor/shell/settings.h"
 #include "monitor/shell/timer_slots.h"
 
@@ -129,6 +130,10 @@ public:
     // Opens the log as set, without its dialog, and polls what starts a log.
     void startLog();
     void targetSoftwareCommand();
+    // The File menu's recent capture files, most recent first. Choosing one does what choosing it
+    // in the Data Source Setup dialog does, then opens it; one that no longer opens is dropped.
+    const std::vector<std::string>& recentFiles() const { return recent_->files(); }
+    void openRecentFile(size_t index);
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
     void sendPoll(uint8_t mid);
     void sendDrovanaPoll(uint8_t sid);
@@ -185,6 +190,7 @@ private:
     MessageDecoder decoder_;
     TimerSlots timers_;
     std::unique_ptr<CFeedDoc> doc_;
+    std::unique_ptr<RecentFiles> recent_; // read once the start-up check has done its work
     std::array<ViewObserver*, settings::kViewSlotCount> views_{};
     std::string openViews_;
     RxMessage viewText_; // link-error and unknown-message lines on their way to the views

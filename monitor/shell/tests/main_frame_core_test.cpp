@@ -3,6 +3,8 @@
 
 #include "monitor/shell/main_frame_core.h"
 
+#include "monitor/shell/data_source_setup.h"
+
 #include "monitor/shell/tests/scripted_prompter.h"
 
 #include "common/testing/text_files.h"
@@ -304,6 +306,40 @@ TEST_F(MainFrameCoreTest, AStartWithALogLogsTheFirstMessage) {
     run(2);
     frame.log().close();
     EXPECT_EQ(zeph::testing::countLinesStartingWith(zeph::testing::readFile(log.file), "1,"), 2);
+}
+
+// Captures played as data source make the recent list; an entry plays its file again, and one
+// that is gone is dropped with the Data Source Setup dialog's message.
+TEST_F(MainFrameCoreTest, RecentCapturesPlayAgainFromTheList) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    frame.start();
+    frame.openDataSourceCommand();
+    EXPECT_TRUE(frame.recentFiles().empty()) << "the generator is no file";
+    std::vector<std::string> captures;
+    for (const char* name : {"a.csv", "b.csv"}) {
+        captures.push_back((dir / name).string());
+        std::FILE* f = std::fopen(captures.back().c_str(), "w");
+        std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", f);
+        std::fclose(f);
+        DataSourceSettings s;
+        s.src = 1;
+        s.fileName = captures.back();
+        s.fileType = "CSV";
+        frame.startWith(s, false);
+    }
+    EXPECT_EQ(frame.recentFiles(), (std::vector<std::string>{captures[1], captures[0]}));
+
+    frame.openDataSourceCommand(); // closed
+    frame.openRecentFile(1);
+    EXPECT_TRUE(frame.sourceOpen());
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
+    EXPECT_EQ(frame.recentFiles(), (std::vector<std::string>{captures[0], captures[1]}));
+
+    std::filesystem::remove(captures[1]);
+    frame.openRecentFile(1);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{sourcedialog::kCannotOpen});
+    EXPECT_EQ(frame.recentFiles(), std::vector<std::string>{captures[0]});
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
 }
 
 TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {

@@ -96,6 +96,12 @@ void CMainFrame::buildMenus() {
                                 [this] { core_->openLogFileCommand(); });
     openLogAction_->setCheckable(true);
     file->addSeparator();
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        const std::string name = "actionRecentFile" + std::to_string(i + 1);
+        recentActions_[i] =
+            addCommand(file, QString(), name.c_str(), [this, i] { core_->openRecentFile(i); });
+    }
+    recentSeparator_ = file->addSeparator();
     addCommand(file, QStringLiteral("E&xit"), "actionExit", [this] { close(); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -210,6 +216,17 @@ void CMainFrame::updateDrovanaMenus() {
     navigationMenu_->menuAction()->setVisible(core_->drovanaMenus());
 }
 
+void CMainFrame::updateRecentFiles() {
+    const std::vector<std::string>& files = core_->recentFiles();
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        recentActions_[i]->setVisible(i < files.size());
+        if (i < files.size()) {
+            recentActions_[i]->setText(QString::fromStdString(recentFileMenuText(i, files[i])));
+        }
+    }
+    recentSeparator_->setVisible(!files.empty());
+}
+
 void CMainFrame::refresh() {
     setWindowTitle(QString::fromStdString(core_->title()));
     openSourceAction_->setChecked(core_->sourceOpen());
@@ -224,6 +241,7 @@ void CMainFrame::refresh() {
         action->setEnabled(core_->commandEnabled(need));
     }
     updateDrovanaMenus();
+    updateRecentFiles();
 
     const ProgramState& state = core_->state();
     panes_[kPaneTargetSw]->setText(QString::fromStdString(state.targetSwText));

@@ -76,6 +76,7 @@ private:
     void buildMenus();
     void buildStatusBar();
     void updateDrovanaMenus();
+    void updateRecentFiles();
     QAction* addCommand(QMenu* menu, const QString& text, const char* name,
                         std::function<void()> run);
     void setPaneWidth(StatusPane pane, int chars);
@@ -97,6 +98,8 @@ private:
     QAction* pauseAction_ = nullptr;
     QAction* openLogAction_ = nullptr;
     QAction* closeAllAction_ = nullptr;
+    std::array<QAction*, settings::kRecentFileCount> recentActions_{};
+    QAction* recentSeparator_ = nullptr;
     std::vector<std::pair<QAction*, CommandNeed>> receiverCommands_;
     bool placed_ = false;
     bool shuttingDown_ = false;

@@ -222,6 +222,27 @@ TEST_F(MainFrameTest, AViewClosedMaximisedOrMinimisedKeepsItsNormalRectangle) {
     }
 }
 
+TEST_F(MainFrameTest, TheFileMenuListsRecentCapturesAndPlaysThem) {
+    const std::string capture = (dir / "R&D.csv").string();
+    std::FILE* file = std::fopen(capture.c_str(), "w");
+    std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", file);
+    std::fclose(file);
+    CMainFrame& f = makeFrame("0001000000");
+    EXPECT_FALSE(action("actionRecentFile1")->isVisible());
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = capture;
+    s.fileType = "CSV";
+    f.core().startWith(s, false);
+    f.core().openDataSourceCommand();
+    ASSERT_FALSE(f.core().sourceOpen());
+    ASSERT_TRUE(action("actionRecentFile1")->isVisible());
+    EXPECT_EQ(action("actionRecentFile1")->text().toStdString(), recentFileMenuText(0, capture));
+    EXPECT_FALSE(action("actionRecentFile2")->isVisible());
+    action("actionRecentFile1")->trigger();
+    EXPECT_TRUE(f.core().sourceOpen());
+}
+
 TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     CMainFrame& f = makeFrame("0000000000", 0);
     EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
