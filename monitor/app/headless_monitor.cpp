@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace zeph::monitor {
 namespace {
@@ -65,18 +66,15 @@ void HeadlessMonitor::sendStartPolls() {
 int HeadlessMonitor::run(const std::atomic<bool>& stop) {
     if (options_.logPath) {
         // The log is appended to; a new one is made empty first.
-        if (std::FILE* f = std::fopen(options_.logPath->c_str(), "a")) {
-            std::fclose(f);
-        }
+        touchLogFile(*options_.logPath, false);
         log_.open(false);
         if (!log_.isOpen()) {
-            std::fprintf(stderr, "zephmon: cannot open the log file %s\n",
-                         options_.logPath->c_str());
+            prompter_.tell("cannot open the log file " + *options_.logPath);
             return 1;
         }
     }
     if (!openSource()) {
-        std::fprintf(stderr, "zephmon: the data source could not be opened\n");
+        prompter_.tell("the data source could not be opened");
         return 1;
     }
     sendStartPolls();
@@ -84,7 +82,8 @@ int HeadlessMonitor::run(const std::atomic<bool>& stop) {
     const Clock::TimePoint start = clock_.now();
     const auto deadline = options_.seconds ? start + std::chrono::seconds(*options_.seconds)
                                            : Clock::TimePoint::max();
-    while (!stop.load() && !ended_ && clock_.now() < deadline) {
+    // A log that cannot be written ends the run: what follows would be lost as well.
+    while (!stop.load() && !ended_ && clock_.now() < deadline && log_.writeError() == 0) {
         const DataSource* source = doc_->feed().source();
         if (source == nullptr || source->finished()) {
             break;
@@ -98,9 +97,22 @@ int HeadlessMonitor::run(const std::atomic<bool>& stop) {
             std::chrono::duration_cast<std::chrono::milliseconds>(wake - clock_.now());
         clock_.sleepFor(std::max(wait, std::chrono::milliseconds(1)));
     }
+    const DataSource* source = doc_->feed().source();
+    const std::string failedSource = source != nullptr && source->failed() ? source->name() : "";
     doc_->closeSource();
     log_.close();
-    return 0;
+
+    int status = 0;
+    if (!failedSource.empty()) {
+        prompter_.tell("playback of " + failedSource + " stopped on an error");
+        status = 1;
+    }
+    if (log_.writeError() != 0) {
+        prompter_.tell("cannot write the log file " + log_.fileName() + ": " +
+                       std::strerror(log_.writeError()));
+        status = 1;
+    }
+    return status;
 }
 
 } // namespace zeph::monitor

@@ -28,8 +28,8 @@ const char* const kHeadlessUsage =
     "\n"
     "With a log and a serial source it polls the software version and the navigation\n"
     "parameters first, so both answers open the log. Headless, message boxes go to standard\n"
-    "error and take their default answer. Stops on SIGINT and SIGTERM, closing the source and\n"
-    "the log.\n";
+    "error and take their default answer. Stops on SIGINT, SIGTERM and SIGHUP, closing the\n"
+    "source and the log.\n";
 
 namespace {
 

@@ -26,21 +26,19 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
     }
     if (options.logPath) {
         core.log().setFileName(*options.logPath);
-        if (std::FILE* f = std::fopen(options.logPath->c_str(), "a")) {
-            std::fclose(f);
-        }
+        touchLogFile(*options.logPath, false);
     }
     frame.show();
 
     // The start-up runs from the event loop, once the window is on the screen.
     QTimer::singleShot(0, &frame, [&] {
         if (options.source) {
-            core.startWith(*options.source);
+            core.startWith(*options.source, options.logPath.has_value());
         } else {
             core.start();
-        }
-        if (options.logPath) {
-            core.startLog();
+            if (options.logPath) {
+                core.startLog();
+            }
         }
     });
     // A timed run or a signal ends like Exit, without asking about the log.

@@ -42,9 +42,15 @@ int main(int argc, char** argv) {
     HeadlessOptions options = *parsed.options;
     if (options.settingsPath.empty()) {
         options.settingsPath = settingsPathFor(programPath(argv[0])).string();
+    } else if (const auto refusal = refuseNamedSettingsFile(options.settingsPath)) {
+        // Only the program's own file is replaced when it is not ours; a named one is left.
+        std::fprintf(stderr, "zephmon: %s\n", refusal->c_str());
+        return 2;
     }
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+    // A closed terminal ends the run as SIGTERM does, so the log gets its tail and closing line.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, requestStop);
+    }
 
     if (std::find(args.begin(), args.end(), "--headless") == args.end()) {
         return runWindowMonitor(argc, argv, options, stopRequested);

@@ -1,30 +1,9 @@
 #include "monitor/shell/data_source_setup.h"
 
+#include "monitor/shell/capture_file.h"
 #include "monitor/shell/settings.h"
 
-#include <cstdio>
-#include <filesystem>
-
 namespace zeph::monitor {
-
-namespace {
-
-// The binary file source reads the file with the C library; a folder opens there too but gives
-// no data, so it counts as a file that cannot be opened.
-bool opensForReading(const std::string& name) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(name, ec)) {
-        return false;
-    }
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
-}
-
-} // namespace
 
 DataSourceSetup::DataSourceSetup(ProfileFile& settings) : profile_(settings) {
     DataSourceSettings stored;
@@ -45,7 +24,7 @@ std::optional<DataSourceSetup::Failure> DataSourceSetup::check(const DataSourceE
         if (entries.fileName.empty()) {
             return Failure{kNameRequired, Field::FileName};
         }
-        if (!opensForReading(entries.fileName)) {
+        if (!opensAsCapture(entries.fileName)) {
             return Failure{kCannotOpen, Field::FileName};
         }
         if (entries.fileType.empty()) {

@@ -1,5 +1,8 @@
 #include "monitor/shell/feed.h"
 
+#include "common/text/strprintf.h"
+#include "monitor/shell/capture_file.h"
+
 #include "monitor/sources/file_source.h"
 #include "monitor/sources/random_source.h"
 #include "monitor/sources/serial_source.h"
@@ -25,6 +28,14 @@ std::unique_ptr<DataSource> Feed::makeSource(const DataSourceSettings& s) {
         return std::make_unique<SerialSource>(sc, s.serPort, s.serBaud, s.serDbit, s.serPar,
                                               s.serSbit);
     case 1:
+        if (!opensAsCapture(s.fileName)) {
+            // As the sources treat a file that cannot be opened.
+            if (s.fileType == "CSV") {
+                ctx_.prompter.tell(
+                    strprintf("Source file could not be opened: %s", s.fileName.c_str()));
+            }
+            return nullptr;
+        }
         if (s.fileType == "CSV") {
             return std::make_unique<TextSource>(sc, s.fileName);
         }

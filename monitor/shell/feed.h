@@ -3,10 +3,10 @@
 // The feed of a document: owns the data source, receives every message, gives it to the log
 // and, unless the display is paused, to the views.
 
-#include "monitor/sources/data_source.h"
 #include "monitor/link/message_sink.h"
 #include "monitor/shell/message_log.h"
 #include "monitor/shell/settings.h"
+#include "monitor/sources/data_source.h"
 
 #include <memory>
 #include <string_view>

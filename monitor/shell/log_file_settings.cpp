@@ -2,9 +2,7 @@
 
 #include "common/text/strprintf.h"
 #include "monitor/messages/message_names.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "monitor/shell/message_log.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -12,17 +10,6 @@
 namespace zeph::monitor {
 
 namespace {
-
-// Opens (creating when needed, emptying when asked) and closes the file; false when that fails.
-bool touch(const std::string& name, bool truncate) {
-    const int fd =
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0666);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
 
 bool existingFile(const std::string& name) {
     std::error_code ec;
@@ -83,13 +70,13 @@ LogFileSettings::Outcome LogFileSettings::accept(const std::string& name,
         case LogFileQuestion::Choice::Reselect:
             return Outcome::Reselect;
         case LogFileQuestion::Choice::Overwrite:
-            ready = touch(name, true);
+            ready = touchLogFile(name, true);
             break;
         case LogFileQuestion::Choice::Append:
             break;
         }
     } else {
-        ready = touch(name, false);
+        ready = touchLogFile(name, false);
     }
     if (!ready) {
         prompter.tell(logdialog::kCannotCreate);

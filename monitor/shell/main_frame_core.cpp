@@ -1,5 +1,8 @@
 #include "monitor/shell/main_frame_core.h"
 
+#include "monitor/shell/capture_file.h"
+#include "monitor/shell/data_source_setup.h"
+
 namespace zeph::monitor {
 
 MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter,
@@ -8,6 +11,7 @@ MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& promp
       log_(clock, profile, [this] { window_.refresh(); }), decoder_(state_, *this, prompter),
       timers_(clock, [this] { return sourceOpen_ && doc_ != nullptr && doc_->running(); }) {
     prepareSettingsFile(profile_, prompter_);
+    recent_ = std::make_unique<RecentFiles>(profile_);
     openViews_ = profile_.getString(settings::kMain, settings::kOpenViews, "");
     openViews_.resize(settings::kViewSlotCount, '0');
     log_.setSettingsDialog([this] {
@@ -24,11 +28,22 @@ void MainFrameCore::start() {
     dataSourceSetupCommand();
 }
 
-void MainFrameCore::startWith(const DataSourceSettings& source) {
+void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
     firstDataSourceDialog_ = false;
     source.save(profile_);
     reopenViews();
-    openDataSourceCommand();
+    if (!withLog) {
+        openDataSourceCommand();
+        return;
+    }
+    // The log opens before the source so that it holds the first message; being this run's own
+    // log, it raises no question about a different one.
+    log_.open(false);
+    openSource();
+    if (sourceOpen_ && log_.isOpen()) {
+        sendLogStartPolls();
+    }
+    window_.refresh();
 }
 
 CFeedDoc& MainFrameCore::ensureDocument() {
@@ -133,11 +148,18 @@ void MainFrameCore::openDataSourceCommand() {
                 break;
             }
         }
-        DataSourceSettings settings;
-        settings.load(profile_);
-        sourceOpen_ = ensureDocument().openSource(settings);
+        openSource();
     }
     window_.refresh();
+}
+
+void MainFrameCore::openSource() {
+    DataSourceSettings settings;
+    settings.load(profile_);
+    sourceOpen_ = ensureDocument().openSource(settings);
+    if (sourceOpen_ && settings.src == kSourceFile) {
+        recent_->add(settings.fileName);
+    }
 }
 
 // The document is replaced (closing any source), then the remembered views open on it. A
@@ -202,9 +224,33 @@ void MainFrameCore::openLogFileCommand() {
 void MainFrameCore::startLog() {
     log_.open(false);
     if (sourceOpen_) {
-        sendPoll(kMidPollSwVersion);
-        sendPoll(kMidPollNavParameters);
+        sendLogStartPolls();
     }
+}
+
+void MainFrameCore::sendLogStartPolls() {
+    sendPoll(kMidPollSwVersion);
+    sendPoll(kMidPollNavParameters);
+}
+
+void MainFrameCore::openRecentFile(size_t index) {
+    if (index >= recent_->files().size()) {
+        return;
+    }
+    const std::string file = recent_->files()[index];
+    if (!opensAsCapture(file)) {
+        prompter_.tell(sourcedialog::kCannotOpen);
+        recent_->remove(file);
+        window_.refresh();
+        return;
+    }
+    profile_.writeInt(settings::kDataSrc, settings::kSrc, kSourceFile);
+    profile_.writeString(settings::kDataSrc, settings::kFileName, file);
+    if (doc_ != nullptr && anyViewOpen()) {
+        window_.processPendingEvents();
+    }
+    reopenViews();
+    openDataSourceCommand();
 }
 
 void MainFrameCore::targetSoftwareCommand() {

@@ -8,6 +8,7 @@
 #include "common/version/version.h"
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/message_log.h"
+#include "monitor/shell/recent_files.h"
 #include "monitor/shell/settings.h"
 #include "monitor/shell/timer_slots.h"
 
@@ -39,12 +40,28 @@ enum class CommandNeed {
     SourceWithoutNmea, // every other receiver command
 };
 
-// Status bar panes 6 (source open) and 7 (activity blinker), widths in characters.
+// The eleven status bar panes by position. The source and activity panes keep positions 6 and
+// 7; the spare panes stay empty so that they do.
+enum StatusPane : int {
+    kPaneMessage = 0,  // "Ready"
+    kPaneTargetSw = 1, // the target software text
+    kPaneSpare2 = 2,
+    kPaneSpare3 = 3,
+    kPaneLog = 4,        // "LOG" while a log file is open
+    kPanePause = 5,      // "PAUSE" while the display is paused
+    kPaneSource = 6,     // "SOURCE" while a source is open; its width tells the same
+    kPaneActivity = 7,   // the activity blinker: its width toggles with each received chunk
+    kPaneProtocol = 8,   // "NMEA" or "BIN": what arrives
+    kPaneAutoDetect = 9, // "AUTO" while the target software is detected
+    kPaneSpare10 = 10,
+    kStatusPanes = 11,
+};
+
+// Widths in characters of the source pane and the activity pane.
 constexpr int kSourcePaneOpenWidth = 9;
 constexpr int kSourcePaneClosedWidth = 4;
 constexpr int kBlinkNarrowWidth = 5;
 constexpr int kBlinkWideWidth = 8;
-constexpr int kStatusPanes = 11;
 
 constexpr const char* kTitlePrefix = "ZephMon " ZEPHMON_VERSION " (Target SW: ";
 constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";
@@ -94,8 +111,8 @@ public:
     // views the "OpenViews" string names.
     void start();
     // Start-up with a source chosen on the command line: its settings are stored, the views
-    // open and the source with them.
-    void startWith(const DataSourceSettings& source);
+    // open and the source with them; `withLog`: the log as set opens first.
+    void startWith(const DataSourceSettings& source, bool withLog);
 
     // View slots.
     void toggleView(size_t slot);
@@ -114,6 +131,10 @@ public:
     // Opens the log as set, without its dialog, and polls what starts a log.
     void startLog();
     void targetSoftwareCommand();
+    // The File menu's recent capture files, most recent first. Choosing one does what choosing it
+    // in the Data Source Setup dialog does, then opens it; one that no longer opens is dropped.
+    const std::vector<std::string>& recentFiles() const { return recent_->files(); }
+    void openRecentFile(size_t index);
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
     void sendPoll(uint8_t mid);
     void sendDrovanaPoll(uint8_t sid);
@@ -157,7 +178,9 @@ private:
     void markView(size_t slot, bool open);
     void openView(size_t slot);
     void reopenViews();
+    void openSource();
     void closeSource();
+    void sendLogStartPolls();
 
     ProfileFile& profile_;
     Clock& clock_;
@@ -168,6 +191,7 @@ private:
     MessageDecoder decoder_;
     TimerSlots timers_;
     std::unique_ptr<CFeedDoc> doc_;
+    std::unique_ptr<RecentFiles> recent_; // read once the start-up check has done its work
     std::array<ViewObserver*, settings::kViewSlotCount> views_{};
     std::string openViews_;
     RxMessage viewText_; // link-error and unknown-message lines on their way to the views

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 
 namespace zeph::monitor {
 
@@ -24,6 +25,16 @@ std::string localTimeText(std::time_t when, const char* format) {
     std::array<char, kTimeTextBytes> text{};
     const size_t n = std::strftime(text.data(), text.size(), format, &local);
     return std::string(text.data(), n);
+}
+
+bool touchLogFile(const std::string& name, bool truncate) {
+    const int fd = ::open(
+        name.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | (truncate ? O_TRUNC : 0), 0666);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 MessageLog::MessageLog(Clock& clock, ProfileFile& settings, TitleChanged titleChanged)
@@ -52,15 +63,19 @@ bool MessageLog::open(bool ask) {
     } else if (isOpen()) {
         close();
     }
-    if (selectionOverride_) {
+    // The command line's choices serve the first opening; what the dialog stores wins over them.
+    if (selectionOverride_ && !ask) {
         settings_.msgs = *selectionOverride_;
     }
-    if (fileOverride_) {
+    if (fileOverride_ && !ask) {
         settings_.file = *fileOverride_;
     }
+    selectionOverride_.reset();
+    fileOverride_.reset();
     if (!openFile()) {
         return false;
     }
+    writeError_ = 0;
     openedAt_ = clock_.wallTime();
     lastReopen_ = openedAt_;
     writeText(strprintf("ZephMon Version " ZEPHMON_VERSION " log file opened %s\n\n",
@@ -69,13 +84,16 @@ bool MessageLog::open(bool ask) {
     return true;
 }
 
-// Appends to the existing file; others may not write it while the log holds it.
+// Appends to the existing file; others may not write it while the log holds it. Opening never
+// waits (a FIFO nobody reads is refused); writing then may.
 bool MessageLog::openFile() {
-    const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
     }
@@ -93,13 +111,26 @@ void MessageLog::close() {
     }
     const std::time_t now = clock_.wallTime();
     writeText(strprintf("\nLog file closed %s\n", localTimeText(now, "%c").c_str()));
-    file_.reset();
+    closeFile();
     titleChanged();
 }
 
+// What is still buffered is written now, so a full disk shows here at the latest.
+void MessageLog::closeFile() {
+    if (std::fclose(file_.release()) != 0) {
+        noteWriteError();
+    }
+}
+
+void MessageLog::noteWriteError() {
+    if (writeError_ == 0) {
+        writeError_ = errno != 0 ? errno : EIO;
+    }
+}
+
 void MessageLog::writeText(std::string_view text) {
-    if (isOpen()) {
-        std::fwrite(text.data(), 1, text.size(), file_.get());
+    if (isOpen() && std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) {
+        noteWriteError();
     }
 }
 
@@ -123,7 +154,7 @@ void MessageLog::autoSaveCheck() {
     }
     lastReopen_ = now;
     writeText(strprintf("Start Auto-saving: %s\n", localTimeText(now, "%H:%M:%S").c_str()));
-    file_.reset();
+    closeFile();
     if (!openFile()) {
         titleChanged(); // logging stops without a message; the title drops the log
         return;

@@ -24,6 +24,10 @@ constexpr std::time_t kAutoSaveSeconds = 600;
 // A local time in a strftime format ("%c" for the banner and the window title).
 std::string localTimeText(std::time_t when, const char* format);
 
+// Opens a log file for writing, creating it when missing and emptying it when asked, and closes
+// it again. Never waits: a FIFO nobody reads fails. False when it cannot be opened.
+bool touchLogFile(const std::string& name, bool truncate);
+
 class MessageLog {
 public:
     enum class DialogResult { Ok, Cancelled };
@@ -52,13 +56,16 @@ public:
     void logMessage(const RxMessage& msg);
 
     bool isOpen() const { return file_ != nullptr; }
+    // The error of the first write (or close) of this log that failed, 0 while none has; the
+    // window does not report it, a run without windows ends on it.
+    int writeError() const { return writeError_; }
     const std::string& fileName() const { return settings_.file; }
     std::time_t openedAt() const { return openedAt_; }
 
-    // A selection string for this run only, used instead of the stored one from the next open
-    // on (the headless monitor's --select).
+    // A selection string used instead of the stored one by the next opening without the dialog,
+    // and by no later one (the command line's --select).
     void setSelection(std::string msgs);
-    // Likewise a log file for this run only (the headless monitor's --log).
+    // Likewise a log file (the command line's --log).
     void setFileName(std::string file);
 
 private:
@@ -67,6 +74,8 @@ private:
     };
 
     bool openFile();
+    void closeFile();
+    void noteWriteError();
     void autoSaveCheck();
     void titleChanged() const;
 
@@ -80,7 +89,8 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::time_t openedAt_ = 0;   // shown in the title
     std::time_t lastReopen_ = 0; // the auto-save rule counts from here
-    std::string rendered_;       // one buffer reused for every message
+    int writeError_ = 0;
+    std::string rendered_; // one buffer reused for every message
 };
 
 } // namespace zeph::monitor

@@ -8,10 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace zeph::monitor {
@@ -20,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr long long kIntLimit = 1LL << 32;
 
 std::string_view trim(std::string_view s) {
@@ -78,24 +77,32 @@ Line classify(std::string_view text) {
     return line;
 }
 
+// A line ends with LF, CR LF or CR alone. A UTF-8 byte-order mark before the first line is no
+// part of it, and stays where it is.
 std::vector<Line> splitLines(std::string_view content) {
     std::vector<Line> lines;
-    size_t pos = 0;
+    size_t pos = content.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
     while (pos < content.size()) {
-        const size_t lf = content.find('\n', pos);
-        const size_t stop = lf == std::string_view::npos ? content.size() : lf;
-        std::string_view text = content.substr(pos, stop - pos);
-        if (!text.empty() && text.back() == '\r') {
-            text.remove_suffix(1);
-        }
-        Line line = classify(text);
+        const size_t stop = std::min(content.find_first_of("\r\n", pos), content.size());
+        Line line = classify(content.substr(pos, stop - pos));
         line.begin = pos;
-        line.hasLineEnd = lf != std::string_view::npos;
-        line.end = line.hasLineEnd ? lf + 1 : content.size();
+        line.hasLineEnd = stop < content.size();
+        line.end = stop;
+        if (line.hasLineEnd) {
+            line.end += content.compare(stop, 2, "\r\n") == 0 ? 2 : 1;
+        }
         lines.push_back(line);
         pos = line.end;
     }
     return lines;
+}
+
+// The line end of the lines a write adds: CR alone in a file whose lines end so, else LF.
+std::string_view lineEndFor(std::string_view content) {
+    const size_t stop = content.find_first_of("\r\n");
+    const bool crAlone = stop != std::string_view::npos && content[stop] == '\r' &&
+                         content.compare(stop, 2, "\r\n") != 0;
+    return crAlone ? "\r" : "\n";
 }
 
 // The lines of one section: [header, end) in `lines`.
@@ -126,16 +133,32 @@ const Line* findKey(const std::vector<Line>& lines, SectionSpan span, std::strin
     return nullptr;
 }
 
-// The file's bytes; nothing when it cannot be read (a missing file reads as empty).
+// The file's bytes; nothing when it cannot be read (a missing file reads as empty). Only a
+// regular file is read, and opening never waits: a FIFO without a writer is no settings file.
 std::optional<std::string> readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        return fs::exists(path, ec) ? std::nullopt : std::optional<std::string>(std::string());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::optional<std::string> content;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        content.emplace();
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                content->append(buf, static_cast<size_t>(n));
+            } else if (n == 0) {
+                break;
+            } else if (errno != EINTR) {
+                content.reset();
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return content;
 }
 
 bool writeFully(int fd, std::string_view data) {
@@ -243,19 +266,20 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
         return false;
     }
     const std::vector<Line> lines = splitLines(*old);
+    const std::string_view eol = lineEndFor(*old);
     std::string content;
     const std::optional<SectionSpan> span = findSection(lines, section);
     if (!span) {
         content = *old;
-        if (!content.empty() && content.back() != '\n') {
-            content += '\n';
+        if (!lines.empty() && !lines.back().hasLineEnd) {
+            content += eol;
         }
-        content.append("[").append(section).append("]\n");
-        content.append(key).append("=").append(value).append("\n");
+        content.append("[").append(section).append("]").append(eol);
+        content.append(key).append("=").append(value).append(eol);
     } else if (const Line* line = findKey(lines, *span, key)) {
         // The key keeps the spelling the file gives it.
         content.append(*old, 0, line->begin);
-        content.append(line->name).append("=").append(value).append("\n");
+        content.append(line->name).append("=").append(value).append(eol);
         content.append(*old, line->end);
     } else {
         size_t last = span->header;
@@ -266,9 +290,9 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
         }
         content.append(*old, 0, lines[last].end);
         if (!lines[last].hasLineEnd) {
-            content += '\n';
+            content += eol;
         }
-        content.append(key).append("=").append(value).append("\n");
+        content.append(key).append("=").append(value).append(eol);
         content.append(*old, lines[last].end);
     }
     return replaceFile(target, content);
@@ -278,11 +302,23 @@ bool ProfileFile::writeInt(std::string_view section, std::string_view key, int v
     return writeString(section, key, std::to_string(value));
 }
 
+bool ProfileFile::readable() const {
+    return readAll(path_).has_value();
+}
+
+bool ProfileFile::hasSection(std::string_view section) const {
+    const std::optional<std::string> content = readAll(path_);
+    return content && findSection(splitLines(*content), section).has_value();
+}
+
 bool ProfileFile::remove() {
-    if (readOnly(path_)) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(path_, ec))) {
+        return true;
+    }
+    if (readOnly(path_) || !readable()) {
         return false;
     }
-    std::error_code ec;
     fs::remove(path_, ec);
     return !fs::exists(path_, ec);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The settings file: a text file of "[Section]" lines and "Key=Value" lines. Sections and keys
-// match without regard to case; a write changes one line (or appends one) and leaves every other
-// line as it was, comments and unknown lines included.
+// match without regard to case; lines end in LF, CR LF or CR, after an optional UTF-8 byte-order
+// mark. A write changes one line (or appends one) and leaves every other line as it was,
+// comments and unknown lines included.
 
 #include <filesystem>
 #include <string>
@@ -32,8 +33,14 @@ public:
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
     bool writeInt(std::string_view section, std::string_view key, int value);
 
+    // Whether the file can be read: a regular file that opens, or none at all (it reads as
+    // empty). A folder, a device or a FIFO is never read.
+    bool readable() const;
+    bool hasSection(std::string_view section) const;
+
     // Deletes the file. True when it is gone afterwards (also when there was none). A read-only
-    // file is kept, like its writes fail: read-only protects the settings as a whole.
+    // file is kept, like its writes fail: read-only protects the settings as a whole; and so is
+    // a file that cannot be read.
     bool remove();
 
 private:

@@ -1,5 +1,14 @@
 #include "monitor/shell/settings.h"
 
+#include "common/text/strprintf.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace zeph::monitor {
 
 using namespace settings;
@@ -271,10 +280,36 @@ bool prepareSettingsFile(ProfileFile& file, Prompter& prompter) {
     if (!writable) {
         prompter.tell(kReadOnlyWarning, Prompter::Icon::Warning);
     }
-    if (file.getString(kMain, kVersionKey, "") != kVersion) {
+    // A file that cannot be read may hold anything: it is never deleted.
+    if (file.readable() && file.getString(kMain, kVersionKey, "") != kVersion) {
         recreate(file);
     }
     return writable;
+}
+
+std::optional<std::string> refuseNamedSettingsFile(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        return strprintf("cannot read the settings file %s: %s", path.c_str(),
+                         std::strerror(errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return path.string() + " is not a settings file (not a regular file)";
+    }
+    // Opened only to learn whether it can be read: the content is read with the profile rules.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return strprintf("cannot read the settings file %s: %s", path.c_str(),
+                         std::strerror(errno));
+    }
+    ::close(fd);
+    if (!ProfileFile(path).hasSection(kMain)) {
+        return path.string() + " is not a settings file (it has no [Main] section)";
+    }
+    return std::nullopt;
 }
 
 } // namespace zeph::monitor

@@ -191,8 +191,11 @@ struct RandSettings {
 struct WindowPlacement {
     static constexpr int kLength = 44;
     static constexpr int kShowNormal = 1;
+    static constexpr int kShowMinimised = 2;
     static constexpr int kShowMaximised = 3;
     static constexpr int kShow = 5;
+    static constexpr int kMinimise = 6;
+    static constexpr int kShowMinimisedNoActive = 7;
 
     int length = 0;
     int flags = 0;
@@ -207,6 +210,11 @@ struct WindowPlacement {
     int normalB = 0;
 
     bool operator==(const WindowPlacement&) const = default;
+    // The show commands that leave a window minimised.
+    bool minimised() const {
+        return showCmd == kShowMinimised || showCmd == kMinimise ||
+               showCmd == kShowMinimisedNoActive;
+    }
 };
 
 bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlacement& placement);
@@ -225,5 +233,10 @@ std::filesystem::path settingsPathFor(const std::filesystem::path& executablePat
 // and going on), then recreates the file with its defaults unless its version is ours. Returns
 // whether the file is writable.
 bool prepareSettingsFile(ProfileFile& file, Prompter& prompter);
+
+// A settings file named on the command line, unlike the program's own, is not replaced when it
+// is no settings file: the one-line reason it is refused (it is not a regular file, it cannot be
+// read, it has no "[Main]" section); nothing when it may serve, or does not exist yet.
+std::optional<std::string> refuseNamedSettingsFile(const std::filesystem::path& path);
 
 } // namespace zeph::monitor

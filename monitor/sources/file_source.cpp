@@ -37,11 +37,13 @@ const RxMessage* FileSource::readNext() {
 }
 
 // At the end of the file only the timer stops; the file stays open and the views are not told.
+// A read that fails ends the playback the same way, as a failure.
 void FileSource::onTimer(int /*clientId*/) {
     if (readNext() == nullptr) {
         ctx_.timers.killTimer(timer_);
         timer_ = 0;
         finished_ = true;
+        failed_ = file_ != nullptr && std::ferror(file_) != 0;
     }
 }
 

@@ -110,6 +110,7 @@ void TextSource::start() {
         ctx_.prompter.tell("Error: Could not read from file.");
         close();
         finished_ = true;
+        failed_ = true;
         return;
     }
     *message_ = *next_;
@@ -132,8 +133,13 @@ const RxMessage* TextSource::readNext() {
         if (line.empty() || line[0] == ';') {
             continue;
         }
-        return parseLine(line, *next_) ? next_.get() : nullptr;
+        if (!parseLine(line, *next_)) {
+            failed_ = true; // the line's error has been shown
+            return nullptr;
+        }
+        return next_.get();
     }
+    failed_ = failed_ || (file_ != nullptr && std::ferror(file_) != 0);
     return nullptr;
 }
 

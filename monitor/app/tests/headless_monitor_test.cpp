@@ -97,5 +97,57 @@ TEST_F(Headless, MissingCaptureEndsWithAnError) {
     EXPECT_EQ(run(), 1);
 }
 
+// A run that stops on an error says why and ends with a failure status.
+TEST_F(Headless, ACaptureThatStopsOnAnErrorFailsTheRun) {
+    std::ofstream(dir.path("count.csv")) << "1,1,2,3,0,0,0\n9,2,1\n";
+    std::ofstream(dir.path("item.csv")) << "1,1,2,3,0,0,0\nbad\n";
+    std::ofstream(dir.path("comments.csv")) << "; nothing else\n";
+    std::filesystem::create_directory(dir.path("folder"));
+    const auto stopped = [](const std::string& name) {
+        return "playback of " + name + " stopped on an error";
+    };
+    const struct {
+        const char* type;
+        std::string name;
+        std::vector<std::string> told;
+    } rows[] = {
+        {"CSV", dir.path("count.csv"), {"Item counts not equal.", stopped(dir.path("count.csv"))}},
+        {"CSV", dir.path("item.csv"), {"Invalid data encountered.", stopped(dir.path("item.csv"))}},
+        {"CSV",
+         dir.path("comments.csv"),
+         {"Error: Could not read from file.", stopped(dir.path("comments.csv"))}},
+        {"CSV",
+         dir.path("folder"),
+         {"Source file could not be opened: " + dir.path("folder"),
+          "the data source could not be opened"}},
+        {"Binary", dir.path("folder"), {"the data source could not be opened"}},
+        {"Binary", "/proc/self/mem", {stopped("/proc/self/mem")}}, // opens, but reads fail
+    };
+    for (const auto& row : rows) {
+        DataSourceSettings file;
+        file.src = 1;
+        file.fileType = row.type;
+        file.fileName = row.name;
+        options.source = file;
+        options.seconds = 60;
+        prompter.asked.clear();
+        EXPECT_EQ(run(), 1) << row.name;
+        EXPECT_EQ(prompter.asked, row.told) << row.name;
+    }
+}
+
+// A full disk: said once, and the run ends there, trying to close the log.
+TEST_F(Headless, ALogThatCannotBeWrittenFailsTheRun) {
+    DataSourceSettings random;
+    random.src = 2;
+    options.source = random;
+    options.seconds = 600;
+    options.logPath = "/dev/full";
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{
+                                  "cannot write the log file /dev/full: No space left on device"});
+    EXPECT_LT(clock.now() - Clock::TimePoint{}, std::chrono::seconds(300));
+}
+
 } // namespace
 } // namespace zeph::monitor

@@ -1,4 +1,5 @@
-// zephmon --headless against zephsim on a pseudo-terminal, as a lab user runs it.
+// zephmon against zephsim on a pseudo-terminal, as a lab user runs it, and what it does with
+// the files and signals it is given.
 
 #include "common/testing/child_process.h"
 
@@ -7,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -82,6 +86,98 @@ TEST_F(ZephmonE2e, ReceiverAtAnotherBaudGivesNothing) {
     log = readFile(dir.path("run.gps"));
     EXPECT_GE(countLinesStartingWith(log, "2,"), 2);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
+}
+
+// A file named by --settings that is no settings file is refused and left as it was, with and
+// without the window.
+TEST_F(ZephmonE2e, ASettingsFileThatIsNoneIsRefusedAndLeftAlone) {
+    const std::string capture("\xA0\xA2\x00\x02\x84\x00\x00\x84\xB0\xB3", 10);
+    std::ofstream(dir.path("capture.bin"), std::ios::binary) << capture;
+    std::filesystem::create_directory(dir.path("folder"));
+    const struct {
+        const char* name;
+        const char* reason;
+    } rows[] = {{"capture.bin", "it has no [Main] section"}, {"folder", "not a regular file"}};
+    for (const bool headless : {true, false}) {
+        for (const auto& row : rows) {
+            std::vector<std::string> argv = {programPath("zephmon"),
+                                             "--settings",
+                                             dir.path(row.name),
+                                             "--source",
+                                             "random",
+                                             "--seconds",
+                                             "1"};
+            if (headless) {
+                argv.emplace_back("--headless");
+            }
+            const ProgramResult r = runProgram(argv);
+            EXPECT_EQ(r.exitCode, 2) << row.name << (headless ? " headless" : " window");
+            EXPECT_EQ(r.err, "zephmon: " + dir.path(row.name) + " is not a settings file (" +
+                                 row.reason + ")\n");
+        }
+    }
+    EXPECT_EQ(readFile(dir.path("capture.bin")), capture);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path("folder")));
+}
+
+// A closed terminal ends a run like SIGTERM: the log gets its tail and its closing line.
+TEST_F(ZephmonE2e, AHangUpClosesTheLog) {
+    for (const bool headless : {true, false}) {
+        const std::string log = dir.path(headless ? "headless.gps" : "window.gps");
+        std::vector<std::string> argv = {programPath("zephmon"),
+                                         "--settings",
+                                         dir.path("zephmon.ini"),
+                                         "--source",
+                                         "random",
+                                         "--log",
+                                         log,
+                                         "--select",
+                                         "all"};
+        if (headless) {
+            argv.emplace_back("--headless");
+        }
+        BackgroundProgram monitor(argv);
+        const auto waitFor = [&](const char* text) {
+            for (int i = 0; i < 100 && readFile(log).find(text) == std::string::npos; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            return readFile(log).find(text) != std::string::npos;
+        };
+        ASSERT_TRUE(waitFor("\n2,")) << monitor.err();
+        monitor.signal(SIGHUP);
+        EXPECT_TRUE(waitFor("\nLog file closed ")) << (headless ? "headless" : "window");
+        EXPECT_EQ(monitor.stop(), 0);
+    }
+}
+
+// A FIFO without a writer or a reader, named as settings, log or capture, must not hold the
+// program: each run ends at once, or at its --seconds.
+TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
+    const std::string fifo = dir.path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string settings = dir.path("zephmon.ini");
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+    } rows[] = {
+        {{"--headless", "--settings", fifo, "--source", "random"}, 2},
+        {{"--headless", "--settings", settings, "--source", "random", "--log", fifo}, 1},
+        {{"--headless", "--settings", settings, "--source", "file:" + fifo}, 1},
+        {{"--headless", "--settings", settings, "--source", "csv:" + fifo}, 1},
+        {{"--settings", fifo, "--source", "random"}, 2},
+        {{"--settings", settings, "--source", "random", "--log", fifo, "--seconds", "1"}, 0},
+        {{"--settings", settings, "--source", "file:" + fifo, "--seconds", "1"}, 0},
+    };
+    for (const auto& row : rows) {
+        // Ended from outside after ten seconds: 124, or 137 when it ignores SIGTERM as well.
+        std::vector<std::string> argv = {"/usr/bin/timeout", "-k", "2", "10",
+                                         programPath("zephmon")};
+        argv.insert(argv.end(), row.args.begin(), row.args.end());
+        const auto start = std::chrono::steady_clock::now();
+        const ProgramResult r = runProgram(argv);
+        EXPECT_EQ(r.exitCode, row.exitCode) << ::testing::PrintToString(row.args) << r.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "monitor/shell/main_frame_core.h"
 
+#include "monitor/shell/data_source_setup.h"
+
 #include "monitor/shell/tests/scripted_prompter.h"
 
 #include "common/testing/temp_dir.h"
@@ -266,12 +268,72 @@ TEST_F(MainFrameCoreTest, TheEndOfACaptureClosesTheSourceFromTheEventLoop) {
     frame.start();
     openLog();
     prompter.answers = {Prompter::Answer::No};
-    frame.startWith(s);
+    frame.startWith(s, false);
     ASSERT_FALSE(window.posted.empty()) << "the end is posted, not acted on in the source";
     EXPECT_TRUE(frame.sourceOpen());
     window.runPosted();
     EXPECT_FALSE(frame.sourceOpen());
     EXPECT_FALSE(frame.logOpen());
+}
+
+// A capture's first message comes with the start: the command line's log is open by then, and
+// being this run's own log it raises no question about a different one.
+TEST_F(MainFrameCoreTest, AStartWithALogLogsTheFirstMessage) {
+    const auto capture = dir / "two.csv";
+    std::FILE* f = std::fopen(capture.c_str(), "w");
+    std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", f);
+    std::fclose(f);
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = capture.string();
+    s.fileType = "CSV";
+    MainFrameCore& frame = makeCore(1, "0000010000");
+    LogSettings log;
+    log.file = (dir / "run.gps").string();
+    log.msgs = std::string(settings::kMsgsLength, '1');
+    log.save(*profile);
+    std::fclose(std::fopen(log.file.c_str(), "w"));
+    frame.startWith(s, true);
+    ASSERT_TRUE(frame.sourceOpen());
+    ASSERT_TRUE(frame.logOpen());
+    EXPECT_TRUE(prompter.asked.empty());
+    run(2);
+    frame.log().close();
+    EXPECT_EQ(zeph::testing::countLinesStartingWith(zeph::testing::readFile(log.file), "1,"), 2);
+}
+
+// Captures played as data source make the recent list; an entry plays its file again, and one
+// that is gone is dropped with the Data Source Setup dialog's message.
+TEST_F(MainFrameCoreTest, RecentCapturesPlayAgainFromTheList) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    frame.start();
+    frame.openDataSourceCommand();
+    EXPECT_TRUE(frame.recentFiles().empty()) << "the generator is no file";
+    std::vector<std::string> captures;
+    for (const char* name : {"a.csv", "b.csv"}) {
+        captures.push_back((dir / name).string());
+        std::FILE* f = std::fopen(captures.back().c_str(), "w");
+        std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", f);
+        std::fclose(f);
+        DataSourceSettings s;
+        s.src = 1;
+        s.fileName = captures.back();
+        s.fileType = "CSV";
+        frame.startWith(s, false);
+    }
+    EXPECT_EQ(frame.recentFiles(), (std::vector<std::string>{captures[1], captures[0]}));
+
+    frame.openDataSourceCommand(); // closed
+    frame.openRecentFile(1);
+    EXPECT_TRUE(frame.sourceOpen());
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
+    EXPECT_EQ(frame.recentFiles(), (std::vector<std::string>{captures[0], captures[1]}));
+
+    std::filesystem::remove(captures[1]);
+    frame.openRecentFile(1);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{sourcedialog::kCannotOpen});
+    EXPECT_EQ(frame.recentFiles(), std::vector<std::string>{captures[0]});
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
 }
 
 TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {

@@ -128,18 +128,30 @@ TEST_F(MessageLogTest, ASelectionShorterThanTheMidDoesNotSelectIt) {
                          "\nLog file closed Thu Jan  1 10:00:00 2009\n");
 }
 
-TEST_F(MessageLogTest, ARunSelectionOverridesTheStoredOne) {
+// The command line's file and selection serve the first opening; a later one (after the
+// settings dialog) takes what is stored.
+TEST_F(MessageLogTest, ARunFileAndSelectionServeTheFirstOpeningOnly) {
+    const std::filesystem::path runPath = dir / "cmdline.gps";
+    writeFile(runPath, "");
+    log.setFileName(runPath.string());
     log.setSelection(selecting({255}));
     TextBuffer text;
     text.assign("debug", 5);
-    ASSERT_TRUE(log.open(false));
-    log.logMessage(swVersion("stored selection only"));
-    log.logMessage(debugText(text));
-    log.close();
+    for (int opening = 0; opening < 2; ++opening) {
+        ASSERT_TRUE(log.open(false));
+        log.logMessage(swVersion("stored selection only"));
+        log.logMessage(debugText(text));
+        log.close();
+    }
+    EXPECT_EQ(readFile(runPath), "ZephMon Version 3.40 log file opened Thu Jan  1 10:00:00 2009\n\n"
+                                 "debug\n"
+                                 "\nLog file closed Thu Jan  1 10:00:00 2009\n");
     EXPECT_EQ(logText(), "ZephMon Version 3.40 log file opened Thu Jan  1 10:00:00 2009\n\n"
+                         "SW Version: stored selection only\n"
                          "debug\n"
                          "\nLog file closed Thu Jan  1 10:00:00 2009\n");
     EXPECT_EQ(profile.getString("Log", "Msgs", ""), selecting({6, 50, 255})); // not stored
+    EXPECT_EQ(profile.getString("Log", "File", ""), logPath.string());
 }
 
 TEST_F(MessageLogTest, AutoSavesAtTheFirstLoggedMessageTenMinutesAfterEachReopen) {

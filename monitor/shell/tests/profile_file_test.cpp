@@ -40,6 +40,29 @@ TEST_F(ProfileFileTest, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(file.getString("Main", "Note", "none"), "none");
 }
 
+// Files written elsewhere: a byte-order mark before the first section, or lines that end in a
+// carriage return alone. Both read; a write keeps the mark and the file's own line end.
+TEST_F(ProfileFileTest, ReadsAByteOrderMarkAndCarriageReturnLineEnds) {
+    const struct {
+        const char* before;
+        const char* after;
+    } rows[] = {
+        {"\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\n[DataSrc]\r\nSerPort=COM7\r\n",
+         "\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\nNote=x\n[DataSrc]\r\nSerPort=COM7\r\n"},
+        {"[Main]\rVersion=3.40\r[DataSrc]\rSerPort=COM7\r",
+         "[Main]\rVersion=3.40\rNote=x\r[DataSrc]\rSerPort=COM7\r"},
+        {"\xEF\xBB\xBFVersion=1\r[Main]\rVersion=3.40\r[DataSrc]\rSerPort=COM7",
+         "\xEF\xBB\xBFVersion=1\r[Main]\rVersion=3.40\rNote=x\r[DataSrc]\rSerPort=COM7"},
+    };
+    for (const auto& row : rows) {
+        writeFile(path, row.before);
+        EXPECT_EQ(file.getString("Main", "Version", ""), "3.40") << row.before;
+        EXPECT_EQ(file.getString("DataSrc", "SerPort", ""), "COM7") << row.before;
+        ASSERT_TRUE(file.writeString("Main", "Note", "x"));
+        EXPECT_EQ(readFile(path), row.after);
+    }
+}
+
 TEST_F(ProfileFileTest, IntegersTakeTheLeadingNumberOrTheDefault) {
     const struct {
         const char* text;

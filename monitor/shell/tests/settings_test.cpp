@@ -4,6 +4,8 @@
 #include "monitor/shell/settings.h"
 #include "shell_test_support.h"
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 namespace zeph::monitor::testing {
@@ -67,6 +69,64 @@ TEST_F(SettingsStartUp, AFileOfOurVersionKeepsItsValues) {
     source.load(file);
     EXPECT_EQ(source.serPort, "COM7");
     EXPECT_EQ(source.serBaud, "57600");
+}
+
+TEST_F(SettingsStartUp, AFileOfOurVersionWrittenElsewhereIsNotReplaced) {
+    for (const char* text : {"\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\n[DataSrc]\r\nSerPort=COM7\r\n",
+                             "[Main]\rVersion=3.40\r[DataSrc]\rSerPort=COM7\r"}) {
+        writeFile(path, text);
+        EXPECT_TRUE(prepareSettingsFile(file, prompter));
+        EXPECT_EQ(file.getString("DataSrc", "SerPort", ""), "COM7") << text;
+    }
+}
+
+// What cannot be read is never deleted: writes fail, so the warning comes, and defaults serve.
+TEST_F(SettingsStartUp, AFolderInPlaceOfTheFileIsLeftAlone) {
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(prepareSettingsFile(file, prompter));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_EQ(prompter.asked.size(), 1u);
+}
+
+// A file named on the command line serves only when it is a settings file, or is not there yet.
+TEST(NamedSettingsFile, IsRefusedUnlessItIsASettingsFile) {
+    TempDir dir;
+    writeFile(dir / "old.ini", "[main]\nVersion=3.30\n");
+    writeFile(dir / "bom.ini", "\xEF\xBB\xBF[Main]\r\n");
+    writeFile(dir / "capture.bin", std::string("\xA0\xA2\x00\x02\x84\x00", 6));
+    writeFile(dir / "empty.ini", "");
+    writeFile(dir / "other.ini", "[DataSrc]\nSrc=1\n; [Main]\n");
+    std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const struct {
+        std::filesystem::path path;
+        const char* refusal; // nullptr: accepted
+    } rows[] = {
+        {dir / "new.ini", nullptr},
+        {dir / "old.ini", nullptr}, // of another version: recreated as usual
+        {dir / "bom.ini", nullptr},
+        {dir / "capture.bin", "is not a settings file (it has no [Main] section)"},
+        {dir / "empty.ini", "is not a settings file (it has no [Main] section)"},
+        {dir / "other.ini", "is not a settings file (it has no [Main] section)"},
+        {dir / "folder", "is not a settings file (not a regular file)"},
+        {dir / "fifo", "is not a settings file (not a regular file)"},
+        {"/dev/null", "is not a settings file (not a regular file)"},
+    };
+    writeFile(dir / "locked.ini", "[Main]\n");
+    ::chmod((dir / "locked.ini").c_str(), 0);
+    if (::access((dir / "locked.ini").c_str(), R_OK) != 0) { // root reads it all the same
+        EXPECT_EQ(refuseNamedSettingsFile(dir / "locked.ini").value_or(""),
+                  "cannot read the settings file " + (dir / "locked.ini").string() +
+                      ": Permission denied");
+    }
+    for (const auto& row : rows) {
+        const std::optional<std::string> refusal = refuseNamedSettingsFile(row.path);
+        if (row.refusal == nullptr) {
+            EXPECT_FALSE(refusal) << row.path << ": " << *refusal;
+        } else {
+            EXPECT_EQ(refusal.value_or(""), row.path.string() + " " + row.refusal);
+        }
+    }
 }
 
 TEST_F(SettingsStartUp, AnUnwritableLocationWarnsOnceAndReadsDefaults) {

@@ -15,12 +15,37 @@ CFrameView::CFrameView(size_t slot, MonitorView* view, ProfileFile& profile,
     setObjectName(QStringLiteral("frame%1").arg(slot));
 }
 
-void CFrameView::restorePlacement() {
-    applyPlacement(*this, profile_, settings::kViewSections[slot_]);
+void CFrameView::showPlaced() {
+    const std::optional<WindowPlacement> placement =
+        applyPlacement(*this, profile_, settings::kViewSections[slot_]);
+    normalRect_ = geometry();
+    if (placement && placement->minimised()) {
+        showMinimized();
+    } else {
+        show();
+    }
 }
 
 void CFrameView::savePlacement() {
-    monitor::savePlacement(profile_, settings::kViewSections[slot_], placementOf(*this));
+    keepNormalRect();
+    monitor::savePlacement(profile_, settings::kViewSections[slot_],
+                           placementOf(*this, normalRect_.isValid() ? normalRect_ : geometry()));
+}
+
+void CFrameView::keepNormalRect() {
+    if (!isMinimized() && !isMaximized()) {
+        normalRect_ = geometry();
+    }
+}
+
+void CFrameView::moveEvent(QMoveEvent* event) {
+    QMdiSubWindow::moveEvent(event);
+    keepNormalRect();
+}
+
+void CFrameView::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    keepNormalRect();
 }
 
 void CFrameView::closeEvent(QCloseEvent* event) {

@@ -20,14 +20,22 @@ public:
 
     size_t slot() const { return slot_; }
     MonitorView* view() const { return view_; }
-    // Places the frame as its section remembers, if it remembers anything.
-    void restorePlacement();
+    // Shows the frame placed as its section remembers, if it remembers anything: at its normal
+    // rectangle, minimised when it was closed minimised.
+    void showPlaced();
     void savePlacement();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void keepNormalRect();
+
+    // Qt keeps no normal geometry for a child window; this is its last rectangle while neither
+    // maximised nor minimised.
+    QRect normalRect_;
     size_t slot_;
     MonitorView* view_;
     ProfileFile& profile_;

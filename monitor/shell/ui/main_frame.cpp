@@ -97,6 +97,12 @@ void CMainFrame::buildMenus() {
                                 [this] { core_->openLogFileCommand(); });
     openLogAction_->setCheckable(true);
     file->addSeparator();
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        const std::string name = "actionRecentFile" + std::to_string(i + 1);
+        recentActions_[i] =
+            addCommand(file, QString(), name.c_str(), [this, i] { core_->openRecentFile(i); });
+    }
+    recentSeparator_ = file->addSeparator();
     addCommand(file, QStringLiteral("E&xit"), "actionExit", [this] { close(); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -173,30 +179,28 @@ void CMainFrame::buildMenus() {
     });
 }
 
-// Pane 6 shows whether a source is open, pane 7 blinks with the received data; the others
-// show the target, the line, the log and the display state.
 void CMainFrame::buildStatusBar() {
     for (int i = 0; i < kStatusPanes; ++i) {
         panes_[i] = new QLabel(this);
         panes_[i]->setObjectName(QStringLiteral("pane%1").arg(i));
         panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        if (i == 0) {
+        if (i == kPaneMessage) {
             statusBar()->addWidget(panes_[i], 1);
         } else {
             statusBar()->addPermanentWidget(panes_[i]);
         }
     }
-    panes_[0]->setText(QStringLiteral("Ready"));
-    setPaneWidth(7, core_->blinkPaneWidth());
+    panes_[kPaneMessage]->setText(QStringLiteral("Ready"));
+    setPaneWidth(kPaneActivity, core_->blinkPaneWidth());
 }
 
-void CMainFrame::setPaneWidth(int index, int chars) {
-    paneChars_[index] = chars;
-    panes_[index]->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 6);
+void CMainFrame::setPaneWidth(StatusPane pane, int chars) {
+    paneChars_[pane] = chars;
+    panes_[pane]->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 6);
 }
 
-int CMainFrame::paneWidthInChars(int index) const {
-    return paneChars_[index];
+int CMainFrame::paneWidthInChars(StatusPane pane) const {
+    return paneChars_[pane];
 }
 
 void CMainFrame::updateDrovanaMenus() {
@@ -213,6 +217,17 @@ void CMainFrame::updateDrovanaMenus() {
     navigationMenu_->menuAction()->setVisible(core_->drovanaMenus());
 }
 
+void CMainFrame::updateRecentFiles() {
+    const std::vector<std::string>& files = core_->recentFiles();
+    for (size_t i = 0; i < recentActions_.size(); ++i) {
+        recentActions_[i]->setVisible(i < files.size());
+        if (i < files.size()) {
+            recentActions_[i]->setText(QString::fromStdString(recentFileMenuText(i, files[i])));
+        }
+    }
+    recentSeparator_->setVisible(!files.empty());
+}
+
 void CMainFrame::refresh() {
     setWindowTitle(QString::fromStdString(core_->title()));
     openSourceAction_->setChecked(core_->sourceOpen());
@@ -227,23 +242,24 @@ void CMainFrame::refresh() {
         action->setEnabled(core_->commandEnabled(need));
     }
     updateDrovanaMenus();
+    updateRecentFiles();
 
     const ProgramState& state = core_->state();
-    panes_[1]->setText(QString::fromStdString(state.targetSwText));
-    panes_[4]->setText(core_->logOpen() ? QStringLiteral("LOG") : QString());
-    panes_[5]->setText(core_->paused() ? QStringLiteral("PAUSE") : QString());
-    panes_[6]->setText(core_->sourceOpen() ? QStringLiteral("SOURCE") : QString());
-    setPaneWidth(6, core_->sourcePaneWidth());
-    panes_[9]->setText(state.autoDetect ? QStringLiteral("AUTO") : QString());
+    panes_[kPaneTargetSw]->setText(QString::fromStdString(state.targetSwText));
+    panes_[kPaneLog]->setText(core_->logOpen() ? QStringLiteral("LOG") : QString());
+    panes_[kPanePause]->setText(core_->paused() ? QStringLiteral("PAUSE") : QString());
+    panes_[kPaneSource]->setText(core_->sourceOpen() ? QStringLiteral("SOURCE") : QString());
+    setPaneWidth(kPaneSource, core_->sourcePaneWidth());
+    panes_[kPaneAutoDetect]->setText(state.autoDetect ? QStringLiteral("AUTO") : QString());
     blink();
 }
 
 // Once per received chunk: the blinker, and which protocol arrives (a binary message clears
 // the NMEA flag without telling anyone).
 void CMainFrame::blink() {
-    setPaneWidth(7, core_->blinkPaneWidth());
-    panes_[8]->setText(core_->state().nmeaArriving ? QStringLiteral("NMEA")
-                                                   : QStringLiteral("BIN"));
+    setPaneWidth(kPaneActivity, core_->blinkPaneWidth());
+    panes_[kPaneProtocol]->setText(core_->state().nmeaArriving ? QStringLiteral("NMEA")
+                                                               : QStringLiteral("BIN"));
 }
 
 void CMainFrame::post(std::function<void()> call) {
@@ -263,8 +279,7 @@ void CMainFrame::openViewFrame(size_t slot) {
     });
     frames_[slot] = frame;
     mdi_->addSubWindow(frame);
-    frame->restorePlacement();
-    frame->show();
+    frame->showPlaced();
     core_->viewOpened(slot, *view);
 }
 
@@ -295,7 +310,8 @@ void CMainFrame::processPendingEvents() {
     QCoreApplication::sendPostedEvents();
 }
 
-// At the first showing the frame takes its remembered place.
+// At the first showing the frame takes its remembered normal rectangle; a program closed
+// maximised or minimised starts as a normal window.
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!placed_) {

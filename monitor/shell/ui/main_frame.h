@@ -42,9 +42,9 @@ public:
     MainFrameCore& core() { return *core_; }
     QMdiArea* mdiArea() const { return mdi_; }
     CFrameView* frame(size_t slot) const { return frames_[slot]; }
-    QLabel* pane(int index) const { return panes_[index]; }
+    QLabel* pane(StatusPane pane) const { return panes_[pane]; }
     // Width of a status pane in characters.
-    int paneWidthInChars(int index) const;
+    int paneWidthInChars(StatusPane pane) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,9 +76,10 @@ private:
     void buildMenus();
     void buildStatusBar();
     void updateDrovanaMenus();
+    void updateRecentFiles();
     QAction* addCommand(QMenu* menu, const QString& text, const char* name,
                         std::function<void()> run);
-    void setPaneWidth(int index, int chars);
+    void setPaneWidth(StatusPane pane, int chars);
 
     QtPrompter qtPrompter_;
     Prompter* prompter_;
@@ -97,6 +98,8 @@ private:
     QAction* pauseAction_ = nullptr;
     QAction* openLogAction_ = nullptr;
     QAction* closeAllAction_ = nullptr;
+    std::array<QAction*, settings::kRecentFileCount> recentActions_{};
+    QAction* recentSeparator_ = nullptr;
     std::vector<std::pair<QAction*, CommandNeed>> receiverCommands_;
     bool placed_ = false;
     bool shuttingDown_ = false;

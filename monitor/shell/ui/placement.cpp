@@ -4,27 +4,33 @@
 
 namespace zeph::monitor {
 
-WindowPlacement placementOf(const QWidget& window) {
-    const QRect r = window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
+WindowPlacement placementOf(const QWidget& window, const QRect& normal) {
     WindowPlacement p;
     p.length = WindowPlacement::kLength;
-    p.showCmd =
-        window.isMaximized() ? WindowPlacement::kShowMaximised : WindowPlacement::kShowNormal;
+    p.showCmd = window.isMinimized()   ? WindowPlacement::kShowMinimised
+                : window.isMaximized() ? WindowPlacement::kShowMaximised
+                                       : WindowPlacement::kShowNormal;
     p.minX = p.minY = p.maxX = p.maxY = -1;
-    p.normalL = r.left();
-    p.normalT = r.top();
-    p.normalR = r.left() + r.width();
-    p.normalB = r.top() + r.height();
+    p.normalL = normal.left();
+    p.normalT = normal.top();
+    p.normalR = normal.left() + normal.width();
+    p.normalB = normal.top() + normal.height();
     return p;
 }
 
-bool applyPlacement(QWidget& window, const ProfileFile& profile, std::string_view section) {
+WindowPlacement placementOf(const QWidget& window) {
+    return placementOf(window, window.normalGeometry().isValid() ? window.normalGeometry()
+                                                                 : window.geometry());
+}
+
+std::optional<WindowPlacement> applyPlacement(QWidget& window, const ProfileFile& profile,
+                                              std::string_view section) {
     const std::optional<WindowPlacement> p = restorePlacement(profile, section);
     if (!p || p->normalR <= p->normalL || p->normalB <= p->normalT) {
-        return false;
+        return std::nullopt;
     }
     window.setGeometry(p->normalL, p->normalT, p->normalR - p->normalL, p->normalB - p->normalT);
-    return true;
+    return p;
 }
 
 } // namespace zeph::monitor

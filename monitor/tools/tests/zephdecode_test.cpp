@@ -119,6 +119,7 @@ TEST_F(Zephdecode, RefusesBadInputWithOneLine) {
          {std::vector<std::string>{"--frobnicate", lowWordFirst},
           {"--class", "6", lowWordFirst},
           {"--class", "x", lowWordFirst},
+          {"--class", "", lowWordFirst},
           {"--select", "3-1", lowWordFirst},
           {"--select", "1,,2", lowWordFirst},
           {"--select", "256", lowWordFirst},

@@ -91,7 +91,7 @@ TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
     action("actionOpenDataSource")->trigger();
     ASSERT_TRUE(f.core().sourceOpen());
     EXPECT_TRUE(action("actionOpenDataSource")->isChecked());
-    EXPECT_EQ(f.paneWidthInChars(6), 9);
+    EXPECT_EQ(f.paneWidthInChars(kPaneSource), 9);
 
     // The generator's debug text reaches the Debug view through the Qt timers.
     ASSERT_TRUE(processEventsUntil([&] { return list(kSlotDebug)->count() > 0; }, 3000));
@@ -102,7 +102,7 @@ TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
     f.frame(kSlotError)->close();
     EXPECT_FALSE(f.core().sourceOpen());
     EXPECT_FALSE(action("actionOpenDataSource")->isChecked());
-    EXPECT_EQ(f.paneWidthInChars(6), 4);
+    EXPECT_EQ(f.paneWidthInChars(kPaneSource), 4);
     EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000000000");
 }
 
@@ -180,6 +180,63 @@ TEST_F(MainFrameTest, TheViewsAndTheirPlacesSurviveARestart) {
     EXPECT_EQ(frame->normalGeometry().size(), QSize(1000, 700));
 }
 
+// A child frame has no normal geometry of its own: the frame keeps its last normal rectangle.
+// Closed maximised it comes back normal there; closed minimised it comes back minimised and
+// restores to it.
+TEST_F(MainFrameTest, AViewClosedMaximisedOrMinimisedKeepsItsNormalRectangle) {
+    const struct {
+        void (QWidget::*state)();
+        int savedShowCmd;
+        bool minimisedAgain;
+    } rows[] = {{&QWidget::showMaximized, 3, false}, {&QWidget::showMinimized, 2, true}};
+    const QRect normal(40, 30, 420, 260);
+    for (const auto& row : rows) {
+        CMainFrame& first = makeFrame("0001000000");
+        first.core().start();
+        first.frame(kSlotDebug)->setGeometry(normal);
+        (first.frame(kSlotDebug)->*row.state)();
+        ASSERT_TRUE(first.close());
+        frame.reset();
+        const std::optional<WindowPlacement> saved = restorePlacement(*profile, "VwDbg");
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(profile->getInt("VwDbg", "WplShowCmd", 0), row.savedShowCmd);
+        EXPECT_EQ(QRect(QPoint(saved->normalL, saved->normalT),
+                        QPoint(saved->normalR - 1, saved->normalB - 1)),
+                  normal);
+
+        CMainFrame& second = makeFrame("0001000000");
+        second.core().start();
+        CFrameView* view = second.frame(kSlotDebug);
+        ASSERT_NE(view, nullptr);
+        EXPECT_FALSE(view->isMaximized());
+        EXPECT_EQ(view->isMinimized(), row.minimisedAgain) << row.savedShowCmd;
+        view->showNormal();
+        EXPECT_EQ(view->geometry(), normal) << row.savedShowCmd;
+        frame.reset();
+    }
+}
+
+TEST_F(MainFrameTest, TheFileMenuListsRecentCapturesAndPlaysThem) {
+    const std::string capture = (dir / "R&D.csv").string();
+    std::FILE* file = std::fopen(capture.c_str(), "w");
+    std::fputs("1,100,200,300,1,2,3\n2,100,200,300,1,2,3\n", file);
+    std::fclose(file);
+    CMainFrame& f = makeFrame("0001000000");
+    EXPECT_FALSE(action("actionRecentFile1")->isVisible());
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = capture;
+    s.fileType = "CSV";
+    f.core().startWith(s, false);
+    f.core().openDataSourceCommand();
+    ASSERT_FALSE(f.core().sourceOpen());
+    ASSERT_TRUE(action("actionRecentFile1")->isVisible());
+    EXPECT_EQ(action("actionRecentFile1")->text().toStdString(), recentFileMenuText(0, capture));
+    EXPECT_FALSE(action("actionRecentFile2")->isVisible());
+    action("actionRecentFile1")->trigger();
+    EXPECT_TRUE(f.core().sourceOpen());
+}
+
 TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     CMainFrame& f = makeFrame("0000000000", 0);
     EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
@@ -190,7 +247,7 @@ TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     ASSERT_TRUE(f.core().log().open(false));
     EXPECT_TRUE(f.windowTitle().startsWith(QString::fromStdString(
         "ZephMon 3.40 (Target SW: Unknown) on COM1/57600 -> " + log.file + " since ")));
-    EXPECT_EQ(f.pane(4)->text(), "LOG");
+    EXPECT_EQ(f.pane(kPaneLog)->text(), "LOG");
     prompter.answers = {Prompter::Answer::No};
     EXPECT_FALSE(f.close()) << "No keeps the program running";
     prompter.answers = {Prompter::Answer::Yes};
@@ -210,7 +267,7 @@ TEST_F(MainFrameTest, AgainstTheSimulatedReceiverTheTitleAndResponsesFill) {
     f.core().state().autoDetect = true;
     DataSourceSettings s;
     s.serPort = port;
-    f.core().startWith(s);
+    f.core().startWith(s, false);
     ASSERT_TRUE(f.core().sourceOpen());
     ASSERT_TRUE(
         processEventsUntil([&] { return !f.windowTitle().contains("Target SW: Unknown"); }, 10000))

@@ -1,0 +1,20 @@
+#include "monitor/shell/capture_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zeph::monitor {
+
+bool opensAsCapture(const std::string& name) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    const bool playable = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode));
+    ::close(fd);
+    return playable;
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace zeph::monitor {
+
+// Whether a capture file opens for playback without waiting: a regular file or a character
+// device that opens for reading. A folder gives no data and a FIFO would wait for its writer, so
+// both count as files that cannot be opened.
+bool opensAsCapture(const std::string& name);
+
+} // namespace zeph::monitor
