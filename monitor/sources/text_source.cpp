@@ -89,17 +89,10 @@ int pacingDelayMs(TimeTag last, TimeTag next) {
 }
 
 TextSource::TextSource(const SourceContext& ctx, const std::string& fileName)
-    : DataSource(ctx, fileName), next_(std::make_unique<RxMessage>()) {}
-
-TextSource::~TextSource() {
-    close();
-}
+    : CaptureSource(ctx, fileName), next_(std::make_unique<RxMessage>()) {}
 
 bool TextSource::open(const std::string& name) {
-    DataSource::open(name);
-    file_ = std::fopen(name_.c_str(), "r");
-    open_ = file_ != nullptr;
-    if (!open_) {
+    if (!openFile(name, "r")) {
         ctx_.prompter.tell(strprintf("Source file could not be opened: %s", name_.c_str()));
     }
     return open_;
@@ -115,16 +108,6 @@ void TextSource::start() {
     }
     *message_ = *next_;
     onTimer(kPacingTimerId);
-}
-
-void TextSource::close() {
-    ctx_.timers.killTimer(timer_);
-    timer_ = 0;
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    open_ = false;
 }
 
 const RxMessage* TextSource::readNext() {
@@ -186,8 +169,7 @@ bool TextSource::parseLine(const std::string& line, RxMessage& msg) {
 
 // Pacing: each message is handed on, then the next is read and timed from the time tags.
 void TextSource::onTimer(int /*clientId*/) {
-    ctx_.timers.killTimer(timer_);
-    timer_ = 0;
+    stopPacing();
     ctx_.parser.sink.onMessage(message_.get());
     const TimeTag last = message_->timeTag.value_or(TimeTag{});
 
