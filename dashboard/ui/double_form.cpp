@@ -29,7 +29,7 @@ void showText(QComboBox* box, const std::string& text) {
 
 DoubleForm::DoubleForm(TrekdashCore& main, Prompter& prompter, ActivationTracker& tracker,
                        QWidget* parent)
-    : QWidget(parent, Qt::Dialog), core_(main, prompter), tracker_(tracker),
+    : ActivatedForm(tracker, parent), core_(main, prompter),
       com1_(combo(this, "cbCom1", DoubleFormCore::portItems())),
       com2_(combo(this, "cbCom2", DoubleFormCore::portItems())),
       speed1_(combo(this, "Bauld1Combo", speedItems())),
@@ -86,19 +86,6 @@ void DoubleForm::activate() {
     showText(com2_, std::to_string(core_.source2Port()));
     showText(speed1_, core_.source1Speed());
     showText(speed2_, core_.source2Speed());
-}
-
-bool DoubleForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && tracker_.enter(this)) {
-        activate();
-    }
-    return QWidget::event(event);
-}
-
-void DoubleForm::showEvent(QShowEvent* event) {
-    tracker_.enter(this);
-    activate();
-    QWidget::showEvent(event);
 }
 
 void DoubleForm::closeEvent(QCloseEvent* event) {

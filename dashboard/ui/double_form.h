@@ -3,16 +3,14 @@
 // DoubleForm: ports and speeds of the two receivers, over DoubleFormCore.
 
 #include "dashboard/core/settings_forms.h"
-#include "dashboard/ui/activation_tracker.h"
-
-#include <QWidget>
+#include "dashboard/ui/activated_form.h"
 
 class QComboBox;
 class QPushButton;
 
 namespace zeph::dashboard {
 
-class DoubleForm : public QWidget {
+class DoubleForm : public ActivatedForm {
     Q_OBJECT
 public:
     DoubleForm(TrekdashCore& main, Prompter& prompter, ActivationTracker& tracker,
@@ -20,20 +18,12 @@ public:
 
     DoubleFormCore& core() { return core_; }
 
-signals:
-    // OK or Cancel hid the window; the main window takes over.
-    void finished();
-
 protected:
-    bool event(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void activate() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void activate();
-
     DoubleFormCore core_;
-    ActivationTracker& tracker_;
     QComboBox* com1_;
     QComboBox* com2_;
     QComboBox* speed1_;

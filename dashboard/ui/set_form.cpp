@@ -23,8 +23,8 @@ QStringList toList(const std::vector<std::string>& items) {
 
 SetForm::SetForm(TrekdashCore& main, Prompter& prompter, ActivationTracker& tracker,
                  QWidget* parent)
-    : QWidget(parent, Qt::Dialog), core_(main, prompter), tracker_(tracker),
-      com_(new QComboBox(this)), speed_(new QComboBox(this)), ok_(new QPushButton("OK", this)),
+    : ActivatedForm(tracker, parent), core_(main, prompter), com_(new QComboBox(this)),
+      speed_(new QComboBox(this)), ok_(new QPushButton("OK", this)),
       cancel_(new QPushButton("Cancel", this)) {
     setObjectName("SetForm");
     setWindowTitle("Single Source");
@@ -66,20 +66,6 @@ void SetForm::activate() {
     com_->setCurrentIndex(core_.comIndex());
     speed_->setCurrentIndex(speed_->findText(QString::fromStdString(core_.speed())));
     cancel_->setEnabled(core_.cancelEnabled());
-}
-
-bool SetForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && tracker_.enter(this)) {
-        activate();
-    }
-    return QWidget::event(event);
-}
-
-void SetForm::showEvent(QShowEvent* event) {
-    // Showing the window activates it; the activation event that follows is the same one.
-    tracker_.enter(this);
-    activate();
-    QWidget::showEvent(event);
 }
 
 void SetForm::closeEvent(QCloseEvent* event) {

@@ -3,16 +3,14 @@
 // SetForm: the port and speed of the single receiver, over SetFormCore.
 
 #include "dashboard/core/settings_forms.h"
-#include "dashboard/ui/activation_tracker.h"
-
-#include <QWidget>
+#include "dashboard/ui/activated_form.h"
 
 class QComboBox;
 class QPushButton;
 
 namespace zeph::dashboard {
 
-class SetForm : public QWidget {
+class SetForm : public ActivatedForm {
     Q_OBJECT
 public:
     SetForm(TrekdashCore& main, Prompter& prompter, ActivationTracker& tracker,
@@ -20,20 +18,12 @@ public:
 
     SetFormCore& core() { return core_; }
 
-signals:
-    // OK or Cancel hid the window; the main window takes over.
-    void finished();
-
 protected:
-    bool event(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void activate() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void activate();
-
     SetFormCore core_;
-    ActivationTracker& tracker_;
     QComboBox* com_;
     QComboBox* speed_;
     QPushButton* ok_;
