@@ -36,6 +36,13 @@ bool printable(uint8_t b) {
 
 PlaybackParser::PlaybackParser(ParserContext ctx, RxMessage& msg) : ctx_(ctx), msg_(msg) {}
 
+void PlaybackParser::append(uint8_t b) {
+    if (index_ < buffer_.size()) {
+        buffer_[index_] = b;
+    }
+    ++index_;
+}
+
 const RxMessage* PlaybackParser::readNext(std::FILE* file) {
     const size_t got = std::fread(chunk_.data(), 1, chunk_.size(), file);
     if (got == 0) {
@@ -94,10 +101,7 @@ void PlaybackParser::binaryByte(uint8_t b) {
         break;
     }
     case kPayload:
-        if (index_ < buffer_.size()) {
-            buffer_[index_] = b;
-        }
-        ++index_;
+        append(b);
         if (index_ >= length_) {
             binaryState_ = kChecksumHigh;
         }
@@ -161,10 +165,7 @@ void PlaybackParser::nmeaByte(uint8_t b) {
         break;
     case kSentenceBody:
         // The index is shared with the binary machine, which may have left it anywhere.
-        if (index_ < buffer_.size()) {
-            buffer_[index_] = b;
-        }
-        ++index_;
+        append(b);
         if (index_ >= kMaxSentenceIndex) {
             nmeaState_ = kOutsideSentence;
         } else if (b == kCr) {

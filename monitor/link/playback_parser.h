@@ -38,6 +38,8 @@ private:
     void binaryByte(uint8_t b);
     void nmeaByte(uint8_t b);
     void tail2(uint8_t b);
+    // Keeps `b` at the index while there is room; the index counts on regardless.
+    void append(uint8_t b);
 
     ParserContext ctx_;
     RxMessage& msg_;
