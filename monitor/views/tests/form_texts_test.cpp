@@ -7,9 +7,12 @@
 
 #include "monitor/views/testing/message_maker.h"
 
+#include "sim/receiver/correction_output.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 
 namespace zeph::monitor::testing {
 namespace {
@@ -363,6 +366,65 @@ TEST_F(FormTextsTest, SbasParametersOnlyWhileTheSourceIsSbas) {
     const std::vector<std::string> before = view.texts();
     EXPECT_TRUE(view.update(sbas(120, 1, 18, 0)));
     EXPECT_EQ(view.texts(), before);
+}
+
+// A minute of the simulated receiver's output shows every state the two views tell apart.
+TEST_F(FormTextsTest, TheSimulatedMinuteReachesEveryBranch) {
+    using Seen = std::vector<std::set<std::string>>;
+    const auto contains = [](const std::set<std::string>& texts, std::string_view part) {
+        return std::any_of(texts.begin(), texts.end(),
+                           [&](const std::string& t) { return t.find(part) != t.npos; });
+    };
+    Seen dr(kDrFieldCount);
+    Seen sbasSeen(kDgpsFieldCount);
+    Seen beaconSeen(kDgpsFieldCount);
+    DrovanaViewTexts drovana;
+    DgpsViewTexts sbasView;
+    DgpsViewTexts beaconView;
+    const auto note = [](const FormTexts& view, Seen& seen) {
+        for (size_t f = 0; f < seen.size(); ++f) {
+            seen[f].insert(view.text(f));
+        }
+    };
+    for (uint32_t second = 0; second < 60; ++second) {
+        const sim::ReceiverSnapshot s = sim::openSkySnapshotAt(second);
+        for (uint8_t sub : sim::kDrovanaSubIds) {
+            ASSERT_TRUE(drovana.update(make.binary(sim::drovanaOutput(sub, s, second))));
+        }
+        note(drovana, dr);
+        sbasView.update(make.binary(sim::dgpsStatus(s, second, sim::CorrectionSource::Sbas)));
+        sbasView.update(make.binary(sim::sbasParameters(second)));
+        note(sbasView, sbasSeen);
+        beaconView.update(make.binary(sim::dgpsStatus(s, second, sim::CorrectionSource::Beacon)));
+        beaconView.update(make.binary(sim::sbasParameters(second)));
+        note(beaconView, beaconSeen);
+    }
+
+    for (size_t line = 0; line < kDrValidityLines; ++line) {
+        EXPECT_TRUE(contains(dr[line], ": Valid")) << line;
+        EXPECT_TRUE(contains(dr[line], ": Invalid")) << line;
+    }
+    EXPECT_EQ(dr[kDrNavStateFirst + 12].size(), 4u); // three named controls and one other
+    EXPECT_EQ(dr[kDrMeasType].size(), 3u);           // the fourth kind leaves the third in place
+    EXPECT_TRUE(contains(dr[kDrBlockFirstRow + 2], "Rte: -"));
+
+    EXPECT_EQ(sbasSeen[kDgpsSource],
+              (std::set<std::string>{"SBAS channel", "External RTCM data (serial port B)", "None",
+                                     "Software", "Error"}));
+    EXPECT_TRUE(contains(sbasSeen[dgpsCorrection(0)], "-"));
+    EXPECT_TRUE(contains(sbasSeen[dgpsCorrection(0)], "+"));
+    for (const char* part : {":EGNOS", ":WAAS", ":MSAS", "124", " (auto)"}) {
+        EXPECT_TRUE(contains(sbasSeen[kDgpsSbasPrn], part)) << part;
+    }
+    EXPECT_TRUE(sbasSeen[kDgpsSbasPrn].count("129:MSAS")); // chosen by the user
+    for (size_t f : {kDgpsSbasMode, kDgpsSbasTimeout, kDgpsSbasHealth, kDgpsSbasCorrection}) {
+        EXPECT_EQ(sbasSeen[f].size(), 3u) << f; // empty, and both of its texts
+    }
+    EXPECT_EQ(beaconSeen[kDgpsLocked], (std::set<std::string>{"Yes", "No"}));
+    EXPECT_TRUE(contains(beaconSeen[kDgpsFrequency], "(auto)"));
+    EXPECT_TRUE(beaconSeen[kDgpsFrequency].count("304.500 "));
+    EXPECT_TRUE(beaconSeen[kDgpsMagnitude].count(""));
+    EXPECT_EQ(beaconSeen[kDgpsSbasPrn], std::set<std::string>{""});
 }
 
 TEST_F(FormTextsTest, StaticTextShowsDoubledAmpersandsOnce) {
