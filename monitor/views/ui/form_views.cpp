@@ -29,7 +29,7 @@ QGridLayout* gridOf(QWidget* owner) {
 // A group of the form with its own grid.
 QGridLayout* group(QBoxLayout* into, const char* title) {
     auto* box = new QGroupBox(QString::fromLatin1(title));
-    into->addWidget(box);
+    into->addWidget(box, 0, Qt::AlignTop);
     return gridOf(box);
 }
 
