@@ -19,8 +19,8 @@ constexpr const char* kUsage =
     "Usage: zephcapture [--seconds N] [--plain-doubles] FILE\n"
     "       zephcapture --zephsim [--drovana] [--beacon] [--seconds N] FILE\n"
     "Writes N seconds (default 20) of a simulated receiver's output, as it arrives on the\n"
-    "serial line, to FILE ('-' for standard output). --plain-doubles sends doubles in the\n"
-    "order of receiver software 2.3 or higher.\n"
+    "serial line, to FILE ('-' for standard output). --plain-doubles sends the sample's\n"
+    "doubles in the order of receiver software 2.3 or higher.\n"
     "By default the capture holds every output message, NMEA sentences, noise and broken\n"
     "frames. With --zephsim it holds what zephsim sends in its first N seconds instead;\n"
     "--drovana and --beacon then choose zephsim's Drovana and beacon receivers.\n";
@@ -93,7 +93,6 @@ int main(int argc, char** argv) {
     if (simulatorOption && !zephsim) {
         return fail("--drovana and --beacon need --zephsim");
     }
-    simulator.plainDoubles = !options.lowWordFirst;
     const zeph::sim::Bytes capture =
         zephsim ? simulatorCapture(simulator, options.seconds) : zeph::sim::sampleCapture(options);
     std::FILE* out = *path == "-" ? stdout : std::fopen(path->c_str(), "wb");

@@ -150,14 +150,5 @@ TEST_F(ZephdecodeView, ZephsimCapturesGiveWholeBlocks) {
     }
 }
 
-TEST_F(ZephdecodeView, RefusesAnUnknownView) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--view", "radar", "f"}, {"--view", "", "f"}, {"f", "--view"}}) {
-        const ProgramResult r = decode(args);
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_EQ(r.err, "zephdecode: --view takes nav, geodetic, drovana or dgps\n");
-    }
-}
-
 } // namespace
 } // namespace zeph::testing

@@ -303,15 +303,14 @@ TEST_F(FormTextsTest, DgpsSourcesAndWhatEachEmpties) {
         {0, "None"},     {1, "SBAS channel"}, {2, "External RTCM data (serial port B)"},
         {4, "Software"}, {7, "Error"},
     };
+    // Every source but the beacon lists PRNs, signed corrections and ages.
     for (const auto& [source, text] : sources) {
         DgpsViewTexts view;
         ASSERT_TRUE(view.update(dgpsSbas(source, -1234)));
         EXPECT_EQ(view.text(kDgpsSource), text);
-        EXPECT_EQ(view.text(dgpsPrn(0)), "5");
-        EXPECT_EQ(view.text(dgpsCorrection(0)), "-12.34");
-        EXPECT_EQ(view.text(dgpsCorrection(1)), "+0.05");
-        EXPECT_EQ(view.text(dgpsCorrection(2)), "+0.00");
-        EXPECT_EQ(view.text(dgpsAge(0)), "1");
+        const std::vector<std::string> first(view.texts().begin() + dgpsPrn(0),
+                                             view.texts().begin() + dgpsPrn(2));
+        EXPECT_EQ(first, (std::vector<std::string>{"5", "-12.34", "1", "7", "+0.05", "3"}));
         EXPECT_EQ(view.text(dgpsAge(11)), "23");
     }
 
