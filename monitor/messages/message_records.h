@@ -230,6 +230,74 @@ struct CommandParamsRecord { // MID 43: the echoed command's own payload from of
     uint8_t payload[40];
 };
 
+// MID 48, the dead-reckoning output, by sub-ID.
+struct DrValidityRecord { // sub-ID 1
+    uint8_t mid;
+    uint8_t subId;
+    uint8_t navStatus;  // status byte 1
+    uint16_t dataValid; // one bit per sensor datum
+    uint8_t status[10]; // status bytes 2 to 11
+    uint8_t reserved[2];
+};
+static_assert(sizeof(DrValidityRecord) == 17);
+
+struct DrNavStateRecord { // sub-ID 2
+    uint8_t mid;
+    uint8_t subId;
+    uint16_t speed;            // 0.01
+    uint16_t speedError;       // 0.01
+    uint16_t speedSf;          // 0.0001
+    uint16_t speedSfError;     // 0.0001
+    uint16_t headingRate;      // 0.01
+    uint16_t headingRateError; // 0.01
+    uint16_t gyroBias;         // 0.01
+    uint16_t gyroBiasError;    // 0.01
+    uint16_t gyroSf;           // 0.0001
+    uint16_t gyroSfError;      // 0.0001
+    uint32_t positionError;    // 0.01
+    uint16_t headingError;     // 0.01
+    uint8_t navControl;
+    uint8_t reserved;
+};
+static_assert(sizeof(DrNavStateRecord) == 30);
+
+struct DrNavSubsystemRecord { // sub-ID 3
+    uint8_t mid;
+    uint8_t subId;
+    uint16_t gpsHeadingRate;      // 0.0001
+    uint16_t gpsHeadingRateError; // 0.01
+    uint16_t gpsHeading;          // 0.01
+    uint16_t gpsHeadingError;     // 0.01
+    uint16_t gpsSpeed;            // 0.01
+    uint16_t gpsSpeedError;       // 0.01
+    uint32_t gpsPositionError;    // 0.01
+    uint16_t drHeadingRate;       // 0.0001
+    uint16_t drHeadingRateError;  // 0.01
+    uint16_t drHeading;           // 0.01
+    uint16_t drHeadingError;      // 0.01
+    uint16_t drSpeed;             // 0.01
+    uint16_t drSpeedError;        // 0.01
+    uint32_t drPositionError;     // 0.01
+    uint8_t reserved[2];
+};
+static_assert(sizeof(DrNavSubsystemRecord) == 36);
+
+constexpr int kDrDataEntries = 10;
+struct DrDataEntry {
+    uint32_t time;
+    uint16_t speed;    // 0.01
+    uint16_t gyroRate; // 0.01, a signed value in a word
+};
+struct DrDataBlockRecord { // sub-ID 8
+    uint8_t mid;
+    uint8_t subId;
+    uint8_t measType;
+    uint8_t validCount;
+    uint16_t backupFlags;
+    DrDataEntry entry[kDrDataEntries];
+};
+static_assert(sizeof(DrDataBlockRecord) == 86);
+
 struct SbasStatusRecord { // MID 50
     uint8_t mid;
     uint8_t prn;

@@ -217,25 +217,60 @@ constexpr Layout kDgpsBeaconLayout{52, kDgpsBeacon, kDgpsCorrections};
 constexpr Layout kDgpsAgesLayout{52, kDgpsAges, kDgpsCorrections};
 
 constexpr Field kDrOut1[] = {
-    {1, T::U8, 1, "%d"},  {2, T::U8, 1, "%d"}, {3, T::U16, 1, "%d"},
-    {5, T::U8, 10, "%d"}, {15, T::U8, 2},
+    ZEPH_FIELD(DrValidityRecord, subId, 1, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrValidityRecord, navStatus, 2, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrValidityRecord, dataValid, 3, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrValidityRecord, status, 5, T::U8, 10, "%d"),
+    ZEPH_FIELD(DrValidityRecord, reserved, 15, T::U8, 2),
 };
 constexpr Field kDrOut2[] = {
-    {1, T::U8, 1, "%d"},   {2, T::U16, 10, "%d"}, {22, T::U32, 1, "%lu"},
-    {26, T::U16, 1, "%d"}, {28, T::U8, 1, "%d"},  {29, T::U8},
+    ZEPH_FIELD(DrNavStateRecord, subId, 1, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, speed, 2, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, speedError, 4, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, speedSf, 6, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, speedSfError, 8, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, headingRate, 10, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, headingRateError, 12, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, gyroBias, 14, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, gyroBiasError, 16, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, gyroSf, 18, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, gyroSfError, 20, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, positionError, 22, T::U32, 1, "%lu"),
+    ZEPH_FIELD(DrNavStateRecord, headingError, 26, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, navControl, 28, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrNavStateRecord, reserved, 29, T::U8),
 };
 constexpr Field kDrOut3[] = {
-    {1, T::U8, 1, "%d"},   {2, T::U16, 6, "%d"},   {14, T::U32, 1, "%lu"},
-    {18, T::U16, 6, "%d"}, {30, T::U32, 1, "%lu"}, {34, T::U8, 2},
+    ZEPH_FIELD(DrNavSubsystemRecord, subId, 1, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsHeadingRate, 2, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsHeadingRateError, 4, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsHeading, 6, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsHeadingError, 8, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsSpeed, 10, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsSpeedError, 12, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, gpsPositionError, 14, T::U32, 1, "%lu"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drHeadingRate, 18, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drHeadingRateError, 20, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drHeading, 22, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drHeadingError, 24, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drSpeed, 26, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drSpeedError, 28, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrNavSubsystemRecord, drPositionError, 30, T::U32, 1, "%lu"),
+    ZEPH_FIELD(DrNavSubsystemRecord, reserved, 34, T::U8, 2),
 };
 constexpr Field kDrOut4[] = {{1, T::U8, 1, "%d"}, {2, T::U32, 2, "%ld"}, {10, T::U16, 3, "%d"}};
 constexpr Field kDrOut8[] = {
-    {1, T::U8, 1, "%d"},
-    {2, T::U8, 1, "%d"},
-    {3, T::U8, 1, "%d"},
-    {4, T::U16, 1, "%d"},
+    ZEPH_FIELD(DrDataBlockRecord, subId, 1, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrDataBlockRecord, measType, 2, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrDataBlockRecord, validCount, 3, T::U8, 1, "%d"),
+    ZEPH_FIELD(DrDataBlockRecord, backupFlags, 4, T::U16, 1, "%d"),
 };
-constexpr Field kDrOut8Entry[] = {{0, T::U32, 1, "%lu"}, {4, T::U16, 2, "%d"}};
+constexpr Field kDrOut8Entry[] = {
+    ZEPH_FIELD(DrDataEntry, time, 0, T::U32, 1, "%lu"),
+    ZEPH_FIELD(DrDataEntry, speed, 4, T::U16, 1, "%d"),
+    ZEPH_FIELD(DrDataEntry, gyroRate, 6, T::U16, 1, "%d"),
+};
+constexpr Group kDrOut8Entries = ZEPH_GROUP(DrDataBlockRecord, entry, 6, 10, 8, kDrOut8Entry);
 
 struct DrOutEntry {
     uint8_t subId;
@@ -246,7 +281,7 @@ constexpr DrOutEntry kDrOut[] = {
     {2, {30, kDrOut2}},
     {3, {36, kDrOut3}},
     {4, {16, kDrOut4}},
-    {8, {86, kDrOut8, {6, 10, 8, kDrOut8Entry}}},
+    {8, {86, kDrOut8, kDrOut8Entries}},
 };
 
 // MID 43 echoes, counted from the echoed command's MID.

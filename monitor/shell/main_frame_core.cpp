@@ -70,6 +70,9 @@ void MainFrameCore::markView(size_t slot, bool open) {
 }
 
 void MainFrameCore::openView(size_t slot) {
+    if (slot == kSlotDrovana && !drovanaMenus()) {
+        return;
+    }
     if (views_[slot] == nullptr) {
         ensureDocument();
         window_.openViewFrame(slot);
@@ -109,6 +112,12 @@ void MainFrameCore::viewClosed(size_t slot) {
         closeSource();
     }
     window_.refresh();
+}
+
+void MainFrameCore::followTargetClass() {
+    if (!drovanaMenus() && views_[kSlotDrovana] != nullptr) {
+        window_.closeViewFrame(kSlotDrovana);
+    }
 }
 
 void MainFrameCore::closeAllViews() {

@@ -119,6 +119,9 @@ public:
     void viewOpened(size_t slot, ViewObserver& view);
     void viewClosed(size_t slot);
     void closeAllViews();
+    // The Drovana view exists only while the target runs that software: it does not open for
+    // another, and closes when the class changes away from it.
+    void followTargetClass();
     bool viewOpen(size_t slot) const { return views_[slot] != nullptr; }
     bool anyViewOpen() const;
     const std::string& openViews() const { return openViews_; }

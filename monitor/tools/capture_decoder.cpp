@@ -38,6 +38,30 @@ private:
     std::string line_;
 };
 
+// Stands in for a form view: after each message it handles, every field as the view shows it.
+class FormText : public MonitorEvents, public MessageSink {
+public:
+    FormText(std::FILE* out, FormView view) : out_(out), form_(makeFormTexts(view)) {}
+
+    void onMessage(const RxMessage* msg) override {
+        if (msg == nullptr || !form_->update(*msg)) {
+            return;
+        }
+        block_.clear();
+        for (const std::string& text : form_->texts()) {
+            block_ += shownText(text);
+            block_ += '\n';
+        }
+        block_ += '\n';
+        std::fwrite(block_.data(), 1, block_.size(), out_);
+    }
+
+private:
+    std::FILE* out_;
+    std::unique_ptr<FormTexts> form_;
+    std::string block_;
+};
+
 // A capture has no port: what the parser sends on its own (the software-version poll of an
 // unknown receiver) is only logged, as the serial port logs every write.
 class LoggedSender : public CommandSender {
@@ -55,22 +79,23 @@ private:
 
 } // namespace
 
-bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
-                   Prompter& prompter) {
+namespace {
+
+bool decodeWith(std::FILE* in, const DecodeOptions& options, Prompter& prompter,
+                MonitorEvents& events, MessageSink& sink) {
     ProgramState state;
     state.targetSwClass = options.targetSwClass;
     state.autoDetect = options.autoDetect;
-    LogText log(out, options.selected);
-    MessageDecoder decoder(state, log, prompter);
+    MessageDecoder decoder(state, events, prompter);
     auto msg = std::make_unique<RxMessage>();
-    const ParserContext context{decoder, state, log, log};
+    const ParserContext context{decoder, state, events, sink};
 
     if (options.playback) {
         PlaybackParser parser(context, *msg);
         while (parser.readNext(in) != nullptr) {
         }
     } else {
-        LoggedSender sender(log);
+        LoggedSender sender(events);
         StreamParser parser(context, *msg, nullptr, &sender);
         std::vector<uint8_t> chunk(kLiveChunk);
         size_t n;
@@ -79,6 +104,18 @@ bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
         }
     }
     return std::ferror(in) == 0;
+}
+
+} // namespace
+
+bool decodeCapture(std::FILE* in, std::FILE* out, const DecodeOptions& options,
+                   Prompter& prompter) {
+    if (options.view) {
+        FormText form(out, *options.view);
+        return decodeWith(in, options, prompter, form, form);
+    }
+    LogText log(out, options.selected);
+    return decodeWith(in, options, prompter, log, log);
 }
 
 } // namespace zeph::monitor

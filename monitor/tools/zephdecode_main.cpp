@@ -15,10 +15,14 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: zephdecode [--playback] [--class N] [--auto-detect] [--select LIST] FILE\n"
+    "       zephdecode --view VIEW [--playback] [--class N] [--auto-detect] FILE\n"
     "\n"
     "Feeds FILE ('-' for standard input) through the monitor's parsers and prints exactly the\n"
     "text its log file would receive: every selected message as rendered, one per line, and\n"
     "every note the link writes (framing errors, \"Unk: \" lines, \"OkToSend: \" lines, ...).\n"
+    "With --view it prints instead what a form view shows: after each message the view\n"
+    "handles, every field of the view, one per line in form order (an empty field is an empty\n"
+    "line), then an empty line.\n"
     "\n"
     "  --playback     parse FILE as a binary capture file played back by the monitor,\n"
     "                 in 1000-byte chunks; otherwise as a live serial stream in chunks of\n"
@@ -28,12 +32,19 @@ constexpr const char* kUsage =
     "                 4 Drovana, 5 ZephNav; it decides the word order of doubles\n"
     "  --auto-detect  set the class from the receiver's software version message\n"
     "  --select LIST  log only these MIDs, e.g. 1-15,41,255 (default: all)\n"
+    "  --view VIEW    the view whose fields to print:\n"
+    "                 nav       Navigation view, MID 2 (15 fields)\n"
+    "                 geodetic  Geodetic Nav view, MID 41 (26 fields)\n"
+    "                 drovana   Drovana view, MID 48 sub-IDs 1, 2, 3 and 8 (80 fields)\n"
+    "                 dgps      DGPS view, MIDs 27 and 50 (48 fields)\n"
     "  --help         show this text\n"
     "\n"
     "Exit status: 0 on success, 2 on a bad option or a file that cannot be read.\n";
 
 constexpr zeph::OptionSpec kOptions[] = {
-    {"--help"}, {"-h"}, {"--playback"}, {"--auto-detect"}, {"--class", true}, {"--select", true}};
+    {"--help"},         {"-h"},           {"--playback"}, {"--auto-detect"}, {"--class", true},
+    {"--select", true}, {"--view", true},
+};
 // A value left out is refused in the option's own words.
 constexpr zeph::ScanRules kRules{.options = kOptions,
                                  .maxOperands = 1,
@@ -83,6 +94,11 @@ int main(int argc, char** argv) {
                 return fail("--select takes MIDs and ranges from 0 to 255, e.g. 1-15,41,255");
             }
             options.selected = *selected;
+        } else if (name == "--view") {
+            options.view = zeph::monitor::formViewNamed(arg->value);
+            if (!options.view) {
+                return fail("--view takes nav, geodetic, drovana or dgps");
+            }
         } else {
             path = arg->value;
         }

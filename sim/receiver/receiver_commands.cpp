@@ -120,6 +120,7 @@ void ReceiverEngine::restoreDefaults() {
         binaryRates_[mid] = config_.navLib ? 1 : 0;
     }
     binaryRates_[255] = static_cast<uint8_t>(std::min<uint32_t>(config_.debugEverySeconds, 255));
+    binaryRates_[48] = config_.drovana ? 1 : 0;
     nmeaRates_ = {1, 0, 1, 1, 1, 0}; // GGA, GSA, GSV and RMC every second
     lull_ = {};
 }

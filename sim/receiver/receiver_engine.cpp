@@ -1,5 +1,7 @@
 #include "receiver_engine.h"
 
+#include "correction_output.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -13,7 +15,8 @@ constexpr uint32_t kMinPhaseMs = 1000;
 constexpr uint32_t kMaxPhaseMs = 5000;
 
 // The order of one second's binary output.
-constexpr uint8_t kBinaryOrder[] = {2, 4, 5, 7, 8, 9, 13, 17, 41, 27, 28, 29, 30, 31, 50, 255};
+constexpr uint8_t kBinaryOrder[] = {2, 4, 5, 7, 8, 9, 13, 17, 41, 48, 27, 28, 29, 30, 31, 50, 255};
+constexpr uint8_t kMidDrOut = 48;
 
 std::string debugText(const ReceiverSnapshot& s, uint32_t second) {
     char text[96];
@@ -112,7 +115,14 @@ void ReceiverEngine::epoch(uint32_t second, std::vector<Packet>& out) const {
     if (protocol_ == Protocol::Binary) {
         for (uint8_t mid : kBinaryOrder) {
             const uint8_t rate = binaryRates_[mid];
-            if (rate != 0 && second % rate == 0) {
+            if (rate == 0 || second % rate != 0) {
+                continue;
+            }
+            if (mid == kMidDrOut) {
+                for (uint8_t subId : kDrovanaSubIds) {
+                    out.push_back(framePacket(drovanaOutput(subId, s, second), false));
+                }
+            } else {
                 out.push_back(framePacket(scheduledPayload(mid, s, second), false));
             }
         }
@@ -169,7 +179,8 @@ Bytes ReceiverEngine::scheduledPayload(uint8_t mid, const ReceiverSnapshot& s,
     case 17:
         return rawDgpsMessage({0x66, 0x1B, static_cast<uint8_t>(second), 0x3C});
     case 27:
-        return dgpsStatusMessage(s, false);
+        return dgpsStatus(s, second,
+                          config_.beacon ? CorrectionSource::Beacon : CorrectionSource::Sbas);
     case 28:
         return navLibMeasurementMessage(s, output_);
     case 29:
@@ -181,7 +192,7 @@ Bytes ReceiverEngine::scheduledPayload(uint8_t mid, const ReceiverSnapshot& s,
     case 41:
         return geodeticNavMessage(s);
     case 50:
-        return sbasStatusMessage();
+        return sbasParameters(second);
     case 255:
         return debugTextMessage(debugText(s, second));
     default:

@@ -49,6 +49,8 @@ struct EngineConfig {
     bool navLib = false;            // MIDs 28 to 31 every second
     bool plainDoubles = true;       // doubles in the order of software 2.3 or higher
     uint32_t debugEverySeconds = 5; // MID 255 text; 0 never
+    bool drovana = false;           // MID 48, the dead-reckoning output, every second
+    bool beacon = false;            // corrections from the internal beacon instead of SBAS
 };
 
 // NMEA sentences in the order of the set-NMEA-mode command's rate fields: GGA, GLL, GSA, GSV,

@@ -29,6 +29,10 @@ const char* const kOptionsText =
     "  --doubles ORDER      doubles in MIDs 28 to 31: plain (big-endian, software 2.3 or\n"
     "                       higher; the default) or low (low-order half first)\n"
     "  --debug-every N      MID 255 debug text every N seconds (default 5, 0 never)\n"
+    "  --drovana            a receiver with the Drovana option: MID 48 with the\n"
+    "                       dead-reckoning output (sub-IDs 1, 2, 3 and 8) every second\n"
+    "  --beacon             DGPS corrections (MID 27) from the internal beacon receiver,\n"
+    "                       locked 40 s of each minute, instead of from SBAS\n"
     "  --start-after N      stay silent for N seconds after printing the device, so a\n"
     "                       client can open it before the first message (default 0)\n"
     "  --noise RATE         chance per message (0 to 1) of 1 to 8 noise bytes before it\n"
@@ -44,6 +48,7 @@ const char* const kOptionsText =
 constexpr OptionSpec kOptions[] = {
     {"--help"},           {"-h"},
     {"--navlib"},         {"--split-writes"},
+    {"--drovana"},        {"--beacon"},
     {"--link", true},     {"--baud", true},
     {"--protocol", true}, {"--version", true},
     {"--doubles", true},  {"--debug-every", true},
@@ -93,6 +98,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             o.engine.version = value;
         } else if (name == "--navlib") {
             o.engine.navLib = true;
+        } else if (name == "--drovana") {
+            o.engine.drovana = true;
+        } else if (name == "--beacon") {
+            o.engine.beacon = true;
         } else if (name == "--doubles") {
             if (value != "plain" && value != "low") {
                 return fail("--doubles takes plain or low");

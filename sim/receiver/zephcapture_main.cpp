@@ -1,6 +1,7 @@
 // zephcapture: writes a sample capture of a simulated receiver's output, for playback and for
 // trying the decoder.
 
+#include "receiver_engine.h"
 #include "sample_capture.h"
 
 #include "common/options/command_line.h"
@@ -16,12 +17,17 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: zephcapture [--seconds N] [--plain-doubles] FILE\n"
+    "       zephcapture --zephsim [--drovana] [--beacon] [--seconds N] FILE\n"
     "Writes N seconds (default 20) of a simulated receiver's output, as it arrives on the\n"
-    "serial line, to FILE ('-' for standard output). --plain-doubles sends doubles in the\n"
-    "order of receiver software 2.3 or higher.\n";
+    "serial line, to FILE ('-' for standard output). --plain-doubles sends the sample's\n"
+    "doubles in the order of receiver software 2.3 or higher.\n"
+    "By default the capture holds every output message, NMEA sentences, noise and broken\n"
+    "frames. With --zephsim it holds what zephsim sends in its first N seconds instead;\n"
+    "--drovana and --beacon then choose zephsim's Drovana and beacon receivers.\n";
 
-constexpr zeph::OptionSpec kOptions[] = {
-    {"--help"}, {"-h"}, {"--plain-doubles"}, {"--seconds", true}};
+constexpr zeph::OptionSpec kOptions[] = {{"--help"},         {"-h"},        {"--plain-doubles"},
+                                         {"--zephsim"},      {"--drovana"}, {"--beacon"},
+                                         {"--seconds", true}};
 // A last --seconds without its number is refused as an unknown option.
 constexpr zeph::ScanRules kRules{.options = kOptions,
                                  .maxOperands = 1,
@@ -33,10 +39,25 @@ int fail(const std::string& message) {
     return 2;
 }
 
+// zephsim's scheduled output, second by second, as its engine makes it.
+zeph::sim::Bytes simulatorCapture(const zeph::sim::EngineConfig& config, uint32_t seconds) {
+    zeph::sim::ReceiverEngine engine(config);
+    zeph::sim::Bytes out;
+    for (uint64_t second = 0; second < seconds; ++second) {
+        for (const zeph::sim::Packet& p : engine.advance(second * 1000)) {
+            out.insert(out.end(), p.bytes.begin(), p.bytes.end());
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     zeph::sim::CaptureOptions options;
+    zeph::sim::EngineConfig simulator;
+    bool zephsim = false;
+    bool simulatorOption = false;
     std::optional<std::string> path;
     const std::vector<std::string> args(argv + 1, argv + argc);
     zeph::CommandLine line(args, kRules);
@@ -53,6 +74,12 @@ int main(int argc, char** argv) {
             options.seconds = *n;
         } else if (arg->name == "--plain-doubles") {
             options.lowWordFirst = false;
+        } else if (arg->name == "--zephsim") {
+            zephsim = true;
+        } else if (arg->name == "--drovana") {
+            simulator.drovana = simulatorOption = true;
+        } else if (arg->name == "--beacon") {
+            simulator.beacon = simulatorOption = true;
         } else {
             path = arg->value;
         }
@@ -63,7 +90,11 @@ int main(int argc, char** argv) {
     if (!path) {
         return fail("no output file given (see --help)");
     }
-    const zeph::sim::Bytes capture = zeph::sim::sampleCapture(options);
+    if (simulatorOption && !zephsim) {
+        return fail("--drovana and --beacon need --zephsim");
+    }
+    const zeph::sim::Bytes capture =
+        zephsim ? simulatorCapture(simulator, options.seconds) : zeph::sim::sampleCapture(options);
     std::FILE* out = *path == "-" ? stdout : std::fopen(path->c_str(), "wb");
     if (out == nullptr) {
         return fail("cannot write " + *path + ": " + std::strerror(errno));

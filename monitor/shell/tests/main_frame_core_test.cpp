@@ -122,6 +122,7 @@ TEST_F(MainFrameCoreTest, StartUpShowsTheSetupWithoutCancelAndOpensTheRemembered
 
 TEST_F(MainFrameCoreTest, ViewTogglesKeepTheOpenViewsStringInStep) {
     MainFrameCore& frame = makeCore(2, "0000000000");
+    frame.state().targetSwClass = kSwDrovana;
     frame.toggleView(kSlotResponse);
     frame.toggleView(kSlotDrovana);
     EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0000100001");
@@ -343,6 +344,22 @@ TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {
     EXPECT_TRUE(frame.drovanaMenus());
     frame.state().targetSwClass = kSw23OrHigher;
     EXPECT_FALSE(frame.drovanaMenus());
+}
+
+TEST_F(MainFrameCoreTest, TheDrovanaViewExistsOnlyWhileTheTargetIsDrovana) {
+    MainFrameCore& frame = makeCore(2, "0000000001");
+    frame.start();
+    EXPECT_FALSE(frame.viewOpen(kSlotDrovana)) << "remembered, but the target is unknown";
+    frame.toggleView(kSlotDrovana);
+    EXPECT_FALSE(frame.viewOpen(kSlotDrovana));
+
+    frame.state().targetSwClass = kSwDrovana;
+    frame.toggleView(kSlotDrovana);
+    frame.followTargetClass();
+    EXPECT_TRUE(frame.viewOpen(kSlotDrovana));
+    frame.state().targetSwClass = kSw23OrHigher;
+    frame.followTargetClass();
+    EXPECT_FALSE(frame.viewOpen(kSlotDrovana));
 }
 
 } // namespace

@@ -215,6 +215,9 @@ void CMainFrame::updateDrovanaMenus() {
         messagesMenu_->removeAction(drovanaView);
     }
     navigationMenu_->menuAction()->setVisible(core_->drovanaMenus());
+    if (!core_->drovanaMenus() && core_->viewOpen(kSlotDrovana)) {
+        post([this] { core_->followTargetClass(); }); // not while the frame is being refreshed
+    }
 }
 
 void CMainFrame::updateRecentFiles() {

@@ -144,6 +144,8 @@ TEST_F(Zephdecode, RefusalsNameWhatIsWrong) {
         {{"f", "--class"}, "--class takes a number from -1 to 5"},
         {{"--class", "-2", "f"}, "--class takes a number from -1 to 5"},
         {{"f", "--select"}, "--select takes MIDs and ranges from 0 to 255, e.g. 1-15,41,255"},
+        {{"--view", "radar", "f"}, "--view takes nav, geodetic, drovana or dgps"},
+        {{"f", "--view"}, "--view takes nav, geodetic, drovana or dgps"},
     };
     for (const auto& [args, error] : bad) {
         const ProgramResult r = decode(args);

@@ -1,5 +1,6 @@
 #include "monitor/views/ui/view_factory.h"
 
+#include "monitor/views/ui/form_views.h"
 #include "monitor/views/ui/text_views.h"
 
 #include <array>
@@ -15,6 +16,10 @@ constexpr std::array<const char*, 10> kCaptions = {
 constexpr size_t kDebugSlot = 3;
 constexpr size_t kResponseSlot = 4;
 constexpr size_t kErrorSlot = 5;
+constexpr size_t kNavigationSlot = 6;
+constexpr size_t kDgpsSlot = 7;
+constexpr size_t kGeodeticSlot = 8;
+constexpr size_t kDrovanaSlot = 9;
 
 // The frame of a view still to come: it shows nothing and ignores every update.
 class PlaceholderView : public MonitorView {
@@ -43,6 +48,18 @@ MonitorView* createView(size_t slot, const ViewContext& /*ctx*/, QWidget* parent
         break;
     case kErrorSlot:
         view = new CViewError(parent);
+        break;
+    case kNavigationSlot:
+        view = new CViewNav(parent);
+        break;
+    case kDgpsSlot:
+        view = new CViewDgps(parent);
+        break;
+    case kGeodeticSlot:
+        view = new CViewGeod(parent);
+        break;
+    case kDrovanaSlot:
+        view = new CViewDr(parent);
         break;
     default:
         if (slot >= kCaptions.size()) {

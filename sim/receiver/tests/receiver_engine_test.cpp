@@ -145,6 +145,26 @@ TEST(EngineOptionsTest, NavigationLibraryMessagesCarryDoublesInTheChosenOrder) {
     }
 }
 
+TEST(EngineOptionsTest, DrovanaAddsTheDeadReckoningOutputAndBeaconTheCorrectionSource) {
+    EngineConfig config;
+    config.debugEverySeconds = 0;
+    config.drovana = true;
+    config.beacon = true;
+    ReceiverEngine engine(config);
+    const std::vector<Packet> out = engine.advance(0);
+    EXPECT_EQ(describe(out), (Strings{"MID 2", "MID 4", "MID 7", "MID 9", "MID 41", "MID 48",
+                                      "MID 48", "MID 48", "MID 48", "MID 27", "MID 50"}));
+    Bytes subIds;
+    for (const Packet& p : out) {
+        if (p.mid == 48) {
+            subIds.push_back(payloadOf(p)[1]);
+        } else if (p.mid == 27) {
+            EXPECT_EQ(payloadOf(p)[1], 3) << "the internal beacon";
+        }
+    }
+    EXPECT_EQ(subIds, (Bytes{1, 2, 3, 8}));
+}
+
 TEST_F(EngineTest, AnswersPollsAfterAcknowledgingThem) {
     config.version = "231.000.000-TEST";
     ReceiverEngine e(config);

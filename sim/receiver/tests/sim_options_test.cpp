@@ -36,7 +36,8 @@ TEST(SimOptionsTest, EveryOptionIsTaken) {
                                                "--bad-checksum", "1",
                                                "--bad-tail=0.5", "--split-writes",
                                                "--seed",         "42",
-                                               "--counts",       "/tmp/c.txt"});
+                                               "--counts",       "/tmp/c.txt",
+                                               "--drovana",      "--beacon"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const SimOptions& o = *parsed.options;
     EXPECT_EQ(o.link, "/dev/ttyS3");
@@ -52,6 +53,8 @@ TEST(SimOptionsTest, EveryOptionIsTaken) {
     EXPECT_TRUE(o.faults.splitWrites);
     EXPECT_EQ(o.faults.seed, 42u);
     EXPECT_EQ(o.countsPath, "/tmp/c.txt");
+    EXPECT_TRUE(o.engine.drovana);
+    EXPECT_TRUE(o.engine.beacon);
 }
 
 TEST(SimOptionsTest, BadOptionsGiveOneLine) {
@@ -89,7 +92,7 @@ TEST(SimOptionsTest, HelpListsEveryOptionAndTheCountsFormat) {
     for (const char* option :
          {"--link", "--baud", "--protocol", "--version", "--navlib", "--doubles", "--debug-every",
           "--noise", "--bad-checksum", "--bad-tail", "--split-writes", "--seed", "--counts",
-          "--help", "MID <n>: <count>"}) {
+          "--drovana", "--beacon", "--help", "MID <n>: <count>"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
 }

@@ -239,6 +239,7 @@ TEST(ZephcaptureTest, RefusesBadCommandLinesWithOneLine) {
         {{"f", "--seconds"}, "unknown option --seconds (see --help)"},
         {{"--seconds", "0", "f"}, "--seconds takes a number from 1 to 86400"},
         {{"--seconds", "86401", "f"}, "--seconds takes a number from 1 to 86400"},
+        {{"--beacon", "f"}, "--drovana and --beacon need --zephsim"},
     };
     for (const auto& [args, error] : bad) {
         std::vector<std::string> argv = {zeph::testing::programPath("zephcapture")};

@@ -156,10 +156,16 @@ TEST_F(MainFrameTest, TheDrovanaEntriesComeAndGoWithTheTargetClass) {
     EXPECT_EQ(messages->actions()[6], action("actionView9"));
     EXPECT_TRUE(navigation->menuAction()->isVisible());
 
+    action("actionView9")->trigger();
+    ASSERT_NE(f.frame(kSlotDrovana), nullptr);
+    EXPECT_EQ(f.frame(kSlotDrovana)->view()->objectName(), "CViewDr");
+
+    // The view goes with the menus.
     f.core().state().targetSwClass = kSw23OrHigher;
     emit view->aboutToShow();
     EXPECT_FALSE(messages->actions().contains(action("actionView9")));
     EXPECT_FALSE(navigation->menuAction()->isVisible());
+    EXPECT_TRUE(processEventsUntil([&] { return f.frame(kSlotDrovana) == nullptr; }, 3000));
 }
 
 TEST_F(MainFrameTest, TheViewsAndTheirPlacesSurviveARestart) {

@@ -132,8 +132,8 @@ TEST_F(TextViews, FactoryBuildsEachSlotsViewWithItsCaption) {
         "Signal View", "Map View",        "Radar View", "Debug View",        "Response View",
         "Error View",  "Navigation View", "DGPS View",  "Geodetic Nav View", "Drovana View"};
     const char* const names[] = {"placeholder0",  "placeholder1", "placeholder2", "CViewDebug",
-                                 "CViewResponse", "CViewError",   "placeholder6", "placeholder7",
-                                 "placeholder8",  "placeholder9"};
+                                 "CViewResponse", "CViewError",   "CViewNav",     "CViewDgps",
+                                 "CViewGeod",     "CViewDr"};
     QWidget parent;
     for (size_t slot = 0; slot < 10; ++slot) {
         EXPECT_EQ(viewCaption(slot), captions[slot]);
