@@ -11,12 +11,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace zeph::sim::testing {
@@ -228,6 +235,40 @@ TEST(ZephsimTest, CommandLineErrorsAndHelp) {
         {zeph::testing::programPath("zephsim"), "--link", "/nonexistent/tty"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("/nonexistent/tty"), std::string::npos);
+}
+
+TEST(ZephsimTest, CountsGoWhereALinkLeadsAndAPathThatCannotTakeThemIsRefused) {
+    namespace fs = std::filesystem;
+    const fs::path dir = ::testing::TempDir() + "zephsim_counts_" + std::to_string(::getpid());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    fs::create_symlink("counts.txt", dir / "link");
+    const std::pair<fs::path, std::string> refused[] = {
+        {dir / "folder", "not a regular file"},
+        {dir / "fifo", "not a regular file"},
+        {dir / "missing" / "c", std::strerror(ENOENT)},
+    };
+    for (const auto& [path, reason] : refused) {
+        SimProcess sim({"--counts", path.string()});
+        EXPECT_EQ(sim.firstLine(), "") << path;
+        EXPECT_EQ(sim.stop(), 1) << path;
+        EXPECT_EQ(sim.err(), "zephsim: cannot write " + path.string() + ": " + reason + "\n");
+    }
+
+    SimProcess sim({"--counts", (dir / "link").string()});
+    ASSERT_FALSE(sim.firstLine().empty()) << sim.err();
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    std::ifstream in(dir / "counts.txt");
+    const std::string counts{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(counts.find("Noise bursts: 0\n"), std::string::npos) << counts;
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"counts.txt", "fifo", "folder", "link"}));
+    fs::remove_all(dir);
 }
 
 TEST(ZephcaptureTest, RefusesBadCommandLinesWithOneLine) {
