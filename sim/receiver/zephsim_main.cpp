@@ -31,6 +31,8 @@ using namespace zeph::sim;
 
 constexpr uint64_t kCountsEveryUs = 1'000'000;
 constexpr size_t kReadChunk = 4096;
+// At the end a client that takes nothing for this long is not waited for any more.
+constexpr auto kLastReadWait = std::chrono::milliseconds(200);
 
 class Simulator {
 public:
@@ -52,6 +54,7 @@ private:
     void enqueue(const std::vector<Packet>& packets, uint64_t now);
     bool readInput(uint64_t now);
     void writeCounts() const;
+    void letClientReadTheRest() const;
 
     const SimOptions& options_;
     const zeph::simcommon::ReplacedFile* countsFile_;
@@ -115,6 +118,22 @@ void Simulator::writeCounts() const {
     countsFile_->write(text, false, error);
 }
 
+// Closing a pseudo-terminal throws away what its client has not read yet, so the last
+// messages sent wait on the line while the client keeps taking them in.
+void Simulator::letClientReadTheRest() const {
+    auto lastTaken = std::chrono::steady_clock::now();
+    for (int unread = line_.unread(); unread > 0;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const int left = line_.unread();
+        if (left < unread) {
+            lastTaken = std::chrono::steady_clock::now();
+        } else if (std::chrono::steady_clock::now() - lastTaken >= kLastReadWait) {
+            break;
+        }
+        unread = left;
+    }
+}
+
 int Simulator::run(int wakeFd) {
     uint64_t nextCountsUs = 0;
     int status = 0;
@@ -161,6 +180,9 @@ int Simulator::run(int wakeFd) {
             status = 1;
             break;
         }
+    }
+    if (status == 0) {
+        letClientReadTheRest();
     }
     writeCounts();
     return status;

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -235,6 +236,33 @@ TEST(ZephsimTest, CommandLineErrorsAndHelp) {
         {zeph::testing::programPath("zephsim"), "--link", "/nonexistent/tty"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("/nonexistent/tty"), std::string::npos);
+}
+
+TEST(ZephsimTest, AClientReadingLateStillGetsTheLastMessagesSent) {
+    const std::string countsPath =
+        ::testing::TempDir() + "zephsim_last_" + std::to_string(::getpid()) + ".txt";
+    SimProcess sim({"--counts", countsPath});
+    const std::string path = sim.firstLine();
+    ASSERT_FALSE(path.empty()) << sim.err();
+    SerialLine line;
+    ASSERT_TRUE(line.open(path));
+    ASSERT_TRUE(line.configure(at(57600)));
+    std::this_thread::sleep_for(1500ms); // the first messages wait on the line, unread
+    sim.signal(SIGTERM);
+    std::this_thread::sleep_for(50ms);
+    const WireScan scan = scanWire(readFor(line, 2000ms)); // until the line hangs up
+    EXPECT_EQ(sim.stop(), 0);
+    std::map<int, int> sent;
+    std::ifstream in(countsPath);
+    for (std::string text; std::getline(in, text);) {
+        int mid = 0, count = 0;
+        if (std::sscanf(text.c_str(), "MID %d: %d", &mid, &count) == 2) {
+            sent[mid] = count;
+        }
+    }
+    EXPECT_FALSE(sent.empty());
+    EXPECT_EQ(scan.goodFrames, sent);
+    std::remove(countsPath.c_str());
 }
 
 TEST(ZephsimTest, CountsGoWhereALinkLeadsAndAPathThatCannotTakeThemIsRefused) {
