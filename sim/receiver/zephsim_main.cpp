@@ -113,7 +113,8 @@ void Simulator::writeCounts() const {
         std::fflush(stderr);
         return;
     }
-    // Renamed into place, so a reader never sees half a report.
+    // Renamed into place, so a reader never sees half a report; after a failed rewrite the last
+    // one stays, and the next second tries again.
     std::string error;
     countsFile_->write(text, false, error);
 }

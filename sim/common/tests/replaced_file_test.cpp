@@ -117,26 +117,5 @@ TEST_F(ReplacedFileTest, RewritesTheFileTheLinksLeadToKeepingItsMode) {
     ::umask(mask);
 }
 
-TEST_F(ReplacedFileTest, KeepingTheLongerTailNeverShortensTheFile) {
-    const struct {
-        const char* before;
-        const char* content;
-        const char* after;
-    } rows[] = {
-        {"0123456789", "ab", "ab23456789"},
-        {"0123", "abcdef", "abcdef"},
-        {"", "ab", "ab"},
-    };
-    for (const auto& row : rows) {
-        put("image", row.before);
-        std::string error;
-        const auto file = ReplacedFile::open(at("image"), error);
-        ASSERT_TRUE(file) << error;
-        ASSERT_TRUE(file->write(row.content, true, error)) << error;
-        EXPECT_EQ(get("image"), row.after) << row.before;
-    }
-    EXPECT_EQ(names(), std::set<std::string>{"image"});
-}
-
 } // namespace
 } // namespace zeph::simcommon
