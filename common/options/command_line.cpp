@@ -21,7 +21,7 @@ std::optional<Arg> CommandLine::next() {
     const std::string& arg = args_[at_++];
     if (arg == "-" || !arg.starts_with('-')) {
         if (operands_ == rules_.maxOperands) {
-            return refuse(rules_.unknown, arg);
+            return refuse(rules_.unexpected, arg);
         }
         ++operands_;
         return Arg{{}, arg};

@@ -24,10 +24,11 @@ struct ScanRules {
     std::span<const OptionSpec> options;
     bool inlineValues = false; // "--name=value" as well as "--name value"
     size_t maxOperands = 0;    // arguments that are not options ("-" is one)
-    // The refusals; "%s" stands for the option's name, in `unknown` for the argument as given.
-    // An empty `needsValue` hands a last option on with an empty value, for the program's own
-    // refusal.
+    // The refusals; "%s" stands for the option's name, in `unknown` and `unexpected` for the
+    // argument as given. An empty `needsValue` hands a last option on with an empty value, for
+    // the program's own refusal.
     std::string_view unknown = "unknown option %s";
+    std::string_view unexpected = "unexpected argument %s"; // an operand beyond maxOperands
     std::string_view needsValue = "%s needs a value";
     std::string_view takesNoValue = "%s takes no value";
 };

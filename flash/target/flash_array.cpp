@@ -1,5 +1,7 @@
 #include "flash_array.h"
 
+#include "sim/common/replaced_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -74,18 +76,10 @@ bool FlashArray::load(const std::string& path, std::string& error) {
 }
 
 bool FlashArray::save(const std::string& path, std::string& error) const {
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + temporary + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
-    if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    const auto file = simcommon::ReplacedFile::open(path, error);
+    return file && file->write(std::string_view(reinterpret_cast<const char*>(bytes_.data()),
+                                                bytes_.size()),
+                               true, error);
 }
 
 } // namespace zeph::flashsim

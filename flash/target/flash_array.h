@@ -41,7 +41,8 @@ public:
     // An existing file is the flash contents (shorter: the rest erased; longer: cut); a
     // missing one leaves the flash erased. False with `error` set when it cannot be read.
     bool load(const std::string& path, std::string& error);
-    // Written beside and renamed, so a reader never sees half an image.
+    // Written beside the file a link leads to and renamed onto it, so a reader never sees half
+    // an image; a longer file keeps its bytes past the flash.
     bool save(const std::string& path, std::string& error) const;
 
 private:

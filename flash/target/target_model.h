@@ -78,7 +78,8 @@ class TargetModel {
 public:
     explicit TargetModel(TargetConfig config);
 
-    // Loads the flash file if one is configured; false with `error` set when it is unreadable.
+    // Loads the flash file if one is configured; false with `error` set when it is unreadable or
+    // could not be written back (not a regular file, no right to write, no such folder).
     bool loadFlash(std::string& error);
     bool saveFlash(std::string& error) const;
 

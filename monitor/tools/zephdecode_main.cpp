@@ -49,6 +49,7 @@ constexpr zeph::OptionSpec kOptions[] = {
 constexpr zeph::ScanRules kRules{.options = kOptions,
                                  .maxOperands = 1,
                                  .unknown = "unknown option %s (see --help)",
+                                 .unexpected = "unexpected argument %s (see --help)",
                                  .needsValue = ""};
 
 int fail(const std::string& message) {

@@ -115,6 +115,11 @@ long SimulatorLine::read(uint8_t* buffer, size_t max) {
     }
 }
 
+int SimulatorLine::unread() const {
+    int unread = 0;
+    return slaveFd_ >= 0 && ::ioctl(slaveFd_, FIONREAD, &unread) == 0 ? unread : 0;
+}
+
 void SimulatorLine::trimUnread() {
     int unread = 0;
     if (slaveFd_ >= 0 && ::ioctl(slaveFd_, FIONREAD, &unread) == 0 && unread > *maxUnread_) {

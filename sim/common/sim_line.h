@@ -43,6 +43,9 @@ public:
     void limitUnread(int maxBytes) { maxUnread_ = maxBytes; }
     // Bytes lost because the client did not read them.
     uint64_t unreadDropped() const { return unreadDropped_; }
+    // Bytes written that the client has not read yet; 0 on a real device, whose far end cannot
+    // be seen.
+    int unread() const;
 
     // On a pseudo-terminal the client's settings are those of the terminal: its framing and
     // rate. None on a real device, whose far end cannot be seen, or when they cannot be read.

@@ -48,6 +48,8 @@ public:
     const LineFormat& format() const { return format_; }
     // Bytes dropped because the client did not read them.
     uint64_t unreadDropped() const { return line_->unreadDropped(); }
+    // Bytes written that the client has not read yet (0 on a real device).
+    int unread() const { return line_->unread(); }
 
 private:
     SimLine(std::unique_ptr<simcommon::SimulatorLine> line, const LineFormat& format);

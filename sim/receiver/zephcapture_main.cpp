@@ -28,11 +28,12 @@ constexpr const char* kUsage =
 constexpr zeph::OptionSpec kOptions[] = {{"--help"},         {"-h"},        {"--plain-doubles"},
                                          {"--zephsim"},      {"--drovana"}, {"--beacon"},
                                          {"--seconds", true}};
-// A last --seconds without its number is refused as an unknown option.
+// A last --seconds without its number is refused in the option's own words.
 constexpr zeph::ScanRules kRules{.options = kOptions,
                                  .maxOperands = 1,
                                  .unknown = "unknown option %s (see --help)",
-                                 .needsValue = "unknown option %s (see --help)"};
+                                 .unexpected = "unexpected argument %s (see --help)",
+                                 .needsValue = ""};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "zephcapture: %s\n", message.c_str());

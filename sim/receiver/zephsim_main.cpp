@@ -10,6 +10,7 @@
 #include "traffic_counts.h"
 
 #include "sim/common/loop_signals.h"
+#include "sim/common/replaced_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <optional>
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -29,12 +31,17 @@ using namespace zeph::sim;
 
 constexpr uint64_t kCountsEveryUs = 1'000'000;
 constexpr size_t kReadChunk = 4096;
+// At the end a client that takes nothing for this long is not waited for any more.
+constexpr auto kLastReadWait = std::chrono::milliseconds(200);
 
 class Simulator {
 public:
-    Simulator(const SimOptions& options, SimLine& line)
-        : options_(options), line_(line), engine_(options.engine), faults_(options.faults),
-          queue_(options.engine.line.baud), start_(std::chrono::steady_clock::now()) {}
+    // Without `countsFile` the counts go to standard error.
+    Simulator(const SimOptions& options, const zeph::simcommon::ReplacedFile* countsFile,
+              SimLine& line)
+        : options_(options), countsFile_(countsFile), line_(line), engine_(options.engine),
+          faults_(options.faults), queue_(options.engine.line.baud),
+          start_(std::chrono::steady_clock::now()) {}
 
     int run(int wakeFd);
 
@@ -47,8 +54,10 @@ private:
     void enqueue(const std::vector<Packet>& packets, uint64_t now);
     bool readInput(uint64_t now);
     void writeCounts() const;
+    void letClientReadTheRest() const;
 
     const SimOptions& options_;
+    const zeph::simcommon::ReplacedFile* countsFile_;
     SimLine& line_;
     ReceiverEngine engine_;
     InputParser parser_;
@@ -99,20 +108,30 @@ bool Simulator::readInput(uint64_t now) {
 void Simulator::writeCounts() const {
     const std::string text =
         counts_.report(parser_.rejects(), engine_.ignored(), line_.unreadDropped());
-    if (options_.countsPath.empty()) {
+    if (countsFile_ == nullptr) {
         std::fputs(text.c_str(), stderr);
         std::fflush(stderr);
         return;
     }
-    // Written beside and renamed, so a reader never sees half a report.
-    const std::string temporary = options_.countsPath + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
-        return;
-    }
-    const bool ok = std::fputs(text.c_str(), file) >= 0;
-    if (std::fclose(file) == 0 && ok) {
-        std::rename(temporary.c_str(), options_.countsPath.c_str());
+    // Renamed into place, so a reader never sees half a report; after a failed rewrite the last
+    // one stays, and the next second tries again.
+    std::string error;
+    countsFile_->write(text, false, error);
+}
+
+// Closing a pseudo-terminal throws away what its client has not read yet, so the last
+// messages sent wait on the line while the client keeps taking them in.
+void Simulator::letClientReadTheRest() const {
+    auto lastTaken = std::chrono::steady_clock::now();
+    for (int unread = line_.unread(); unread > 0;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const int left = line_.unread();
+        if (left < unread) {
+            lastTaken = std::chrono::steady_clock::now();
+        } else if (std::chrono::steady_clock::now() - lastTaken >= kLastReadWait) {
+            break;
+        }
+        unread = left;
     }
 }
 
@@ -128,7 +147,7 @@ int Simulator::run(int wakeFd) {
         if (zeph::simcommon::takeReportRequest()) {
             writeCounts();
         }
-        if (!options_.countsPath.empty() && now >= nextCountsUs) {
+        if (countsFile_ != nullptr && now >= nextCountsUs) {
             writeCounts();
             nextCountsUs = now + kCountsEveryUs;
         }
@@ -137,7 +156,7 @@ int Simulator::run(int wakeFd) {
         if (!queue_.blocked()) {
             next = std::min(next, queue_.nextServiceUs());
         }
-        if (!options_.countsPath.empty()) {
+        if (countsFile_ != nullptr) {
             next = std::min(next, nextCountsUs);
         }
         now = nowUs();
@@ -163,6 +182,9 @@ int Simulator::run(int wakeFd) {
             break;
         }
     }
+    if (status == 0) {
+        letClientReadTheRest();
+    }
     writeCounts();
     return status;
 }
@@ -182,6 +204,14 @@ int main(int argc, char** argv) {
     }
 
     std::string error;
+    std::optional<zeph::simcommon::ReplacedFile> countsFile;
+    if (!options.countsPath.empty()) {
+        countsFile = zeph::simcommon::ReplacedFile::open(options.countsPath, error);
+        if (!countsFile) {
+            std::fprintf(stderr, "zephsim: %s\n", error.c_str());
+            return 1;
+        }
+    }
     std::unique_ptr<SimLine> line =
         options.link.empty() ? SimLine::openPseudoTerminal(options.engine.line, error)
                              : SimLine::openDevice(options.link, options.engine.line, error);
@@ -201,6 +231,6 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
-    Simulator simulator(options, *line);
+    Simulator simulator(options, countsFile ? &*countsFile : nullptr, *line);
     return simulator.run(wakeFds[0]);
 }

@@ -32,6 +32,7 @@ TEST(CommandLine, HandsOnOptionsOperandsAndOneRefusal) {
     const ScanRules ownMissing{.options = kOptions,
                                .maxOperands = 1,
                                .unknown = "unknown option %s (see --help)",
+                               .unexpected = "unexpected argument %s (see --help)",
                                .needsValue = ""};
     struct Row {
         Strings args;
@@ -53,8 +54,8 @@ TEST(CommandLine, HandsOnOptionsOperandsAndOneRefusal) {
         {{"--seed"}, ownMissing, {"--seed="}},
         {{"file", "--help", "more"},
          ownMissing,
-         {"file", "--help=", "error: unknown option more (see --help)"}},
-        {{"extra"}, separate, {"error: unknown option extra"}},
+         {"file", "--help=", "error: unexpected argument more (see --help)"}},
+        {{"extra"}, separate, {"error: unexpected argument extra"}},
         {{"-x", "--help"}, joined, {"error: unknown option -x"}},
     };
     for (const Row& row : rows) {

@@ -10,10 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
+#include <unistd.h>
 
 namespace zeph::flashsim {
 namespace {
@@ -71,6 +76,41 @@ TEST(FlashsimProgram, BadOptionIsOneLineAndStatusTwo) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+}
+
+TEST(FlashsimProgram, FlashFileIsWrittenWhereALinkLeadsAndNeverShortened) {
+    namespace fs = std::filesystem;
+    const fs::path dir = ::testing::TempDir() + "flashsim_file_" + std::to_string(::getpid());
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    Bytes image(3 << 20); // longer than the chip played
+    for (size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<uint8_t>(i * 7 + (i >> 12));
+    }
+    std::ofstream(dir / "image.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
+    fs::create_symlink("image.bin", dir / "link");
+
+    zeph::testing::BackgroundProgram sim(
+        {zeph::testing::programPath("flashsim"), "--flash", (dir / "link").string()});
+    ASSERT_FALSE(sim.readLine(5000).empty()) << sim.err();
+    EXPECT_EQ(sim.stop(), 0); // writes the flash back
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_TRUE(readFile((dir / "image.bin").string()) == image);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"image.bin", "link"}));
+
+    const std::string missing = (dir / "no" / "f.img").string();
+    zeph::testing::BackgroundProgram refused(
+        {zeph::testing::programPath("flashsim"), "--flash", missing});
+    EXPECT_EQ(refused.readLine(5000), "");
+    EXPECT_EQ(refused.stop(), 1);
+    EXPECT_EQ(refused.err(),
+              "flashsim: cannot write " + missing + ": " + std::strerror(ENOENT) + "\n");
+    fs::remove_all(dir);
 }
 
 } // namespace

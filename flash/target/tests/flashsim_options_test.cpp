@@ -68,7 +68,7 @@ TEST(FlashsimOptions, BadOptionsGiveOneLine) {
         {{"--frobnicate"}, "unknown option --frobnicate"},
         {{"--frobnicate=1"}, "unknown option --frobnicate=1"},
         {{"-h"}, "unknown option -h"},
-        {{"extra"}, "unknown option extra"},
+        {{"extra"}, "unexpected argument extra"},
         {{"--chip2", "X", "--chips", "1"},
          "--chip2 plays a second chip, which --chips 1 leaves out"},
     };

@@ -139,7 +139,7 @@ TEST_F(Zephdecode, RefusalsNameWhatIsWrong) {
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{}, "no capture file given (see --help)"},
         {{"--frobnicate", "f"}, "unknown option --frobnicate (see --help)"},
-        {{"f", "g"}, "unknown option g (see --help)"},
+        {{"f", "g"}, "unexpected argument g (see --help)"},
         {{"--class=1", "f"}, "unknown option --class=1 (see --help)"},
         {{"f", "--class"}, "--class takes a number from -1 to 5"},
         {{"--class", "-2", "f"}, "--class takes a number from -1 to 5"},

@@ -61,7 +61,7 @@ TEST(SimOptionsTest, BadOptionsGiveOneLine) {
     const std::pair<Args, const char*> bad[] = {
         {{"--bogus"}, "unknown option --bogus"},
         {{"--bogus=1"}, "unknown option --bogus=1"},
-        {{"extra"}, "unknown option extra"},
+        {{"extra"}, "unexpected argument extra"},
         {{"--baud"}, "--baud needs a value"},
         {{"--navlib=1"}, "--navlib takes no value"},
         {{"--baud", "fast"}, "--baud takes a rate from 300 to 4000000"},

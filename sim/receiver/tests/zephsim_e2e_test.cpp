@@ -11,12 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace zeph::sim::testing {
@@ -230,13 +238,74 @@ TEST(ZephsimTest, CommandLineErrorsAndHelp) {
     EXPECT_NE(missing.err.find("/nonexistent/tty"), std::string::npos);
 }
 
+TEST(ZephsimTest, AClientReadingLateStillGetsTheLastMessagesSent) {
+    const std::string countsPath =
+        ::testing::TempDir() + "zephsim_last_" + std::to_string(::getpid()) + ".txt";
+    SimProcess sim({"--counts", countsPath});
+    const std::string path = sim.firstLine();
+    ASSERT_FALSE(path.empty()) << sim.err();
+    SerialLine line;
+    ASSERT_TRUE(line.open(path));
+    ASSERT_TRUE(line.configure(at(57600)));
+    std::this_thread::sleep_for(1500ms); // the first messages wait on the line, unread
+    sim.signal(SIGTERM);
+    std::this_thread::sleep_for(50ms);
+    const WireScan scan = scanWire(readFor(line, 2000ms)); // until the line hangs up
+    EXPECT_EQ(sim.stop(), 0);
+    std::map<int, int> sent;
+    std::ifstream in(countsPath);
+    for (std::string text; std::getline(in, text);) {
+        int mid = 0, count = 0;
+        if (std::sscanf(text.c_str(), "MID %d: %d", &mid, &count) == 2) {
+            sent[mid] = count;
+        }
+    }
+    EXPECT_FALSE(sent.empty());
+    EXPECT_EQ(scan.goodFrames, sent);
+    std::remove(countsPath.c_str());
+}
+
+TEST(ZephsimTest, CountsGoWhereALinkLeadsAndAPathThatCannotTakeThemIsRefused) {
+    namespace fs = std::filesystem;
+    const fs::path dir = ::testing::TempDir() + "zephsim_counts_" + std::to_string(::getpid());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    fs::create_symlink("counts.txt", dir / "link");
+    const std::pair<fs::path, std::string> refused[] = {
+        {dir / "folder", "not a regular file"},
+        {dir / "fifo", "not a regular file"},
+        {dir / "missing" / "c", std::strerror(ENOENT)},
+    };
+    for (const auto& [path, reason] : refused) {
+        SimProcess sim({"--counts", path.string()});
+        EXPECT_EQ(sim.firstLine(), "") << path;
+        EXPECT_EQ(sim.stop(), 1) << path;
+        EXPECT_EQ(sim.err(), "zephsim: cannot write " + path.string() + ": " + reason + "\n");
+    }
+
+    SimProcess sim({"--counts", (dir / "link").string()});
+    ASSERT_FALSE(sim.firstLine().empty()) << sim.err();
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    std::ifstream in(dir / "counts.txt");
+    const std::string counts{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(counts.find("Noise bursts: 0\n"), std::string::npos) << counts;
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"counts.txt", "fifo", "folder", "link"}));
+    fs::remove_all(dir);
+}
+
 TEST(ZephcaptureTest, RefusesBadCommandLinesWithOneLine) {
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{}, "no output file given (see --help)"},
         {{"--bogus", "f"}, "unknown option --bogus (see --help)"},
-        {{"f", "g"}, "unknown option g (see --help)"},
+        {{"f", "g"}, "unexpected argument g (see --help)"},
         {{"--seconds=5", "f"}, "unknown option --seconds=5 (see --help)"},
-        {{"f", "--seconds"}, "unknown option --seconds (see --help)"},
+        {{"f", "--seconds"}, "--seconds takes a number from 1 to 86400"},
         {{"--seconds", "0", "f"}, "--seconds takes a number from 1 to 86400"},
         {{"--seconds", "86401", "f"}, "--seconds takes a number from 1 to 86400"},
         {{"--beacon", "f"}, "--drovana and --beacon need --zephsim"},
