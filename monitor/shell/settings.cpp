@@ -73,7 +73,7 @@ constexpr std::array<DefaultRect, 1 + kViewSlotCount> kDefaultRects = {{
 }};
 
 void recreate(ProfileFile& file) {
-    file.remove();
+    file.clear();
     file.writeString(kMain, kNote, kNoteText);
     file.writeString(kMain, kVersionKey, kVersion);
     file.writeString(kMain, kOpenViews, kRecreatedOpenViews);

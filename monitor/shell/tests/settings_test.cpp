@@ -64,7 +64,7 @@ TEST_F(SettingsStartUp, AFileOfOurVersionKeepsItsValues) {
     writeFile(path, "[main]\r\nversion=3.40\r\n[DataSrc]\r\nSerPort=COM7\r\n");
     EXPECT_TRUE(prepareSettingsFile(file, prompter));
     EXPECT_EQ(readFile(path),
-              "[main]\r\nversion=3.40\r\nNote=DO NOT EDIT BELOW!\n[DataSrc]\r\nSerPort=COM7\r\n");
+              "[main]\r\nversion=3.40\r\nNote=DO NOT EDIT BELOW!\r\n[DataSrc]\r\nSerPort=COM7\r\n");
     DataSourceSettings source;
     source.load(file);
     EXPECT_EQ(source.serPort, "COM7");
