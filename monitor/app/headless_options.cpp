@@ -83,6 +83,10 @@ ParsedOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         } else if (arg == "--headless") {
             continue;
         } else if (arg == "--settings" && (v = value(i))) {
+            if (v->empty()) { // would mean the file beside the program
+                parsed.error = "--settings takes a file name";
+                return parsed;
+            }
             o.settingsPath = *v;
         } else if (arg == "--source" && (v = value(i))) {
             o.source = parseSource(*v);

@@ -309,6 +309,16 @@ bool ProfileFile::hasSection(std::string_view section) const {
     return content && findSection(splitLines(*content), section).has_value();
 }
 
+bool ProfileFile::hasKey(std::string_view section, std::string_view key) const {
+    const std::optional<std::string> content = readAll(path_);
+    if (!content) {
+        return false;
+    }
+    const std::vector<Line> lines = splitLines(*content);
+    const std::optional<SectionSpan> span = findSection(lines, section);
+    return span && findKey(lines, *span, key) != nullptr;
+}
+
 bool ProfileFile::clear() {
     const int fd = openForRewrite(path_, 0);
     if (fd < 0) {

@@ -38,6 +38,7 @@ public:
     // empty). A folder, a device or a FIFO is never read.
     bool readable() const;
     bool hasSection(std::string_view section) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
 
     // Empties the file in place. True when it is empty afterwards (also when there was none). A
     // read-only file is kept, like its writes fail: read-only protects the settings as a whole;
