@@ -167,7 +167,7 @@ void MainFrameCore::openSource() {
     settings.load(profile_);
     sourceOpen_ = ensureDocument().openSource(settings);
     if (sourceOpen_ && settings.src == kSourceFile) {
-        recent_->add(settings.fileName);
+        recent_->add(settings.fileName, settings.fileType);
     }
 }
 
@@ -247,6 +247,7 @@ void MainFrameCore::openRecentFile(size_t index) {
         return;
     }
     const std::string file = recent_->files()[index];
+    const std::string fileType = recent_->fileType(index);
     if (!opensAsCapture(file)) {
         prompter_.tell(sourcedialog::kCannotOpen);
         recent_->remove(file);
@@ -255,6 +256,9 @@ void MainFrameCore::openRecentFile(size_t index) {
     }
     profile_.writeInt(settings::kDataSrc, settings::kSrc, kSourceFile);
     profile_.writeString(settings::kDataSrc, settings::kFileName, file);
+    if (!fileType.empty()) {
+        profile_.writeString(settings::kDataSrc, settings::kFileType, fileType);
+    }
     if (doc_ != nullptr && anyViewOpen()) {
         window_.processPendingEvents();
     }

@@ -135,7 +135,8 @@ public:
     void startLog();
     void targetSoftwareCommand();
     // The File menu's recent capture files, most recent first. Choosing one does what choosing it
-    // in the Data Source Setup dialog does, then opens it; one that no longer opens is dropped.
+    // in the Data Source Setup dialog, in the format it was played in, does, then opens it; one
+    // that no longer opens is dropped.
     const std::vector<std::string>& recentFiles() const { return recent_->files(); }
     void openRecentFile(size_t index);
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.

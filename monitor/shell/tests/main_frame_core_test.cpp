@@ -337,6 +337,31 @@ TEST_F(MainFrameCoreTest, RecentCapturesPlayAgainFromTheList) {
     EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
 }
 
+// An entry plays in the format it was played in, whatever the last capture's was.
+TEST_F(MainFrameCoreTest, ARecentCapturePlaysInItsOwnFormat) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    using namespace std::string_view_literals;
+    const struct {
+        const char* name;
+        std::string_view content;
+        const char* type;
+    } captures[] = {{"text.csv", "1,100,200,300,1,2,3\n"sv, "CSV"},
+                    {"frames.bin", "\xA0\xA2\x00\x02\x84\x00\x00\x84\xB0\xB3"sv, "Binary"}};
+    for (const auto& c : captures) {
+        DataSourceSettings s;
+        s.src = 1;
+        s.fileName = dir.write(c.name, c.content);
+        s.fileType = c.type;
+        frame.startWith(s, false);
+    }
+    for (const char* expected : {"CSV", "Binary", "CSV"}) {
+        frame.openRecentFile(1);
+        EXPECT_TRUE(frame.sourceOpen());
+        EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileType, ""), expected);
+    }
+    EXPECT_TRUE(prompter.asked.empty()) << prompter.asked.front();
+}
+
 TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {
     MainFrameCore& frame = makeCore(2, "0000000000");
     EXPECT_FALSE(frame.drovanaMenus());
