@@ -32,13 +32,9 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
 
     // The start-up runs from the event loop, once the window is on the screen.
     QTimer::singleShot(0, &frame, [&] {
-        if (options.source) {
-            core.startWith(*options.source, options.logPath.has_value());
-        } else {
-            core.start();
-            if (options.logPath) {
-                core.startLog();
-            }
+        if (!core.startFromCommandLine(options.source, options.logPath.has_value())) {
+            std::fprintf(stderr, "zephmon: cannot open the log file %s\n",
+                         options.logPath->c_str());
         }
     });
     // A timed run or a signal ends like Exit, without asking about the log.

@@ -3,6 +3,8 @@
 #include "monitor/shell/capture_file.h"
 #include "monitor/shell/data_source_setup.h"
 
+#include "common/text/strprintf.h"
+
 namespace zeph::monitor {
 
 MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter,
@@ -30,7 +32,11 @@ void MainFrameCore::start() {
 
 void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
     firstDataSourceDialog_ = false;
-    source.save(profile_);
+    DataSourceSettings stored = source;
+    if (stored.src == kSourceFile) { // a later start from another folder still finds it
+        stored.fileName = absoluteFileName(stored.fileName);
+    }
+    stored.save(profile_);
     reopenViews();
     if (!withLog) {
         openDataSourceCommand();
@@ -44,6 +50,25 @@ void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
         sendLogStartPolls();
     }
     window_.refresh();
+}
+
+bool MainFrameCore::startFromCommandLine(const std::optional<DataSourceSettings>& source,
+                                         bool withLog) {
+    if (source) {
+        startWith(*source, withLog);
+    } else {
+        start();
+        if (withLog) {
+            startLog();
+        }
+    }
+    if (!withLog || log_.isOpen()) {
+        return true;
+    }
+    window_.post([this, text = strprintf(kCannotOpenLog, log_.fileName().c_str())] {
+        prompter_.tell(text, Prompter::Icon::Warning);
+    });
+    return false;
 }
 
 CFeedDoc& MainFrameCore::ensureDocument() {

@@ -66,6 +66,8 @@ constexpr int kBlinkWideWidth = 8;
 constexpr const char* kTitlePrefix = "ZephMon " ZEPHMON_VERSION " (Target SW: ";
 constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";
 constexpr const char* kExitQuestion = "Exiting will close the log file.  Do you wish to exit?";
+constexpr const char* kCannotOpenLog =
+    "Cannot open the log file %s.\nThe monitor runs without a log.";
 
 // The simple polls of the Poll menu: MID, then 0.
 constexpr uint8_t kMidPollSwVersion = 132;
@@ -110,9 +112,14 @@ public:
     // Start-up after the window shows: the Data Source Setup dialog without Cancel, then the
     // views the "OpenViews" string names.
     void start();
-    // Start-up with a source chosen on the command line: its settings are stored, the views
-    // open and the source with them; `withLog`: the log as set opens first.
+    // Start-up with a source chosen on the command line: its settings are stored (a capture by
+    // its absolute path), the views open and the source with them; `withLog`: the log as set
+    // opens first.
     void startWith(const DataSourceSettings& source, bool withLog);
+    // The start-up the command line asks for: with a source, startWith; without, start and then,
+    // `withLog`, startLog. A log that does not open is told (once the start-up is over, from the
+    // window's event loop) and the run goes on without one: false then.
+    bool startFromCommandLine(const std::optional<DataSourceSettings>& source, bool withLog);
 
     // View slots.
     void toggleView(size_t slot);
