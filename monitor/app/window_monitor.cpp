@@ -37,11 +37,9 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                          options.logPath->c_str());
         }
     });
-    // A timed run or a signal ends like Exit, without asking about the log.
-    auto finish = [&] {
-        core.log().close();
-        frame.close();
-    };
+    // A timed run or a signal ends like Exit, without asking about the log, whatever question
+    // or dialog is open.
+    auto finish = [&] { frame.endRun(0); };
     if (options.seconds) {
         QTimer::singleShot(*options.seconds * 1000, &frame, finish);
     }

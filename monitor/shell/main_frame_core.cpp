@@ -62,7 +62,7 @@ bool MainFrameCore::startFromCommandLine(const std::optional<DataSourceSettings>
             startLog();
         }
     }
-    if (!withLog || log_.isOpen()) {
+    if (!withLog || log_.isOpen() || ending_) {
         return true;
     }
     window_.post([this, text = strprintf(kCannotOpenLog, log_.fileName().c_str())] {
@@ -188,6 +188,9 @@ void MainFrameCore::openDataSourceCommand() {
 }
 
 void MainFrameCore::openSource() {
+    if (ending_) {
+        return;
+    }
     DataSourceSettings settings;
     settings.load(profile_);
     sourceOpen_ = ensureDocument().openSource(settings);
@@ -256,6 +259,9 @@ void MainFrameCore::openLogFileCommand() {
 
 // Both answers are logged at the start of a new file.
 void MainFrameCore::startLog() {
+    if (ending_) {
+        return;
+    }
     log_.open(false);
     if (sourceOpen_) {
         sendLogStartPolls();
@@ -322,6 +328,11 @@ bool MainFrameCore::exitRequested() {
         log_.close();
     }
     return true;
+}
+
+void MainFrameCore::endRun() {
+    ending_ = true;
+    log_.close();
 }
 
 void MainFrameCore::shutDown() {

@@ -151,6 +151,9 @@ public:
     void sendDrovanaPoll(uint8_t sid);
     // The close request: false when the user keeps the program running.
     bool exitRequested();
+    // A timed run or a signal: the log closes without asking, and neither a log nor a source
+    // opens any more (a start-up whose dialog the end interrupted goes no further).
+    void endRun();
     // Teardown: the source closes, the slots are forgotten.
     void shutDown();
 
@@ -210,6 +213,7 @@ private:
     bool paused_ = false;
     bool blinkWide_ = false;
     bool firstDataSourceDialog_ = true;
+    bool ending_ = false;
 };
 
 } // namespace zeph::monitor
