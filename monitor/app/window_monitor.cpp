@@ -2,6 +2,8 @@
 
 #include "monitor/shell/ui/main_frame.h"
 
+#include "common/qt/display.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -16,6 +18,10 @@ constexpr int kStopPollMs = 200;
 
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                      const std::atomic<bool>& stop) {
+    if (!displayAvailable()) {
+        std::fputs("zephmon: no display; run it with --headless\n", stderr);
+        return 2;
+    }
     QApplication app(argc, argv);
     ProfileFile profile(options.settingsPath);
     SystemClock clock;

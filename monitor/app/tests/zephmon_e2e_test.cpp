@@ -203,5 +203,29 @@ TEST_F(ZephmonE2e, TheWindowTellsALogItCannotOpenAndGoesOn) {
         << r.err;
 }
 
+// Without a display the window programs refuse with one line rather than abort in Qt.
+TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
+    if (!ZEPH_WINDOW) {
+        GTEST_SKIP() << "this build has no window";
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* refusal;
+    } rows[] = {
+        {{programPath("zephmon"), "--settings", dir.path("zephmon.ini"), "--source", "random"},
+         "zephmon: no display; run it with --headless\n"},
+        {{programPath("Trekdash")},
+         "Trekdash: no display to show its window on (DISPLAY is not set)\n"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> argv = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
+                                         "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+        argv.insert(argv.end(), row.args.begin(), row.args.end());
+        const ProgramResult r = runProgram(argv);
+        EXPECT_EQ(r.exitCode, 2) << row.args.front();
+        EXPECT_EQ(r.err, row.refusal);
+    }
+}
+
 } // namespace
 } // namespace zeph::testing
