@@ -10,6 +10,9 @@
 #include <cstdio>
 
 namespace zeph::monitor {
+
+const bool kWindowBuild = true;
+
 namespace {
 
 constexpr int kStopPollMs = 200;

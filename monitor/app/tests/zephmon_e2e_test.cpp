@@ -227,5 +227,15 @@ TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
     }
 }
 
+// --help says what this build does: one without the window runs only headless.
+TEST_F(ZephmonE2e, TheHelpSaysWhetherTheBuildHasItsWindow) {
+    const ProgramResult r = runProgram({programPath("zephmon"), "--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.find("Without --headless it opens its window") != std::string::npos,
+              static_cast<bool>(ZEPH_WINDOW))
+        << r.out;
+    EXPECT_EQ(r.out.starts_with("Usage: zephmon --headless [OPTIONS]\n"), !ZEPH_WINDOW) << r.out;
+}
+
 } // namespace
 } // namespace zeph::testing
