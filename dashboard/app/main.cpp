@@ -4,6 +4,7 @@
 #include "dashboard/core/serial_nmea_port.h"
 #include "dashboard/ui/trekdash_window.h"
 
+#include "common/qt/display.h"
 #include "common/qt/qt_prompter.h"
 
 #include <QApplication>
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+    }
+    if (!zeph::displayAvailable()) {
+        std::fputs("Trekdash: no display to show its window on (DISPLAY is not set)\n", stderr);
+        return 2;
     }
     QApplication app(argc, argv);
     for (int i = 1; i < QApplication::arguments().size(); ++i) {

@@ -1,5 +1,7 @@
 #include "monitor/app/headless_monitor.h"
 
+#include "monitor/sources/serial_source.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +10,7 @@ namespace zeph::monitor {
 namespace {
 
 constexpr auto kIdleWait = std::chrono::milliseconds(20);
+constexpr auto kReceiverPoll = std::chrono::milliseconds(50);
 constexpr uint8_t kPollSwVersion[] = {132, 0};
 constexpr uint8_t kPollNavParameters[] = {152, 0};
 
@@ -54,13 +57,26 @@ bool HeadlessMonitor::openSource() {
     return doc_->openSource(options_.source.value_or(settings));
 }
 
-// As "Open Log File" does: both answers are logged at the start of the file.
-void HeadlessMonitor::sendStartPolls() {
-    DataSource* source = doc_->feed().source();
-    if (log_.isOpen() && source != nullptr && source->isSerial()) {
-        doc_->feed().sendBinary(kPollSwVersion, sizeof kPollSwVersion);
-        doc_->feed().sendBinary(kPollNavParameters, sizeof kPollNavParameters);
+bool HeadlessMonitor::receiverSpoke() const {
+    const auto* serial = dynamic_cast<const SerialSource*>(doc_->feed().source());
+    return serial != nullptr && serial->port().dataSeen();
+}
+
+// A write waits for the receiver's first byte, up to the port's limit, and cannot be stopped;
+// this wait can, by a signal or the end of the run's time.
+void HeadlessMonitor::waitForReceiver(const std::atomic<bool>& stop, Clock::TimePoint deadline) {
+    const Clock::TimePoint until = std::min(clock_.now() + SerialPort::kReadyWait, deadline);
+    while (!stop.load() && !receiverSpoke() && clock_.now() < until) {
+        clock_.sleepFor(kReceiverPoll);
     }
+}
+
+// As "Open Log File" does: both answers are logged at the start of the file. They go out once
+// the receiver has spoken, so the writes never wait.
+void HeadlessMonitor::sendStartPolls() {
+    pollsPending_ = false;
+    doc_->feed().sendBinary(kPollSwVersion, sizeof kPollSwVersion);
+    doc_->feed().sendBinary(kPollNavParameters, sizeof kPollNavParameters);
 }
 
 int HeadlessMonitor::run(const std::atomic<bool>& stop) {
@@ -77,16 +93,24 @@ int HeadlessMonitor::run(const std::atomic<bool>& stop) {
         prompter_.tell("the data source could not be opened");
         return 1;
     }
-    sendStartPolls();
 
     const Clock::TimePoint start = clock_.now();
     const auto deadline = options_.seconds ? start + std::chrono::seconds(*options_.seconds)
                                            : Clock::TimePoint::max();
+    const DataSource* opened = doc_->feed().source();
+    pollsPending_ = log_.isOpen() && opened != nullptr && opened->isSerial();
+    if (pollsPending_) {
+        // Most receivers speak at once: the polls then come before the first message.
+        waitForReceiver(stop, deadline);
+    }
     // A log that cannot be written ends the run: what follows would be lost as well.
     while (!stop.load() && !ended_ && clock_.now() < deadline && log_.writeError() == 0) {
         const DataSource* source = doc_->feed().source();
         if (source == nullptr || source->finished()) {
             break;
+        }
+        if (pollsPending_ && receiverSpoke()) {
+            sendStartPolls();
         }
         const std::optional<Clock::TimePoint> next = timers_.runDue();
         Clock::TimePoint wake = std::min(clock_.now() + kIdleWait, deadline);

@@ -35,6 +35,8 @@ private:
     void endOfData() override { ended_ = true; }
 
     bool openSource();
+    bool receiverSpoke() const;
+    void waitForReceiver(const std::atomic<bool>& stop, Clock::TimePoint deadline);
     void sendStartPolls();
 
     HeadlessOptions options_;
@@ -47,6 +49,7 @@ private:
     TimerSlots timers_;
     std::unique_ptr<CFeedDoc> doc_;
     bool ended_ = false;
+    bool pollsPending_ = false; // the start-up polls wait for the receiver's first byte
 };
 
 } // namespace zeph::monitor

@@ -6,30 +6,53 @@
 
 namespace zeph::monitor {
 
-const char* const kHeadlessUsage =
-    "Usage: zephmon [--headless] [OPTIONS]\n"
-    "\n"
-    "The receiver monitor. Without --headless it opens its window and, unless --source names\n"
-    "one, asks for the data source first. With --headless it runs without windows: the data\n"
-    "source feeds the parser and the log, as in the window, for unattended logging.\n"
-    "\n"
-    "  --headless        run without windows\n"
-    "  --settings PATH   settings file (default: zephmon.ini beside the program)\n"
-    "  --source SOURCE   the data source (headless: for this run only; window: stored in the\n"
-    "                    settings and opened at once):\n"
-    "                      serial:PORT[@BAUD]  a receiver on PORT (COMn or a device path)\n"
-    "                      file:PATH           a binary capture file\n"
-    "                      csv:PATH            a text capture file\n"
-    "                      random              the generator of random test data\n"
-    "  --log PATH        log to PATH for this run (appended when it exists)\n"
-    "  --select LIST     MIDs to log, e.g. 1-15,41,255, or all (default: the settings)\n"
-    "  --seconds N       stop after N seconds; a headless capture also stops at its end\n"
-    "  --help            show this text\n"
-    "\n"
-    "With a log and a serial source it polls the software version and the navigation\n"
-    "parameters first, so both answers open the log. Headless, message boxes go to standard\n"
-    "error and take their default answer. Stops on SIGINT, SIGTERM and SIGHUP, closing the\n"
-    "source and the log.\n";
+std::string zephmonUsage(bool withWindow) {
+    std::string text =
+        withWindow
+            ? "Usage: zephmon [--headless] [OPTIONS]\n"
+              "\n"
+              "The receiver monitor. Without --headless it opens its window and, unless --source "
+              "names\n"
+              "one, asks for the data source first. With --headless it runs without windows: the "
+              "data\n"
+              "source feeds the parser and the log, as in the window, for unattended logging.\n"
+              "\n"
+              "  --headless        run without windows\n"
+            : "Usage: zephmon --headless [OPTIONS]\n"
+              "\n"
+              "The receiver monitor, built without its window: it runs only with --headless, and\n"
+              "the data source feeds the parser and the log, for unattended logging.\n"
+              "\n"
+              "  --headless        run without windows (required: this build has no window)\n";
+    text += "  --settings PATH   settings file (default: zephmon.ini beside the program)\n";
+    text +=
+        withWindow
+            ? "  --source SOURCE   the data source (headless: for this run only; window: stored "
+              "in the\n"
+              "                    settings and opened at once):\n"
+            : "  --source SOURCE   the data source, for this run only:\n";
+    text += "                      serial:PORT[@BAUD]  a receiver on PORT (COMn or a device path)\n"
+            "                      file:PATH           a binary capture file\n"
+            "                      csv:PATH            a text capture file\n"
+            "                      random              the generator of random test data\n"
+            "  --log PATH        log to PATH for this run (appended when it exists)\n"
+            "  --select LIST     MIDs to log, e.g. 1-15,41,255, or all (default: the settings)\n";
+    text += withWindow
+                ? "  --seconds N       stop after N seconds; a headless capture also stops at its "
+                  "end\n"
+                : "  --seconds N       stop after N seconds; a capture also stops at its end\n";
+    text += "  --help            show this text\n"
+            "\n"
+            "With a log and a serial source it polls the software version and the navigation\n"
+            "parameters first, so both answers open the log. ";
+    text += withWindow ? "Headless, message boxes go to standard\n"
+                         "error and take their default answer. "
+                       : "Message boxes go to standard error\n"
+                         "and take their default answer. ";
+    text += "Stops on SIGINT, SIGTERM and SIGHUP, closing the\n"
+            "source and the log.\n";
+    return text;
+}
 
 namespace {
 
@@ -83,6 +106,10 @@ ParsedOptions parseHeadlessOptions(const std::vector<std::string>& args) {
         } else if (arg == "--headless") {
             continue;
         } else if (arg == "--settings" && (v = value(i))) {
+            if (v->empty()) { // would mean the file beside the program
+                parsed.error = "--settings takes a file name";
+                return parsed;
+            }
             o.settingsPath = *v;
         } else if (arg == "--source" && (v = value(i))) {
             o.source = parseSource(*v);

@@ -28,6 +28,7 @@ struct ParsedOptions {
 // (57600 8N1) unless @BAUD names a rate.
 ParsedOptions parseHeadlessOptions(const std::vector<std::string>& args);
 
-extern const char* const kHeadlessUsage;
+// The text of --help, for a build with the window or one without it.
+std::string zephmonUsage(bool withWindow);
 
 } // namespace zeph::monitor

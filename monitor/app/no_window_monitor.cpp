@@ -6,6 +6,8 @@
 
 namespace zeph::monitor {
 
+const bool kWindowBuild = false;
+
 int runWindowMonitor(int, char**, const HeadlessOptions&, const std::atomic<bool>&) {
     std::fputs("zephmon: this build has no window; run it with --headless\n", stderr);
     return 2;

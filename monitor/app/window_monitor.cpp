@@ -2,12 +2,17 @@
 
 #include "monitor/shell/ui/main_frame.h"
 
+#include "common/qt/display.h"
+
 #include <QApplication>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace zeph::monitor {
+
+const bool kWindowBuild = true;
+
 namespace {
 
 constexpr int kStopPollMs = 200;
@@ -16,6 +21,10 @@ constexpr int kStopPollMs = 200;
 
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                      const std::atomic<bool>& stop) {
+    if (!displayAvailable()) {
+        std::fputs("zephmon: no display; run it with --headless\n", stderr);
+        return 2;
+    }
     QApplication app(argc, argv);
     ProfileFile profile(options.settingsPath);
     SystemClock clock;
@@ -32,20 +41,14 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
 
     // The start-up runs from the event loop, once the window is on the screen.
     QTimer::singleShot(0, &frame, [&] {
-        if (options.source) {
-            core.startWith(*options.source, options.logPath.has_value());
-        } else {
-            core.start();
-            if (options.logPath) {
-                core.startLog();
-            }
+        if (!core.startFromCommandLine(options.source, options.logPath.has_value())) {
+            std::fprintf(stderr, "zephmon: cannot open the log file %s\n",
+                         options.logPath->c_str());
         }
     });
-    // A timed run or a signal ends like Exit, without asking about the log.
-    auto finish = [&] {
-        core.log().close();
-        frame.close();
-    };
+    // A timed run or a signal ends like Exit, without asking about the log, whatever question
+    // or dialog is open.
+    auto finish = [&] { frame.endRun(0); };
     if (options.seconds) {
         QTimer::singleShot(*options.seconds * 1000, &frame, finish);
     }

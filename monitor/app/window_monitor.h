@@ -8,6 +8,9 @@
 
 namespace zeph::monitor {
 
+// Whether this build has the window (a build without Qt has not).
+extern const bool kWindowBuild;
+
 // Runs the Qt event loop until the window closes, the time is up or `stop` is set.
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                      const std::atomic<bool>& stop);

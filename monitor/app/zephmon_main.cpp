@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     ParsedOptions parsed = parseHeadlessOptions(args);
     if (parsed.help) {
-        std::fputs(kHeadlessUsage, stdout);
+        std::fputs(zephmonUsage(kWindowBuild).c_str(), stdout);
         return 0;
     }
     if (!parsed.options) {

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace zeph::monitor {
 
 bool opensAsCapture(const std::string& name) {
@@ -15,6 +17,12 @@ bool opensAsCapture(const std::string& name) {
     const bool playable = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode));
     ::close(fd);
     return playable;
+}
+
+std::string absoluteFileName(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::absolute(name, ec);
+    return ec ? name : path.lexically_normal().string();
 }
 
 } // namespace zeph::monitor

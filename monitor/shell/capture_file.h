@@ -9,4 +9,8 @@ namespace zeph::monitor {
 // both count as files that cannot be opened.
 bool opensAsCapture(const std::string& name);
 
+// A capture's name as an absolute path, so that the settings still find it after a start from
+// another folder; the name itself when the current folder is unknown.
+std::string absoluteFileName(const std::string& name);
+
 } // namespace zeph::monitor

@@ -3,6 +3,8 @@
 #include "monitor/shell/capture_file.h"
 #include "monitor/shell/data_source_setup.h"
 
+#include "common/text/strprintf.h"
+
 namespace zeph::monitor {
 
 MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter,
@@ -30,7 +32,11 @@ void MainFrameCore::start() {
 
 void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
     firstDataSourceDialog_ = false;
-    source.save(profile_);
+    DataSourceSettings stored = source;
+    if (stored.src == kSourceFile) { // a later start from another folder still finds it
+        stored.fileName = absoluteFileName(stored.fileName);
+    }
+    stored.save(profile_);
     reopenViews();
     if (!withLog) {
         openDataSourceCommand();
@@ -44,6 +50,25 @@ void MainFrameCore::startWith(const DataSourceSettings& source, bool withLog) {
         sendLogStartPolls();
     }
     window_.refresh();
+}
+
+bool MainFrameCore::startFromCommandLine(const std::optional<DataSourceSettings>& source,
+                                         bool withLog) {
+    if (source) {
+        startWith(*source, withLog);
+    } else {
+        start();
+        if (withLog) {
+            startLog();
+        }
+    }
+    if (!withLog || log_.isOpen() || ending_) {
+        return true;
+    }
+    window_.post([this, text = strprintf(kCannotOpenLog, log_.fileName().c_str())] {
+        prompter_.tell(text, Prompter::Icon::Warning);
+    });
+    return false;
 }
 
 CFeedDoc& MainFrameCore::ensureDocument() {
@@ -163,11 +188,14 @@ void MainFrameCore::openDataSourceCommand() {
 }
 
 void MainFrameCore::openSource() {
+    if (ending_) {
+        return;
+    }
     DataSourceSettings settings;
     settings.load(profile_);
     sourceOpen_ = ensureDocument().openSource(settings);
     if (sourceOpen_ && settings.src == kSourceFile) {
-        recent_->add(settings.fileName);
+        recent_->add(settings.fileName, settings.fileType);
     }
 }
 
@@ -231,6 +259,9 @@ void MainFrameCore::openLogFileCommand() {
 
 // Both answers are logged at the start of a new file.
 void MainFrameCore::startLog() {
+    if (ending_) {
+        return;
+    }
     log_.open(false);
     if (sourceOpen_) {
         sendLogStartPolls();
@@ -247,6 +278,7 @@ void MainFrameCore::openRecentFile(size_t index) {
         return;
     }
     const std::string file = recent_->files()[index];
+    const std::string fileType = recent_->fileType(index);
     if (!opensAsCapture(file)) {
         prompter_.tell(sourcedialog::kCannotOpen);
         recent_->remove(file);
@@ -255,6 +287,9 @@ void MainFrameCore::openRecentFile(size_t index) {
     }
     profile_.writeInt(settings::kDataSrc, settings::kSrc, kSourceFile);
     profile_.writeString(settings::kDataSrc, settings::kFileName, file);
+    if (!fileType.empty()) {
+        profile_.writeString(settings::kDataSrc, settings::kFileType, fileType);
+    }
     if (doc_ != nullptr && anyViewOpen()) {
         window_.processPendingEvents();
     }
@@ -293,6 +328,11 @@ bool MainFrameCore::exitRequested() {
         log_.close();
     }
     return true;
+}
+
+void MainFrameCore::endRun() {
+    ending_ = true;
+    log_.close();
 }
 
 void MainFrameCore::shutDown() {

@@ -66,6 +66,8 @@ constexpr int kBlinkWideWidth = 8;
 constexpr const char* kTitlePrefix = "ZephMon " ZEPHMON_VERSION " (Target SW: ";
 constexpr const char* kDifferentLogQuestion = "Do you want to open a different log file?";
 constexpr const char* kExitQuestion = "Exiting will close the log file.  Do you wish to exit?";
+constexpr const char* kCannotOpenLog =
+    "Cannot open the log file %s.\nThe monitor runs without a log.";
 
 // The simple polls of the Poll menu: MID, then 0.
 constexpr uint8_t kMidPollSwVersion = 132;
@@ -110,9 +112,14 @@ public:
     // Start-up after the window shows: the Data Source Setup dialog without Cancel, then the
     // views the "OpenViews" string names.
     void start();
-    // Start-up with a source chosen on the command line: its settings are stored, the views
-    // open and the source with them; `withLog`: the log as set opens first.
+    // Start-up with a source chosen on the command line: its settings are stored (a capture by
+    // its absolute path), the views open and the source with them; `withLog`: the log as set
+    // opens first.
     void startWith(const DataSourceSettings& source, bool withLog);
+    // The start-up the command line asks for: with a source, startWith; without, start and then,
+    // `withLog`, startLog. A log that does not open is told (once the start-up is over, from the
+    // window's event loop) and the run goes on without one: false then.
+    bool startFromCommandLine(const std::optional<DataSourceSettings>& source, bool withLog);
 
     // View slots.
     void toggleView(size_t slot);
@@ -135,7 +142,8 @@ public:
     void startLog();
     void targetSoftwareCommand();
     // The File menu's recent capture files, most recent first. Choosing one does what choosing it
-    // in the Data Source Setup dialog does, then opens it; one that no longer opens is dropped.
+    // in the Data Source Setup dialog, in the format it was played in, does, then opens it; one
+    // that no longer opens is dropped.
     const std::vector<std::string>& recentFiles() const { return recent_->files(); }
     void openRecentFile(size_t index);
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
@@ -143,6 +151,9 @@ public:
     void sendDrovanaPoll(uint8_t sid);
     // The close request: false when the user keeps the program running.
     bool exitRequested();
+    // A timed run or a signal: the log closes without asking, and neither a log nor a source
+    // opens any more (a start-up whose dialog the end interrupted goes no further).
+    void endRun();
     // Teardown: the source closes, the slots are forgotten.
     void shutDown();
 
@@ -202,6 +213,7 @@ private:
     bool paused_ = false;
     bool blinkWide_ = false;
     bool firstDataSourceDialog_ = true;
+    bool ending_ = false;
 };
 
 } // namespace zeph::monitor

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -97,12 +96,14 @@ std::vector<Line> splitLines(std::string_view content) {
     return lines;
 }
 
-// The line end of the lines a write adds: CR alone in a file whose lines end so, else LF.
+// The line end of the lines a write adds: the file's own, as its first line ends (LF, CR LF or
+// CR alone); LF in a file of one line or none.
 std::string_view lineEndFor(std::string_view content) {
     const size_t stop = content.find_first_of("\r\n");
-    const bool crAlone = stop != std::string_view::npos && content[stop] == '\r' &&
-                         content.compare(stop, 2, "\r\n") != 0;
-    return crAlone ? "\r" : "\n";
+    if (stop == std::string_view::npos || content[stop] == '\n') {
+        return "\n";
+    }
+    return content.compare(stop, 2, "\r\n") == 0 ? "\r\n" : "\r";
 }
 
 // The lines of one section: [header, end) in `lines`.
@@ -133,6 +134,22 @@ const Line* findKey(const std::vector<Line>& lines, SectionSpan span, std::strin
     return nullptr;
 }
 
+// The bytes from the descriptor's position to the end; nothing when a read fails.
+std::optional<std::string> readRest(int fd) {
+    std::string content;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            content.append(buf, static_cast<size_t>(n));
+        } else if (n == 0) {
+            return content;
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
 // The file's bytes; nothing when it cannot be read (a missing file reads as empty). Only a
 // regular file is read, and opening never waits: a FIFO without a writer is no settings file.
 std::optional<std::string> readAll(const fs::path& path) {
@@ -143,19 +160,7 @@ std::optional<std::string> readAll(const fs::path& path) {
     std::optional<std::string> content;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        content.emplace();
-        char buf[4096];
-        for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0) {
-                content->append(buf, static_cast<size_t>(n));
-            } else if (n == 0) {
-                break;
-            } else if (errno != EINTR) {
-                content.reset();
-                break;
-            }
-        }
+        content = readRest(fd);
     }
     ::close(fd);
     return content;
@@ -175,43 +180,31 @@ bool writeFully(int fd, std::string_view data) {
     return true;
 }
 
-// Writes the whole file through a temporary file beside it and a rename.
-bool replaceFile(const fs::path& path, std::string_view content) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path temp = path.string() + ".tmp" + std::to_string(::getpid()) + "_" +
-                          std::to_string(counter.fetch_add(1));
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+// Rewrites an open file with `content` from the first byte that differs, as a profile write
+// changes a value in place: the file keeps its links, its mode and its owner.
+bool rewrite(int fd, std::string_view old, std::string_view content) {
+    const size_t common = static_cast<size_t>(
+        std::mismatch(old.begin(), old.end(), content.begin(), content.end()).first - old.begin());
+    if (::lseek(fd, static_cast<off_t>(common), SEEK_SET) < 0 ||
+        !writeFully(fd, content.substr(common))) {
+        return false;
+    }
+    return content.size() >= old.size() || ::ftruncate(fd, static_cast<off_t>(content.size())) == 0;
+}
+
+// Opens the file for a rewrite, creating it when missing; only a regular file is rewritten.
+int openForRewrite(const fs::path& path, int flags) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | flags, 0666);
     if (fd < 0) {
-        return false;
+        return -1;
     }
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777); // the replacement keeps the file's permissions
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
     }
-    const bool written = writeFully(fd, content);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
-// The file that is really written: a symbolic link stays a link to the rewritten file.
-fs::path writeTarget(const fs::path& path) {
-    std::error_code ec;
-    if (fs::is_symlink(path, ec)) {
-        const fs::path target = fs::canonical(path, ec);
-        if (!ec) {
-            return target;
-        }
-    }
-    return path;
-}
-
-bool readOnly(const fs::path& path) {
-    std::error_code ec;
-    return fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0;
+    return fd;
 }
 
 } // namespace
@@ -257,12 +250,13 @@ int ProfileFile::getInt(std::string_view section, std::string_view key, int fall
 
 bool ProfileFile::writeString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    const fs::path target = writeTarget(path_);
-    if (readOnly(target)) {
+    const int fd = openForRewrite(path_, O_CREAT);
+    if (fd < 0) {
         return false;
     }
-    const std::optional<std::string> old = readAll(target);
+    const std::optional<std::string> old = readRest(fd);
     if (!old) {
+        ::close(fd);
         return false;
     }
     const std::vector<Line> lines = splitLines(*old);
@@ -277,9 +271,12 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
         content.append("[").append(section).append("]").append(eol);
         content.append(key).append("=").append(value).append(eol);
     } else if (const Line* line = findKey(lines, *span, key)) {
-        // The key keeps the spelling the file gives it.
+        // The key keeps the spelling the file gives it, and its line its own line end.
         content.append(*old, 0, line->begin);
-        content.append(line->name).append("=").append(value).append(eol);
+        content.append(line->name).append("=").append(value);
+        const size_t lineEnd = line->begin + line->text.size();
+        content.append(
+            line->hasLineEnd ? std::string_view(*old).substr(lineEnd, line->end - lineEnd) : eol);
         content.append(*old, line->end);
     } else {
         size_t last = span->header;
@@ -295,7 +292,8 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
         content.append(key).append("=").append(value).append(eol);
         content.append(*old, lines[last].end);
     }
-    return replaceFile(target, content);
+    const bool written = rewrite(fd, *old, content);
+    return ::close(fd) == 0 && written;
 }
 
 bool ProfileFile::writeInt(std::string_view section, std::string_view key, int value) {
@@ -311,16 +309,23 @@ bool ProfileFile::hasSection(std::string_view section) const {
     return content && findSection(splitLines(*content), section).has_value();
 }
 
-bool ProfileFile::remove() {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(path_, ec))) {
-        return true;
-    }
-    if (readOnly(path_) || !readable()) {
+bool ProfileFile::hasKey(std::string_view section, std::string_view key) const {
+    const std::optional<std::string> content = readAll(path_);
+    if (!content) {
         return false;
     }
-    fs::remove(path_, ec);
-    return !fs::exists(path_, ec);
+    const std::vector<Line> lines = splitLines(*content);
+    const std::optional<SectionSpan> span = findSection(lines, section);
+    return span && findKey(lines, *span, key) != nullptr;
+}
+
+bool ProfileFile::clear() {
+    const int fd = openForRewrite(path_, 0);
+    if (fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR; // no file there
+    }
+    const bool emptied = ::ftruncate(fd, 0) == 0;
+    return ::close(fd) == 0 && emptied;
 }
 
 } // namespace zeph::monitor

@@ -27,9 +27,10 @@ public:
     int getInt(std::string_view section, std::string_view key, int fallback) const;
 
     // Replaces the key's line in place, or appends the key to the end of its section, or appends
-    // the section to the file. The file is replaced whole through a temporary file in the same
-    // folder, so a crash never leaves half a file. False when the file cannot be written: the
-    // folder cannot take the temporary file, or the file itself is read-only.
+    // the section to the file; added lines end as the file's first line does. The file itself is
+    // rewritten, so it keeps its links, its mode and its owner, and a file in a folder that takes
+    // no new files can still be written. False when the file cannot be written: it is read-only,
+    // or missing where no file can be made.
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
     bool writeInt(std::string_view section, std::string_view key, int value);
 
@@ -37,11 +38,12 @@ public:
     // empty). A folder, a device or a FIFO is never read.
     bool readable() const;
     bool hasSection(std::string_view section) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
 
-    // Deletes the file. True when it is gone afterwards (also when there was none). A read-only
-    // file is kept, like its writes fail: read-only protects the settings as a whole; and so is
-    // a file that cannot be read.
-    bool remove();
+    // Empties the file in place. True when it is empty afterwards (also when there was none). A
+    // read-only file is kept, like its writes fail: read-only protects the settings as a whole;
+    // and so is a file that cannot be read.
+    bool clear();
 
 private:
     std::filesystem::path path_;

@@ -73,7 +73,7 @@ constexpr std::array<DefaultRect, 1 + kViewSlotCount> kDefaultRects = {{
 }};
 
 void recreate(ProfileFile& file) {
-    file.remove();
+    file.clear();
     file.writeString(kMain, kNote, kNoteText);
     file.writeString(kMain, kVersionKey, kVersion);
     file.writeString(kMain, kOpenViews, kRecreatedOpenViews);
@@ -306,8 +306,13 @@ std::optional<std::string> refuseNamedSettingsFile(const std::filesystem::path& 
                          std::strerror(errno));
     }
     ::close(fd);
-    if (!ProfileFile(path).hasSection(kMain)) {
+    const ProfileFile file(path);
+    if (!file.hasSection(kMain)) {
         return path.string() + " is not a settings file (it has no [Main] section)";
+    }
+    // Another program's file may have a [Main] section too; ours has a version or our note.
+    if (!file.hasKey(kMain, kVersionKey) && file.getString(kMain, kNote, "") != kNoteText) {
+        return path.string() + " is not a settings file (its [Main] section is not ZephMon's)";
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include "monitor/messages/testing/recording_events.h"
 
+#include "common/serial/testing/pty_pair.h"
 #include "common/testing/temp_dir.h"
 #include "common/testing/text_files.h"
 
@@ -147,6 +148,33 @@ TEST_F(Headless, ALogThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(prompter.asked, std::vector<std::string>{
                                   "cannot write the log file /dev/full: No space left on device"});
     EXPECT_LT(clock.now() - Clock::TimePoint{}, std::chrono::seconds(300));
+}
+
+// A receiver that never speaks holds neither the end of the run's time nor a stop: the start-up
+// polls wait for its first byte only as long as the run goes on, and are not sent without it.
+TEST_F(Headless, ASilentReceiverDelaysNeitherTheEndOfTimeNorAStop) {
+    zeph::testing::PtyPair receiver;
+    ASSERT_TRUE(receiver.valid()) << receiver.error();
+    DataSourceSettings serial;
+    serial.serPort = receiver.slavePath();
+    options.source = serial;
+    const struct {
+        std::optional<int> seconds;
+        bool stopped;
+        std::chrono::milliseconds atMost;
+    } rows[] = {{1, false, std::chrono::milliseconds(1500)},
+                {std::nullopt, true, std::chrono::milliseconds(500)}};
+    for (const auto& row : rows) {
+        options.seconds = row.seconds;
+        std::filesystem::remove(*options.logPath);
+        HeadlessMonitor monitor(options, clock, prompter);
+        const std::atomic<bool> stop{row.stopped};
+        const Clock::TimePoint start = clock.now();
+        EXPECT_EQ(monitor.run(stop), 0);
+        EXPECT_LE(clock.now() - start, row.atMost) << (row.stopped ? "stopped" : "timed");
+        EXPECT_EQ(countLinesStartingWith(log(), "Tx: "), 0) << log();
+        EXPECT_EQ(countLinesStartingWith(log(), "Log file closed "), 1);
+    }
 }
 
 } // namespace

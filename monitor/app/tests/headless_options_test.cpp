@@ -49,6 +49,7 @@ TEST(HeadlessOptions, RefusesBadInputWithOneLine) {
                                                 {"--select", "1-"},
                                                 {"--seconds", "0"},
                                                 {"--seconds", "ten"},
+                                                {"--settings", ""},
                                                 {"--frobnicate"}}) {
         const ParsedOptions p = parseHeadlessOptions(bad);
         EXPECT_FALSE(p.options) << ::testing::PrintToString(bad);

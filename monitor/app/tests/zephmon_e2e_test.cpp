@@ -19,6 +19,11 @@
 namespace zeph::testing {
 namespace {
 
+// The ways zephmon runs in this build: headless, and with its window when the build has one.
+std::vector<bool> headlessModes() {
+    return ZEPH_WINDOW ? std::vector<bool>{true, false} : std::vector<bool>{true};
+}
+
 class ZephmonE2e : public ::testing::Test {
 protected:
     ProgramResult runMonitor(const std::string& port, int seconds, const std::string& baud = "") {
@@ -98,7 +103,7 @@ TEST_F(ZephmonE2e, ASettingsFileThatIsNoneIsRefusedAndLeftAlone) {
         const char* name;
         const char* reason;
     } rows[] = {{"capture.bin", "it has no [Main] section"}, {"folder", "not a regular file"}};
-    for (const bool headless : {true, false}) {
+    for (const bool headless : headlessModes()) {
         for (const auto& row : rows) {
             std::vector<std::string> argv = {programPath("zephmon"),
                                              "--settings",
@@ -122,7 +127,7 @@ TEST_F(ZephmonE2e, ASettingsFileThatIsNoneIsRefusedAndLeftAlone) {
 
 // A closed terminal ends a run like SIGTERM: the log gets its tail and its closing line.
 TEST_F(ZephmonE2e, AHangUpClosesTheLog) {
-    for (const bool headless : {true, false}) {
+    for (const bool headless : headlessModes()) {
         const std::string log = dir.path(headless ? "headless.gps" : "window.gps");
         std::vector<std::string> argv = {programPath("zephmon"),
                                          "--settings",
@@ -169,6 +174,9 @@ TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
         {{"--settings", settings, "--source", "file:" + fifo, "--seconds", "1"}, 0},
     };
     for (const auto& row : rows) {
+        if (!ZEPH_WINDOW && row.args.front() != "--headless") {
+            continue;
+        }
         // Ended from outside after ten seconds: 124, or 137 when it ignores SIGTERM as well.
         std::vector<std::string> argv = {"/usr/bin/timeout", "-k", "2", "10",
                                          programPath("zephmon")};
@@ -178,6 +186,55 @@ TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
         EXPECT_EQ(r.exitCode, row.exitCode) << ::testing::PrintToString(row.args) << r.err;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
     }
+}
+
+// A log named for the window that cannot be opened is told on standard error (and in a message
+// box), and the run goes on without it until its time is up.
+TEST_F(ZephmonE2e, TheWindowTellsALogItCannotOpenAndGoesOn) {
+    if (!ZEPH_WINDOW) {
+        GTEST_SKIP() << "this build has no window";
+    }
+    const std::string log = dir.path("missing/run.gps");
+    const ProgramResult r =
+        runProgram({"/usr/bin/timeout", "-k", "2", "20", programPath("zephmon"), "--settings",
+                    dir.path("zephmon.ini"), "--source", "random", "--log", log, "--seconds", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("zephmon: cannot open the log file " + log + "\n"), std::string::npos)
+        << r.err;
+}
+
+// Without a display the window programs refuse with one line rather than abort in Qt.
+TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
+    if (!ZEPH_WINDOW) {
+        GTEST_SKIP() << "this build has no window";
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* refusal;
+    } rows[] = {
+        {{programPath("zephmon"), "--settings", dir.path("zephmon.ini"), "--source", "random"},
+         "zephmon: no display; run it with --headless\n"},
+        {{programPath("Trekdash")},
+         "Trekdash: no display to show its window on (DISPLAY is not set)\n"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> argv = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
+                                         "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+        argv.insert(argv.end(), row.args.begin(), row.args.end());
+        const ProgramResult r = runProgram(argv);
+        EXPECT_EQ(r.exitCode, 2) << row.args.front();
+        EXPECT_EQ(r.err, row.refusal);
+    }
+}
+
+// --help says what this build does: one without the window runs only headless.
+TEST_F(ZephmonE2e, TheHelpSaysWhetherTheBuildHasItsWindow) {
+    const ProgramResult r = runProgram({programPath("zephmon"), "--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.find("Without --headless it opens its window") != std::string::npos,
+              static_cast<bool>(ZEPH_WINDOW))
+        << r.out;
+    EXPECT_EQ(r.out.starts_with("Usage: zephmon --headless [OPTIONS]\n"), !ZEPH_WINDOW) << r.out;
 }
 
 } // namespace

@@ -337,6 +337,69 @@ TEST_F(MainFrameCoreTest, RecentCapturesPlayAgainFromTheList) {
     EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), captures[0]);
 }
 
+// A log named on the command line that cannot be opened is told once the start-up is over, and
+// the run goes on without it, with or without a source named there too.
+TEST_F(MainFrameCoreTest, ALogThatCannotBeOpenedIsToldAndTheRunGoesOn) {
+    const std::string log = (dir / "missing" / "run.gps").string();
+    DataSourceSettings random;
+    random.src = kSourceRandom;
+    for (const bool withSource : {true, false}) {
+        core.reset();
+        MainFrameCore& frame = makeCore(2, "0000010000");
+        frame.log().setFileName(log);
+        prompter.asked.clear();
+        const auto source = withSource ? std::optional(random) : std::nullopt;
+        EXPECT_FALSE(frame.startFromCommandLine(source, true));
+        EXPECT_TRUE(prompter.asked.empty()) << "not inside the start-up";
+        window.runPosted();
+        EXPECT_EQ(prompter.asked, std::vector<std::string>{"Cannot open the log file " + log +
+                                                           ".\nThe monitor runs without a log."});
+        EXPECT_FALSE(frame.logOpen());
+        EXPECT_EQ(frame.sourceOpen(), withSource)
+            << "without one, the source waits for its command";
+    }
+}
+
+// A capture named on the command line relative to the current folder is stored by its absolute
+// path, as the recent list keeps it.
+TEST_F(MainFrameCoreTest, ACaptureFromTheCommandLineIsStoredByItsAbsolutePath) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    const std::string capture = dir.write("run.csv", "1,100,200,300,1,2,3\n");
+    DataSourceSettings s;
+    s.src = 1;
+    s.fileName = std::filesystem::relative(capture).string();
+    s.fileType = "CSV";
+    ASSERT_NE(s.fileName, capture);
+    frame.startWith(s, false);
+    EXPECT_TRUE(frame.sourceOpen());
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileName, ""), capture);
+}
+
+// An entry plays in the format it was played in, whatever the last capture's was.
+TEST_F(MainFrameCoreTest, ARecentCapturePlaysInItsOwnFormat) {
+    MainFrameCore& frame = makeCore(2, "0000010000");
+    using namespace std::string_view_literals;
+    const struct {
+        const char* name;
+        std::string_view content;
+        const char* type;
+    } captures[] = {{"text.csv", "1,100,200,300,1,2,3\n"sv, "CSV"},
+                    {"frames.bin", "\xA0\xA2\x00\x02\x84\x00\x00\x84\xB0\xB3"sv, "Binary"}};
+    for (const auto& c : captures) {
+        DataSourceSettings s;
+        s.src = 1;
+        s.fileName = dir.write(c.name, c.content);
+        s.fileType = c.type;
+        frame.startWith(s, false);
+    }
+    for (const char* expected : {"CSV", "Binary", "CSV"}) {
+        frame.openRecentFile(1);
+        EXPECT_TRUE(frame.sourceOpen());
+        EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kFileType, ""), expected);
+    }
+    EXPECT_TRUE(prompter.asked.empty()) << prompter.asked.front();
+}
+
 TEST_F(MainFrameCoreTest, TheDrovanaMenusFollowTheTargetClass) {
     MainFrameCore& frame = makeCore(2, "0000000000");
     EXPECT_FALSE(frame.drovanaMenus());

@@ -4,6 +4,9 @@
 #include "monitor/shell/profile_file.h"
 #include "shell_test_support.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,15 +43,15 @@ TEST_F(ProfileFileTest, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(file.getString("Main", "Note", "none"), "none");
 }
 
-// Files written elsewhere: a byte-order mark before the first section, or lines that end in a
-// carriage return alone. Both read; a write keeps the mark and the file's own line end.
+// Files written elsewhere: a byte-order mark before the first section, lines that end in CR LF
+// or in a carriage return alone. All read; a write keeps the mark and the file's own line end.
 TEST_F(ProfileFileTest, ReadsAByteOrderMarkAndCarriageReturnLineEnds) {
     const struct {
         const char* before;
         const char* after;
     } rows[] = {
         {"\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\n[DataSrc]\r\nSerPort=COM7\r\n",
-         "\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\nNote=x\n[DataSrc]\r\nSerPort=COM7\r\n"},
+         "\xEF\xBB\xBF[Main]\r\nVersion=3.40\r\nNote=x\r\n[DataSrc]\r\nSerPort=COM7\r\n"},
         {"[Main]\rVersion=3.40\r[DataSrc]\rSerPort=COM7\r",
          "[Main]\rVersion=3.40\rNote=x\r[DataSrc]\rSerPort=COM7\r"},
         {"\xEF\xBB\xBFVersion=1\r[Main]\rVersion=3.40\r[DataSrc]\rSerPort=COM7",
@@ -99,7 +102,7 @@ TEST_F(ProfileFileTest, ReplacesAValueInPlaceAndKeepsEveryOtherByte) {
                               "Note=DO NOT EDIT BELOW!\r\n"
                               "\r\n"
                               "[DataSrc]\n"
-                              "serport=COM9\n"
+                              "serport=COM9\r\n"
                               "odd line without equals\n"
                               "SerBaud=57600\n"
                               "[Other]\n"
@@ -121,7 +124,7 @@ TEST_F(ProfileFileTest, AppendsANewSectionAtTheEndOfTheFile) {
     writeFile(path, "[Main]\r\nNote=x");
     ASSERT_TRUE(file.writeString("VwMap", "Scale", "0.3"));
     ASSERT_TRUE(file.writeInt("VwMap", "Ring0", -10));
-    EXPECT_EQ(readFile(path), "[Main]\r\nNote=x\n[VwMap]\nScale=0.3\nRing0=-10\n");
+    EXPECT_EQ(readFile(path), "[Main]\r\nNote=x\r\n[VwMap]\r\nScale=0.3\r\nRing0=-10\r\n");
     EXPECT_EQ(file.getInt("VwMap", "Ring0", 0), -10);
 }
 
@@ -135,13 +138,62 @@ TEST_F(ProfileFileTest, CreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
     EXPECT_EQ(entries, 1);
 }
 
-TEST_F(ProfileFileTest, ReplacementKeepsThePermissionsOfTheFile) {
-    writeFile(path, "[Main]\n");
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+// The file itself is rewritten, as a profile write does: a link stays a link to it, and the
+// file keeps its inode, mode and owner, also when a new version empties it.
+TEST_F(ProfileFileTest, WritesTheFileInPlace) {
+    const std::filesystem::path real = dir / "real.ini";
+    writeFile(real, "[Main]\nVersion=3.40\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    const uid_t owner = ::geteuid() == 0 ? 4321 : ::geteuid(); // only root gives files away
+    ASSERT_EQ(::chown(real.c_str(), owner, static_cast<gid_t>(-1)), 0);
+    std::filesystem::create_symlink("real.ini", path);
+    struct stat before {};
+    ASSERT_EQ(::stat(real.c_str(), &before), 0);
+
     ASSERT_TRUE(file.writeString("Main", "Note", "x"));
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(readFile(real), "[Main]\nVersion=3.40\nNote=x\n");
+    ASSERT_TRUE(file.writeString("Main", "Version", "3"));
+    EXPECT_EQ(readFile(real), "[Main]\nVersion=3\nNote=x\n");
+    ASSERT_TRUE(file.clear());
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(readFile(real), "");
+    struct stat after {};
+    ASSERT_EQ(::stat(real.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_EQ(after.st_uid, owner);
+}
+
+// A folder that takes no new files (read-only, and immutable where this user may write it
+// anyway) still lets its settings file be written.
+TEST_F(ProfileFileTest, AFolderThatTakesNoNewFilesKeepsItsFileWritable) {
+    writeFile(path, "[Main]\n");
+    struct FolderLock {
+        explicit FolderLock(const std::filesystem::path& where)
+            : folder(where), fd(::open(where.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+            ::chmod(folder.c_str(), 0555);
+            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                int locked = flags | FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &locked);
+            }
+        }
+        ~FolderLock() {
+            if (fd >= 0) {
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+                ::close(fd);
+            }
+            ::chmod(folder.c_str(), 0700);
+        }
+        std::filesystem::path folder;
+        int fd;
+        int flags = 0;
+    } lock(dir.folder());
+    if (::mkdir((dir / "probe").c_str(), 0700) == 0) {
+        GTEST_SKIP() << "this folder takes new files whatever its mode";
+    }
+    ASSERT_TRUE(file.writeString("Main", "Note", "x"));
+    EXPECT_EQ(readFile(path), "[Main]\nNote=x\n");
 }
 
 TEST_F(ProfileFileTest, WriteFailsWhereNoFileCanBeWritten) {
@@ -151,17 +203,17 @@ TEST_F(ProfileFileTest, WriteFailsWhereNoFileCanBeWritten) {
     EXPECT_FALSE(nowhere.writeString("Main", "Note", "x"));
     EXPECT_FALSE(nowhere.writeInt("Main", "WplLength", 44));
     EXPECT_EQ(nowhere.getString("Main", "Note", "default"), "default");
-    EXPECT_TRUE(nowhere.remove()); // nothing there to delete
+    EXPECT_TRUE(nowhere.clear()); // nothing there to empty
 }
 
-TEST_F(ProfileFileTest, ReadOnlyFileIsReadButNeitherWrittenNorDeleted) {
+TEST_F(ProfileFileTest, ReadOnlyFileIsReadButNeitherWrittenNorEmptied) {
     writeFile(path, "[Main]\nVersion=3.40\n");
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     if (::access(path.c_str(), W_OK) == 0) {
         GTEST_SKIP() << "this user may write read-only files";
     }
     EXPECT_FALSE(file.writeString("Main", "Version", "3.41"));
-    EXPECT_FALSE(file.remove());
+    EXPECT_FALSE(file.clear());
     EXPECT_EQ(file.getString("Main", "Version", ""), "3.40");
 }
 

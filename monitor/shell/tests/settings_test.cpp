@@ -64,7 +64,7 @@ TEST_F(SettingsStartUp, AFileOfOurVersionKeepsItsValues) {
     writeFile(path, "[main]\r\nversion=3.40\r\n[DataSrc]\r\nSerPort=COM7\r\n");
     EXPECT_TRUE(prepareSettingsFile(file, prompter));
     EXPECT_EQ(readFile(path),
-              "[main]\r\nversion=3.40\r\nNote=DO NOT EDIT BELOW!\n[DataSrc]\r\nSerPort=COM7\r\n");
+              "[main]\r\nversion=3.40\r\nNote=DO NOT EDIT BELOW!\r\n[DataSrc]\r\nSerPort=COM7\r\n");
     DataSourceSettings source;
     source.load(file);
     EXPECT_EQ(source.serPort, "COM7");
@@ -92,7 +92,8 @@ TEST_F(SettingsStartUp, AFolderInPlaceOfTheFileIsLeftAlone) {
 TEST(NamedSettingsFile, IsRefusedUnlessItIsASettingsFile) {
     TempDir dir;
     writeFile(dir / "old.ini", "[main]\nVersion=3.30\n");
-    writeFile(dir / "bom.ini", "\xEF\xBB\xBF[Main]\r\n");
+    writeFile(dir / "bom.ini", "\xEF\xBB\xBF[Main]\r\nNote=DO NOT EDIT BELOW!\r\n");
+    writeFile(dir / "foreign.ini", "[Main]\nWidth=3\nNote=mine\n[DataSrc]\nVersion=3.40\n");
     writeFile(dir / "capture.bin", std::string("\xA0\xA2\x00\x02\x84\x00", 6));
     writeFile(dir / "empty.ini", "");
     writeFile(dir / "other.ini", "[DataSrc]\nSrc=1\n; [Main]\n");
@@ -108,6 +109,7 @@ TEST(NamedSettingsFile, IsRefusedUnlessItIsASettingsFile) {
         {dir / "capture.bin", "is not a settings file (it has no [Main] section)"},
         {dir / "empty.ini", "is not a settings file (it has no [Main] section)"},
         {dir / "other.ini", "is not a settings file (it has no [Main] section)"},
+        {dir / "foreign.ini", "is not a settings file (its [Main] section is not ZephMon's)"},
         {dir / "folder", "is not a settings file (not a regular file)"},
         {dir / "fifo", "is not a settings file (not a regular file)"},
         {"/dev/null", "is not a settings file (not a regular file)"},

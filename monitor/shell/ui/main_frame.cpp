@@ -324,18 +324,36 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!core_->exitRequested()) {
+    if (!ended_ && !core_->exitRequested()) {
         event->ignore();
         return;
     }
-    // The views stay open for the next start; each remembers where it was.
+    if (!ended_) {
+        ended_ = true;
+        savePlacements();
+    }
+    event->accept();
+}
+
+// A close in progress may be waiting in its question, so this one does not go through close:
+// QCoreApplication::exit leaves the question's event loop and the program's alike.
+void CMainFrame::endRun(int status) {
+    if (!ended_) {
+        ended_ = true;
+        core_->endRun();
+        savePlacements();
+    }
+    QCoreApplication::exit(status);
+}
+
+// The views stay open for the next start; each remembers where it was.
+void CMainFrame::savePlacements() {
     for (CFrameView* frame : frames_) {
         if (frame != nullptr) {
             frame->savePlacement();
         }
     }
     savePlacement(core_->profile(), settings::kMain, placementOf(*this));
-    event->accept();
 }
 
 } // namespace zeph::monitor

@@ -46,6 +46,11 @@ public:
     // Width of a status pane in characters.
     int paneWidthInChars(StatusPane pane) const;
 
+    // A timed run or a signal ends the program whatever question or dialog is open: the log
+    // closes and the placements are saved as on Exit, without asking, and every event loop is
+    // left with `status`. The source closes when the frame goes.
+    void endRun(int status);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -80,6 +85,7 @@ private:
     QAction* addCommand(QMenu* menu, const QString& text, const char* name,
                         std::function<void()> run);
     void setPaneWidth(StatusPane pane, int chars);
+    void savePlacements();
 
     QtPrompter qtPrompter_;
     Prompter* prompter_;
@@ -103,6 +109,7 @@ private:
     std::vector<std::pair<QAction*, CommandNeed>> receiverCommands_;
     bool placed_ = false;
     bool shuttingDown_ = false;
+    bool ended_ = false; // the placements are saved: by an accepted close or endRun
 };
 
 } // namespace zeph::monitor

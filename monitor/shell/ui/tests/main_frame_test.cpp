@@ -6,14 +6,18 @@
 #include "common/qt/testing/qt_application.h"
 #include "common/testing/child_process.h"
 #include "common/testing/temp_dir.h"
+#include "common/testing/text_files.h"
 #include "monitor/shell/tests/scripted_prompter.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,8 +26,10 @@ namespace zeph::monitor {
 namespace {
 
 using zeph::testing::BackgroundProgram;
+using zeph::testing::countLinesStartingWith;
 using zeph::testing::processEventsUntil;
 using zeph::testing::programPath;
+using zeph::testing::readFile;
 
 class MainFrameTest : public ::testing::Test {
 protected:
@@ -259,6 +265,64 @@ TEST_F(MainFrameTest, TheTitleNamesTheLogWhileOneIsOpen) {
     prompter.answers = {Prompter::Answer::Yes};
     EXPECT_TRUE(f.close());
     EXPECT_EQ(f.windowTitle(), "ZephMon 3.40 (Target SW: Unknown) on COM1/57600");
+}
+
+// A timed run or a signal ends the program whatever modal window is open: the exit question,
+// or the start-up's Data Source Setup dialog (the start-up then goes no further: no log opens).
+// Every event loop is left, an open log gets its closing line and the placements are saved.
+TEST_F(MainFrameTest, TheEndOfARunLeavesAnyModalWindow) {
+    const struct {
+        const char* modal;
+        bool logOpen;
+        std::function<void(CMainFrame&)> open;
+    } rows[] = {
+        {"exit question", true, [](CMainFrame& f) { f.close(); }},
+        {"start-up dialog", false,
+         [](CMainFrame& f) {
+             f.setDialogs({[&f](bool) { return QDialog(&f).exec() == QDialog::Accepted; },
+                           [] { return false; }, [] {}});
+             f.core().startFromCommandLine(std::nullopt, true);
+         }},
+    };
+    for (const auto& row : rows) {
+        CMainFrame& f = makeFrame("0001000000");
+        QtPrompter boxes(QStringLiteral("ZephMon"), &f);
+        f.setPrompter(boxes);
+        LogSettings log;
+        log.file = (dir / "run.gps").string();
+        log.save(*profile);
+        std::fclose(std::fopen(log.file.c_str(), "w"));
+        if (row.logOpen) {
+            ASSERT_TRUE(f.core().log().open(false));
+        }
+        profile->writeInt(settings::kMain, settings::kWplLength, 0);
+
+        QString modal;
+        QTimer::singleShot(0, &f, [&] { row.open(f); });
+        QTimer::singleShot(300, &f, [&] { // inside the modal window's own event loop
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                modal = QString::fromLatin1(w->metaObject()->className());
+            }
+            f.endRun(0);
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (QWidget* w = QApplication::activeModalWidget()) {
+                w->close();
+            }
+            QCoreApplication::exit(1);
+        });
+        watchdog.start(5000);
+        EXPECT_EQ(QCoreApplication::exec(), 0) << row.modal << ": the run did not end";
+        EXPECT_FALSE(modal.isEmpty()) << row.modal;
+        EXPECT_FALSE(f.core().logOpen()) << row.modal;
+        const std::string text = readFile(log.file);
+        EXPECT_EQ(countLinesStartingWith(text, "Log file closed "), row.logOpen ? 1 : 0) << text;
+        EXPECT_EQ(countLinesStartingWith(text, "ZephMon Version"), row.logOpen ? 1 : 0) << text;
+        EXPECT_EQ(profile->getInt(settings::kMain, settings::kWplLength, 0), 44) << row.modal;
+        frame.reset();
+    }
 }
 
 // The simulated receiver on a pseudo-terminal: auto-detection finds its software, and the
