@@ -2,7 +2,10 @@
 
 #include "monitor/messages/mid_list.h"
 
+#include "common/options/command_line.h"
+
 #include <charconv>
+#include <climits>
 
 namespace zeph::monitor {
 
@@ -92,52 +95,54 @@ std::optional<DataSourceSettings> parseSource(const std::string& text) {
 } // namespace
 
 ParsedOptions parseHeadlessOptions(const std::vector<std::string>& args) {
+    static constexpr zeph::OptionSpec kOptions[] = {
+        {"--help"},         {"-h"},          {"--headless"},     {"--settings", true},
+        {"--source", true}, {"--log", true}, {"--select", true}, {"--seconds", true},
+    };
+    static constexpr zeph::ScanRules kRules{.options = kOptions,
+                                            .unknown = "unknown option %s (see --help)",
+                                            .unexpected = "unexpected argument %s (see --help)",
+                                            .needsValue = "%s needs a value (see --help)"};
     ParsedOptions parsed;
     HeadlessOptions o;
-    auto value = [&](size_t& i) -> const std::string* {
-        return i + 1 < args.size() ? &args[++i] : nullptr;
+    zeph::CommandLine line(args, kRules);
+    auto refuse = [&parsed](std::string text) {
+        parsed.error = std::move(text);
+        return parsed;
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const std::string* v = nullptr;
-        if (arg == "--help" || arg == "-h") {
+    while (const std::optional<zeph::Arg> arg = line.next()) {
+        const std::string& v = arg->value;
+        if (arg->name == "--help" || arg->name == "-h") {
             parsed.help = true;
             return parsed;
-        } else if (arg == "--headless") {
-            continue;
-        } else if (arg == "--settings" && (v = value(i))) {
-            if (v->empty()) { // would mean the file beside the program
-                parsed.error = "--settings takes a file name";
-                return parsed;
+        } else if (arg->name == "--settings") {
+            if (v.empty()) { // would mean the file beside the program
+                return refuse("--settings takes a file name");
             }
-            o.settingsPath = *v;
-        } else if (arg == "--source" && (v = value(i))) {
-            o.source = parseSource(*v);
+            o.settingsPath = v;
+        } else if (arg->name == "--source") {
+            o.source = parseSource(v);
             if (!o.source) {
-                parsed.error = "--source takes serial:PORT[@BAUD], file:PATH, csv:PATH or random";
-                return parsed;
+                return refuse("--source takes serial:PORT[@BAUD], file:PATH, csv:PATH or random");
             }
-        } else if (arg == "--log" && (v = value(i))) {
-            o.logPath = *v;
-        } else if (arg == "--select" && (v = value(i))) {
-            const auto selected = *v == "all" ? parseMidList("0-255") : parseMidList(*v);
+        } else if (arg->name == "--log") {
+            o.logPath = v;
+        } else if (arg->name == "--select") {
+            const auto selected = v == "all" ? parseMidList("0-255") : parseMidList(v);
             if (!selected) {
-                parsed.error = "--select takes all or MIDs and ranges, e.g. 1-15,41,255";
-                return parsed;
+                return refuse("--select takes all or MIDs and ranges, e.g. 1-15,41,255");
             }
             o.selection = selectionString(*selected);
-        } else if (arg == "--seconds" && (v = value(i))) {
-            int n = 0;
-            const auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
-            if (ec != std::errc() || end != v->data() + v->size() || n <= 0) {
-                parsed.error = "--seconds takes a whole number above 0";
-                return parsed;
+        } else if (arg->name == "--seconds") {
+            const std::optional<int> n = zeph::parseNumber<int>(v, 1, INT_MAX);
+            if (!n) {
+                return refuse("--seconds takes a whole number from 1 to 2147483647");
             }
-            o.seconds = n;
-        } else {
-            parsed.error = "unknown option " + arg + " (see --help)";
-            return parsed;
+            o.seconds = *n;
         }
+    }
+    if (!line.error().empty()) {
+        return refuse(line.error());
     }
     parsed.options = o;
     return parsed;

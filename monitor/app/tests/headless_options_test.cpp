@@ -41,20 +41,30 @@ TEST(HeadlessOptions, SelectionAndTime) {
 }
 
 TEST(HeadlessOptions, RefusesBadInputWithOneLine) {
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--source", "serial:"},
-                                                {"--source", "serial:COM1@fast"},
-                                                {"--source", "tcp:1"},
-                                                {"--source", "random:x"},
-                                                {"--source"},
-                                                {"--select", "1-"},
-                                                {"--seconds", "0"},
-                                                {"--seconds", "ten"},
-                                                {"--settings", ""},
-                                                {"--frobnicate"}}) {
-        const ParsedOptions p = parseHeadlessOptions(bad);
-        EXPECT_FALSE(p.options) << ::testing::PrintToString(bad);
-        EXPECT_FALSE(p.error.empty());
-        EXPECT_EQ(p.error.find('\n'), std::string::npos);
+    const std::string source = "--source takes serial:PORT[@BAUD], file:PATH, csv:PATH or random";
+    const std::string seconds = "--seconds takes a whole number from 1 to 2147483647";
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } rows[] = {
+        {{"--source", "serial:"}, source},
+        {{"--source", "serial:COM1@fast"}, source},
+        {{"--source", "tcp:1"}, source},
+        {{"--source", "random:x"}, source},
+        {{"--source"}, "--source needs a value (see --help)"},
+        {{"--log"}, "--log needs a value (see --help)"},
+        {{"--select", "1-"}, "--select takes all or MIDs and ranges, e.g. 1-15,41,255"},
+        {{"--seconds", "0"}, seconds},
+        {{"--seconds", "ten"}, seconds},
+        {{"--seconds", "2147483648"}, seconds},
+        {{"--settings", ""}, "--settings takes a file name"},
+        {{"--frobnicate"}, "unknown option --frobnicate (see --help)"},
+        {{"--headless", "capture.bin"}, "unexpected argument capture.bin (see --help)"},
+    };
+    for (const auto& row : rows) {
+        const ParsedOptions p = parseHeadlessOptions(row.args);
+        EXPECT_FALSE(p.options) << ::testing::PrintToString(row.args);
+        EXPECT_EQ(p.error, row.error) << ::testing::PrintToString(row.args);
     }
     EXPECT_TRUE(parse({"--help"}).help);
 }
