@@ -131,6 +131,9 @@ public:
     // Opens the log as set, without its dialog, and polls what starts a log.
     void startLog();
     void targetSoftwareCommand();
+    // An option dialog saved view settings (user message 0x405): the document restarts the
+    // generator's pacing and every view reloads its settings.
+    void refreshViews();
     // The File menu's recent capture files, most recent first. Choosing one does what choosing it
     // in the Data Source Setup dialog does, then opens it; one that no longer opens is dropped.
     const std::vector<std::string>& recentFiles() const { return recent_->files(); }

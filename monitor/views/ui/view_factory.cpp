@@ -1,5 +1,8 @@
 #include "monitor/views/ui/view_factory.h"
 
+#include "monitor/views/ui/map_view.h"
+#include "monitor/views/ui/radar_view.h"
+#include "monitor/views/ui/signal_view.h"
 #include "monitor/views/ui/text_views.h"
 
 #include <array>
@@ -12,6 +15,9 @@ constexpr std::array<const char*, 10> kCaptions = {
     "Error View",  "Navigation View", "DGPS View",  "Geodetic Nav View", "Drovana View",
 };
 
+constexpr size_t kSignalSlot = 0;
+constexpr size_t kMapSlot = 1;
+constexpr size_t kRadarSlot = 2;
 constexpr size_t kDebugSlot = 3;
 constexpr size_t kResponseSlot = 4;
 constexpr size_t kErrorSlot = 5;
@@ -31,10 +37,19 @@ QString viewCaption(size_t slot) {
     return slot < kCaptions.size() ? QString::fromLatin1(kCaptions[slot]) : QString();
 }
 
-// The program state is for the views that read more than the message; the text views do not.
-MonitorView* createView(size_t slot, const ViewContext& /*ctx*/, QWidget* parent) {
+// The text views read nothing but the message; the plot views read their settings too.
+MonitorView* createView(size_t slot, const ViewContext& ctx, QWidget* parent) {
     MonitorView* view = nullptr;
     switch (slot) {
+    case kSignalSlot:
+        view = new CViewSignal(ctx, parent);
+        break;
+    case kMapSlot:
+        view = new CViewMap(ctx, parent);
+        break;
+    case kRadarSlot:
+        view = new CViewRadar(ctx, parent);
+        break;
     case kDebugSlot:
         view = new CViewDebug(parent);
         break;

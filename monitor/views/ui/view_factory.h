@@ -1,12 +1,16 @@
 #pragma once
 
+#include "common/prompt/prompter.h"
 #include "monitor/messages/program_state.h"
 #include "monitor/shell/feed_doc.h"
+#include "monitor/shell/profile_file.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <cstddef>
+#include <functional>
+#include <utility>
 
 namespace zeph::monitor {
 
@@ -17,7 +21,18 @@ public:
 };
 
 struct ViewContext {
+    ViewContext(const ProgramState& programState, ProfileFile* settingsFile = nullptr,
+                Prompter* messageBoxes = nullptr, std::function<void()> changed = {})
+        : state(programState), profile(settingsFile), prompter(messageBoxes),
+          settingsChanged(std::move(changed)) {}
+
     const ProgramState& state;
+    // The settings file the plot views read and their option dialogs write; without one they
+    // show the defaults and open no dialog.
+    ProfileFile* profile;
+    Prompter* prompter;
+    // After an option dialog saved: every view reloads its settings (update hint 3).
+    std::function<void()> settingsChanged;
 };
 
 // The caption of the view in slot 0..9 ("Debug View", ...); empty for any other slot.
