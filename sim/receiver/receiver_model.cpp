@@ -80,6 +80,7 @@ constexpr double kScatter = 3.0;      // metres, the spread of the fixes about t
 constexpr uint8_t kSbasPrn = 138;
 constexpr uint8_t kMode1Dgps = 0x80;
 constexpr uint16_t kStateSignalLost = 0x0100;
+constexpr uint8_t kMode2Validated = 0x02;
 
 // The tracker's channels for GPS satellites: all twelve, or eleven beside an SBAS satellite.
 size_t gpsChannels(const ReceiverSnapshot& s) {
@@ -174,6 +175,7 @@ ReceiverSnapshot openSkySnapshotAt(uint32_t second) {
     }
     s.sbas = Satellite{kSbasPrn, 200.0, 42.0, 38, 0xBF, false};
     s.mode1 |= kMode1Dgps;
+    s.mode2 |= kMode2Validated;
 
     const double turn = 2 * kPi * second / kDrivePeriod;
     const double north = kDriveRadius * std::cos(turn) + kScatter * jitter(second, 1);
@@ -201,7 +203,12 @@ Bytes navigationMessage(const ReceiverSnapshot& s, uint8_t mid) {
             used.push_back(s.satellites[i].prn);
         }
     }
-    w.u8(s.mode1).u8(7).u8(0).u16(s.week).u32(s.towMs / 10).u8(static_cast<uint32_t>(used.size()));
+    w.u8(s.mode1)
+        .u8(7)
+        .u8(s.mode2)
+        .u16(s.week)
+        .u32(s.towMs / 10)
+        .u8(static_cast<uint32_t>(used.size()));
     for (size_t i = 0; i < 12; ++i) {
         w.u8(i < used.size() ? used[i] : 0);
     }

@@ -31,6 +31,7 @@ struct ReceiverSnapshot {
     int16_t velocity[3]; // 1/8 m/s
     std::vector<Satellite> satellites;
     uint8_t mode1 = 4;             // navigation mode 1: a 3D fix; bit 7 DGPS-corrected
+    uint8_t mode2 = 0;             // navigation mode 2: bit 1 a validated fix
     std::optional<Satellite> sbas; // tracked on the last channel, never used in the fix
 };
 

@@ -102,7 +102,11 @@ QWidget* CViewMap::buildBar() {
         const int row = 1 + f / 2;
         const int column = (f % 2) * 2;
         if (f == kSvCount) {
-            grid->addWidget(fields_[f], row, column, 1, 2, Qt::AlignRight);
+            grid->addWidget(fields_[f], row, 0, Qt::AlignRight);
+        } else if (f == kSvList) {
+            grid->addWidget(new QLabel(QString::fromUtf8(label), bar), row, 1);
+            grid->addWidget(fields_[f], row, 2, 1, 2);
+            fields_[f]->setWordWrap(true);
         } else {
             grid->addWidget(new QLabel(QString::fromUtf8(label), bar), row, column);
             grid->addWidget(fields_[f], row, column + 1);

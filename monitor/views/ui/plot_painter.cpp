@@ -110,9 +110,12 @@ void paintOps(QPixmap& target, const PlotOps& ops, const QFont& windowFont,
                     p.drawPixmap(QPoint(op.x3, op.y3), *background, from);
                 }
             } else {
-                // A pixmap cannot scroll while it is painted on.
+                // A pixmap cannot scroll while it is painted on, and it scrolls only inside the
+                // rectangle it is given: that must hold the destination too.
                 painter.reset();
-                target.scroll(op.x3 - op.x1, op.y3 - op.y1, from);
+                const int dx = op.x3 - op.x1;
+                const int dy = op.y3 - op.y1;
+                target.scroll(dx, dy, from.united(from.translated(dx, dy)));
                 painter = std::make_unique<QPainter>(&target);
             }
             break;

@@ -87,6 +87,14 @@ TEST_F(PlotViewsTest, SignalDrawsBarsAndRestartsOnANewSize) {
     EXPECT_EQ(pixel(view.surface(), 453, 30 + 27 + 10), rgb(kWhite)) << "strip 1 is empty";
     EXPECT_EQ(view.grab().toImage().pixel(453, 40) | 0xFF000000, rgb(kUsedGreen))
         << "the window shows the surface";
+    n.prn[0] = 0;
+    for (int cycle = 1; cycle < 5; ++cycle) {
+        feed(view, trackPayload(t));
+        feed(view, navPayload(n));
+    }
+    EXPECT_EQ(pixel(view.surface(), 453, 40), rgb(kTrackedBlue)) << "the newest cycle";
+    EXPECT_EQ(pixel(view.surface(), 453 - 4 * 60, 40), rgb(kUsedGreen))
+        << "four cycles later the first is in the oldest box";
 
     view.resize(560, 421);
     QApplication::processEvents();
