@@ -98,7 +98,7 @@ QWidget* CViewMap::buildBar() {
         const auto& [label, name] = kBarLabels[f];
         fields_[f] = new QLabel(bar);
         fields_[f]->setObjectName(QString::fromLatin1(name));
-        fields_[f]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // Plain labels: a selectable one keeps growing with every new text.
         const int row = 1 + f / 2;
         const int column = (f % 2) * 2;
         if (f == kSvCount) {
