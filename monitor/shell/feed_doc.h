@@ -54,6 +54,14 @@ public:
         }
     }
     bool running() const { return running_; }
+    // The settings changed: the source restarts its pacing (only the generator has any) and
+    // every view reloads its settings.
+    void refreshViews() {
+        if (DataSource* source = feed_.source()) {
+            source->restart();
+        }
+        updateAllViews(kHintSettingsChanged, nullptr);
+    }
     void setPause(bool paused) { feed_.setPause(paused); }
     Feed& feed() { return feed_; }
 

@@ -303,6 +303,12 @@ void MainFrameCore::targetSoftwareCommand() {
     }
 }
 
+void MainFrameCore::refreshViews() {
+    if (doc_ != nullptr) {
+        doc_->refreshViews();
+    }
+}
+
 void MainFrameCore::sendPoll(uint8_t mid) {
     openView(kSlotResponse);
     const uint8_t payload[] = {mid, 0};

@@ -141,6 +141,9 @@ public:
     // Opens the log as set, without its dialog, and polls what starts a log.
     void startLog();
     void targetSoftwareCommand();
+    // An option dialog saved view settings (user message 0x405): the document restarts the
+    // generator's pacing and every view reloads its settings.
+    void refreshViews();
     // The File menu's recent capture files, most recent first. Choosing one does what choosing it
     // in the Data Source Setup dialog, in the format it was played in, does, then opens it; one
     // that no longer opens is dropped.

@@ -59,13 +59,13 @@ struct DefaultRect {
 };
 
 constexpr std::array<DefaultRect, 1 + kViewSlotCount> kDefaultRects = {{
-    {kMain, -1, -1, 950, 700},
-    {kVwSig, 0, 0, 452, 343},
-    {kVwMap, 452, 0, 798, 343},
-    {kVwRad, 798, 0, 1020, 240},
-    {kVwDbg, 0, 343, 570, 621},
-    {kVwResp, 570, 343, 798, 621},
-    {kVwErr, 798, 240, 939, 621},
+    {kMain, 0, 0, 1260, 940},
+    {kVwSig, 0, 0, 540, 440},
+    {kVwMap, 540, 0, 900, 440},
+    {kVwRad, 900, 0, 1250, 440},
+    {kVwDbg, 0, 440, 520, 870},
+    {kVwResp, 520, 440, 820, 870},
+    {kVwErr, 820, 440, 1250, 870},
     {kVwNav, 0, 0, 359, 171},
     {kVwDgps, 486, 0, 939, 325},
     {kVwGeod, 0, 231, 245, 621},

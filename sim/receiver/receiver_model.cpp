@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <utility>
 
 namespace zeph::sim {
 namespace {
@@ -12,6 +13,8 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
 constexpr uint16_t kStartWeek = 1182;
 constexpr uint32_t kStartTowMs = 432000000; // a Friday, 00:00
+constexpr double kPlaceLatitude = 37.4;
+constexpr double kPlaceLongitude = -122.1;
 
 struct Orbit {
     uint8_t prn;
@@ -55,6 +58,64 @@ std::string nmeaTime(const ReceiverSnapshot& s) {
     return buf;
 }
 
+// WGS84 geodetic to earth-centred coordinates.
+constexpr double kSemiMajorAxis = 6378137.0;
+constexpr double kEccentricitySquared = 6.69437999014e-3;
+
+void placeInEcef(ReceiverSnapshot& s) {
+    const double a = kSemiMajorAxis;
+    const double e2 = kEccentricitySquared;
+    const double lat = s.latitude * kDeg;
+    const double lon = s.longitude * kDeg;
+    const double n = a / std::sqrt(1 - e2 * std::sin(lat) * std::sin(lat));
+    s.ecef[0] = static_cast<int32_t>(std::lround((n + s.altitude) * std::cos(lat) * std::cos(lon)));
+    s.ecef[1] = static_cast<int32_t>(std::lround((n + s.altitude) * std::cos(lat) * std::sin(lon)));
+    s.ecef[2] = static_cast<int32_t>(std::lround((n * (1 - e2) + s.altitude) * std::sin(lat)));
+}
+
+// The open-sky receiver's drive: a circle about the capture model's place, driven clockwise.
+constexpr double kDriveRadius = 20.0; // metres
+constexpr double kDrivePeriod = 90.0; // seconds per round
+constexpr double kScatter = 3.0;      // metres, the spread of the fixes about the track
+constexpr uint8_t kSbasPrn = 138;
+constexpr uint8_t kMode1Dgps = 0x80;
+constexpr uint16_t kStateSignalLost = 0x0100;
+constexpr uint8_t kMode2Validated = 0x02;
+
+// The tracker's channels for GPS satellites: all twelve, or eleven beside an SBAS satellite.
+size_t gpsChannels(const ReceiverSnapshot& s) {
+    return s.sbas ? 11 : 12;
+}
+
+// A repeatable number in [-0.5, 0.5) for each second and stream.
+double jitter(uint32_t second, double stream) {
+    const double v = std::sin(second * 12.9898 + stream * 78.233) * 43758.5453;
+    return v - std::floor(v) - 0.5;
+}
+
+// North and east metres to degrees of latitude and longitude at `latitude`.
+std::pair<double, double> degreesPerMetre(double latitude) {
+    const double e2 = kEccentricitySquared;
+    const double sin2 = std::sin(latitude * kDeg) * std::sin(latitude * kDeg);
+    const double meridian = kSemiMajorAxis * (1 - e2) / std::pow(1 - e2 * sin2, 1.5);
+    const double normal = kSemiMajorAxis / std::sqrt(1 - e2 * sin2);
+    return {1 / (meridian * kDeg), 1 / (normal * std::cos(latitude * kDeg) * kDeg)};
+}
+
+// The ECEF velocity in 1/8 m/s of a north and east velocity in m/s.
+void setVelocity(ReceiverSnapshot& s, double north, double east) {
+    const double lat = s.latitude * kDeg;
+    const double lon = s.longitude * kDeg;
+    const double v[3] = {
+        -std::sin(lat) * std::cos(lon) * north - std::sin(lon) * east,
+        -std::sin(lat) * std::sin(lon) * north + std::cos(lon) * east,
+        std::cos(lat) * north,
+    };
+    for (int k = 0; k < 3; ++k) {
+        s.velocity[k] = static_cast<int16_t>(std::lround(v[k] * 8));
+    }
+}
+
 } // namespace
 
 ReceiverSnapshot snapshotAt(uint32_t second) {
@@ -62,19 +123,11 @@ ReceiverSnapshot snapshotAt(uint32_t second) {
     s.week = kStartWeek;
     s.towMs = kStartTowMs + second * 1000;
     const double angle = second * 0.01;
-    s.latitude = 37.4 + 0.001 * std::sin(angle);
-    s.longitude = -122.1 + 0.001 * std::cos(angle);
+    s.latitude = kPlaceLatitude + 0.001 * std::sin(angle);
+    s.longitude = kPlaceLongitude + 0.001 * std::cos(angle);
     s.altitude = 35.0 + 2.0 * std::sin(angle * 3);
 
-    // WGS84 geodetic to earth-centred coordinates.
-    const double a = 6378137.0;
-    const double e2 = 6.69437999014e-3;
-    const double lat = s.latitude * kDeg;
-    const double lon = s.longitude * kDeg;
-    const double n = a / std::sqrt(1 - e2 * std::sin(lat) * std::sin(lat));
-    s.ecef[0] = static_cast<int32_t>(std::lround((n + s.altitude) * std::cos(lat) * std::cos(lon)));
-    s.ecef[1] = static_cast<int32_t>(std::lround((n + s.altitude) * std::cos(lat) * std::sin(lon)));
-    s.ecef[2] = static_cast<int32_t>(std::lround((n * (1 - e2) + s.altitude) * std::sin(lat)));
+    placeInEcef(s);
     s.velocity[0] = static_cast<int16_t>(std::lround(-8 * 1.1 * std::sin(angle)));
     s.velocity[1] = static_cast<int16_t>(std::lround(8 * 1.1 * std::cos(angle)));
     s.velocity[2] = -3;
@@ -110,6 +163,29 @@ ReceiverSnapshot openSkySnapshotAt(uint32_t second) {
         const auto cno = static_cast<uint8_t>(std::clamp(30.0 + elevation / 5.0, 0.0, 55.0));
         s.satellites.push_back({o.prn, azimuth, elevation, cno});
     }
+
+    // Channels 2, 4 and 6 are tracked without being used: with a signal, without one, and
+    // with the signal lost; the SBAS satellite stands high in the south.
+    if (s.satellites.size() > 6) { // never fewer than 8 are up
+        s.satellites[2].used = false;
+        s.satellites[4].used = false;
+        s.satellites[4].cno = 0;
+        s.satellites[6].used = false;
+        s.satellites[6].state |= kStateSignalLost;
+    }
+    s.sbas = Satellite{kSbasPrn, 200.0, 42.0, 38, 0xBF, false};
+    s.mode1 |= kMode1Dgps;
+    s.mode2 |= kMode2Validated;
+
+    const double turn = 2 * kPi * second / kDrivePeriod;
+    const double north = kDriveRadius * std::cos(turn) + kScatter * jitter(second, 1);
+    const double east = kDriveRadius * std::sin(turn) + kScatter * jitter(second, 2);
+    const auto [latPerMetre, lonPerMetre] = degreesPerMetre(s.latitude);
+    s.latitude = kPlaceLatitude + north * latPerMetre;
+    s.longitude = kPlaceLongitude + east * lonPerMetre;
+    placeInEcef(s);
+    const double speed = kDriveRadius * 2 * kPi / kDrivePeriod;
+    setVelocity(s, -speed * std::sin(turn), speed * std::cos(turn));
     return s;
 }
 
@@ -121,10 +197,20 @@ Bytes navigationMessage(const ReceiverSnapshot& s, uint8_t mid) {
     for (int16_t v : s.velocity) {
         w.u16(static_cast<uint16_t>(v));
     }
-    const size_t used = std::min<size_t>(s.satellites.size(), 12);
-    w.u8(4).u8(7).u8(0).u16(s.week).u32(s.towMs / 10).u8(static_cast<uint32_t>(used));
+    std::vector<uint8_t> used;
+    for (size_t i = 0; i < std::min(s.satellites.size(), gpsChannels(s)); ++i) {
+        if (s.satellites[i].used) {
+            used.push_back(s.satellites[i].prn);
+        }
+    }
+    w.u8(s.mode1)
+        .u8(7)
+        .u8(s.mode2)
+        .u16(s.week)
+        .u32(s.towMs / 10)
+        .u8(static_cast<uint32_t>(used.size()));
     for (size_t i = 0; i < 12; ++i) {
-        w.u8(i < used ? s.satellites[i].prn : 0);
+        w.u8(i < used.size() ? used[i] : 0);
     }
     return w;
 }
@@ -132,16 +218,20 @@ Bytes navigationMessage(const ReceiverSnapshot& s, uint8_t mid) {
 Bytes trackerMessage(const ReceiverSnapshot& s, uint8_t mid) {
     PayloadWriter w(mid);
     w.u16(s.week).u32(s.towMs / 10).u8(12);
+    const size_t gps = std::min(s.satellites.size(), gpsChannels(s));
     for (size_t ch = 0; ch < 12; ++ch) {
-        if (ch < s.satellites.size()) {
-            const Satellite& sat = s.satellites[ch];
-            w.u8(sat.prn).u8(static_cast<uint32_t>(sat.azimuth / 1.5));
-            w.u8(static_cast<uint32_t>(sat.elevation / 0.5)).u16(0xBF);
-            for (int k = 0; k < 10; ++k) {
-                w.u8(static_cast<uint32_t>(sat.cno + (k % 3) - 1));
-            }
-        } else {
+        const Satellite* sat = ch < gps ? &s.satellites[ch] : nullptr;
+        if (ch == 11 && s.sbas) {
+            sat = &*s.sbas;
+        }
+        if (sat == nullptr) {
             w.fill(15);
+            continue;
+        }
+        w.u8(sat->prn).u8(static_cast<uint32_t>(sat->azimuth / 1.5));
+        w.u8(static_cast<uint32_t>(sat->elevation / 0.5)).u16(sat->state);
+        for (int k = 0; k < 10; ++k) {
+            w.u8(sat->cno == 0 ? 0 : static_cast<uint32_t>(sat->cno + (k % 3) - 1));
         }
     }
     return w;

@@ -6,6 +6,7 @@
 #include "wire_writer.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,11 @@ namespace zeph::sim {
 
 struct Satellite {
     uint8_t prn;
-    double azimuth;   // degrees
-    double elevation; // degrees
-    uint8_t cno;      // dB-Hz
+    double azimuth;        // degrees
+    double elevation;      // degrees
+    uint8_t cno;           // dB-Hz; 0: no signal in any of the ten samples
+    uint16_t state = 0xBF; // tracking state; 0x0100 marks a lost signal
+    bool used = true;      // in the navigation solution
 };
 
 struct ReceiverSnapshot {
@@ -27,12 +30,18 @@ struct ReceiverSnapshot {
     int32_t ecef[3];     // metres
     int16_t velocity[3]; // 1/8 m/s
     std::vector<Satellite> satellites;
+    uint8_t mode1 = 4;             // navigation mode 1: a 3D fix; bit 7 DGPS-corrected
+    uint8_t mode2 = 0;             // navigation mode 2: bit 1 a validated fix
+    std::optional<Satellite> sbas; // tracked on the last channel, never used in the fix
 };
 
 // The receiver `second` seconds after its start.
 ReceiverSnapshot snapshotAt(uint32_t second);
-// The same receiver under an open sky, as zephsim plays it: the same position and time, with
-// 8 to 12 of its 12 satellites above the horizon at any second, rising and setting slowly.
+// The same receiver under an open sky, as zephsim plays it: at the same time it drives round a
+// circle of 20 m about the same place in 90 s, its fixes scattered by a metre or two, with 8 to
+// 12 of its 12 satellites above the horizon at any second, rising and setting slowly. Its fix is
+// DGPS-corrected; an SBAS satellite is tracked and not used, and so are three GPS satellites:
+// one with a signal, one without (zero C/No) and one that has lost it (state bit 0x0100).
 ReceiverSnapshot openSkySnapshotAt(uint32_t second);
 
 struct OutputOptions {

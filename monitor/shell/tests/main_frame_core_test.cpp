@@ -151,6 +151,28 @@ TEST_F(MainFrameCoreTest, ClosingTheLastViewClosesTheSource) {
     EXPECT_EQ(frame.timers().running(), 0);
 }
 
+// User message 0x405: every view reloads its settings and the generator starts its second anew.
+TEST_F(MainFrameCoreTest, RefreshReloadsTheViewsAndRestartsTheGeneratorsPacing) {
+    MainFrameCore& frame = makeCore(2, "1000000000");
+    frame.start();
+    frame.openDataSourceCommand();
+    std::vector<int>& hints = window.views[kSlotSignal]->hints;
+    hints.clear();
+    auto ticks = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            clock.advance(std::chrono::milliseconds(50));
+            core->timers().runDue();
+        }
+    };
+    ticks(14); // 700 ms into the generator's 1000 ms cycle
+    frame.refreshViews();
+    EXPECT_EQ(hints, std::vector<int>{kHintSettingsChanged});
+    ticks(19);
+    EXPECT_EQ(hints.size(), 1u) << "the cycle restarted: nothing at 1000 ms nor until 1650 ms";
+    ticks(1);
+    EXPECT_GT(hints.size(), 1u) << "the first cycle at 1700 ms";
+}
+
 TEST_F(MainFrameCoreTest, PauseFreezesTheViewsWhileTheLogKeepsGrowing) {
     MainFrameCore& frame = makeCore(2, "0000010000");
     frame.start();

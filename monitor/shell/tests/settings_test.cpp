@@ -22,14 +22,15 @@ std::string placementText(const std::string& section, int l, int t, int r, int b
 std::string recreatedFile() {
     std::string text = "[Main]\nNote=DO NOT EDIT BELOW!\nVersion=3.40\nOpenViews=1111110000\n"
                        "WplLength=44\nWplFlags=0\nWplShowCmd=5\nWplMinX=-1\nWplMinY=-1\n"
-                       "WplMaxX=-1\nWplMaxY=-1\nWplNormalL=-1\nWplNormalT=-1\nWplNormalR=950\n"
-                       "WplNormalB=700\n";
-    text += placementText("VwSig", 0, 0, 452, 343);
-    text += placementText("VwMap", 452, 0, 798, 343);
-    text += placementText("VwRad", 798, 0, 1020, 240);
-    text += placementText("VwDbg", 0, 343, 570, 621);
-    text += placementText("VwResp", 570, 343, 798, 621);
-    text += placementText("VwErr", 798, 240, 939, 621);
+                       "WplMaxX=-1\nWplMaxY=-1\nWplNormalL=0\nWplNormalT=0\nWplNormalR=1260\n"
+                       "WplNormalB=940\n";
+    // The six views of a first start side by side in a frame that fits a 1280 x 1024 screen.
+    text += placementText("VwSig", 0, 0, 540, 440);
+    text += placementText("VwMap", 540, 0, 900, 440);
+    text += placementText("VwRad", 900, 0, 1250, 440);
+    text += placementText("VwDbg", 0, 440, 520, 870);
+    text += placementText("VwResp", 520, 440, 820, 870);
+    text += placementText("VwErr", 820, 440, 1250, 870);
     text += placementText("VwNav", 0, 0, 359, 171);
     text += placementText("VwDgps", 486, 0, 939, 325);
     text += placementText("VwGeod", 0, 231, 245, 621);

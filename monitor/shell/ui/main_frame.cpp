@@ -5,6 +5,7 @@
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
 #include "monitor/shell/ui/placement.h"
+#include "monitor/views/ui/dialogs/view_dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +40,9 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
       mdi_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("CMainFrame"));
     mdi_->setObjectName(QStringLiteral("mdiArea"));
+    // Views placed beyond the frame's client area stay within reach.
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     dialogs_ =
         Dialogs{[this](bool cancelEnabled) {
@@ -52,6 +56,10 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                 [this] {
                     TargetSoftwareDialog dialog(core_->state(), this);
                     dialog.exec();
+                },
+                [this] {
+                    PreferencesDialog dialog(core_->profile(), *prompter_, this);
+                    return dialog.exec() == QDialog::Accepted;
                 }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
@@ -131,6 +139,11 @@ void CMainFrame::buildMenus() {
     setup->setObjectName(QStringLiteral("menuSetup"));
     addCommand(setup, QStringLiteral("&Target S/W..."), "actionTargetSw",
                [this] { core_->targetSoftwareCommand(); });
+    addCommand(setup, QStringLiteral("&Preferences..."), "actionPreferences", [this] {
+        if (dialogs_.preferences && dialogs_.preferences()) {
+            core_->refreshViews();
+        }
+    });
 
     // Only the Drovana popup lives here for now; the menu shows while the target has it.
     navigationMenu_ = menuBar()->addMenu(QStringLiteral("&Navigation"));
@@ -270,7 +283,9 @@ void CMainFrame::post(std::function<void()> call) {
 }
 
 void CMainFrame::openViewFrame(size_t slot) {
-    MonitorView* view = createView(slot, ViewContext{core_->state()});
+    const ViewContext ctx{core_->state(), &core_->profile(), &forwarding_,
+                          [this] { core_->refreshViews(); }};
+    MonitorView* view = createView(slot, ctx);
     if (view == nullptr) {
         return;
     }

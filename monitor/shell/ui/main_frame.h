@@ -30,6 +30,7 @@ public:
         std::function<bool(bool cancelEnabled)> dataSource;
         std::function<bool()> logSettings;
         std::function<void()> targetSoftware;
+        std::function<bool()> preferences; // true when saved
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);

@@ -1,6 +1,9 @@
 #include "monitor/views/ui/view_factory.h"
 
 #include "monitor/views/ui/form_views.h"
+#include "monitor/views/ui/map_view.h"
+#include "monitor/views/ui/radar_view.h"
+#include "monitor/views/ui/signal_view.h"
 #include "monitor/views/ui/text_views.h"
 
 #include <array>
@@ -13,6 +16,9 @@ constexpr std::array<const char*, 10> kCaptions = {
     "Error View",  "Navigation View", "DGPS View",  "Geodetic Nav View", "Drovana View",
 };
 
+constexpr size_t kSignalSlot = 0;
+constexpr size_t kMapSlot = 1;
+constexpr size_t kRadarSlot = 2;
 constexpr size_t kDebugSlot = 3;
 constexpr size_t kResponseSlot = 4;
 constexpr size_t kErrorSlot = 5;
@@ -21,25 +27,25 @@ constexpr size_t kDgpsSlot = 7;
 constexpr size_t kGeodeticSlot = 8;
 constexpr size_t kDrovanaSlot = 9;
 
-// The frame of a view still to come: it shows nothing and ignores every update.
-class PlaceholderView : public MonitorView {
-public:
-    PlaceholderView(size_t slot, QWidget* parent) : MonitorView(parent) {
-        setObjectName(QStringLiteral("placeholder%1").arg(slot));
-    }
-    void onUpdate(int, const RxMessage*) override {}
-};
-
 } // namespace
 
 QString viewCaption(size_t slot) {
     return slot < kCaptions.size() ? QString::fromLatin1(kCaptions[slot]) : QString();
 }
 
-// The program state is for the views that read more than the message; the text views do not.
-MonitorView* createView(size_t slot, const ViewContext& /*ctx*/, QWidget* parent) {
+// The text views read nothing but the message; the plot views read their settings too.
+MonitorView* createView(size_t slot, const ViewContext& ctx, QWidget* parent) {
     MonitorView* view = nullptr;
     switch (slot) {
+    case kSignalSlot:
+        view = new CViewSignal(ctx, parent);
+        break;
+    case kMapSlot:
+        view = new CViewMap(ctx, parent);
+        break;
+    case kRadarSlot:
+        view = new CViewRadar(ctx, parent);
+        break;
     case kDebugSlot:
         view = new CViewDebug(parent);
         break;
@@ -62,11 +68,7 @@ MonitorView* createView(size_t slot, const ViewContext& /*ctx*/, QWidget* parent
         view = new CViewDr(parent);
         break;
     default:
-        if (slot >= kCaptions.size()) {
-            return nullptr;
-        }
-        view = new PlaceholderView(slot, parent);
-        break;
+        return nullptr;
     }
     view->setWindowTitle(viewCaption(slot));
     return view;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <set>
@@ -455,9 +456,68 @@ TEST(OpenSkyTest, EightToTwelveSatellitesUpThroughAWholeOrbit) {
     }
     EXPECT_EQ(risen.size(), 12u); // every satellite rises and sets in one orbit
     EXPECT_EQ(set.size(), 12u);
-    // Position and time are those of the capture model.
-    EXPECT_EQ(openSkySnapshotAt(77).towMs, snapshotAt(77).towMs);
-    EXPECT_EQ(openSkySnapshotAt(77).ecef[0], snapshotAt(77).ecef[0]);
+    EXPECT_EQ(openSkySnapshotAt(77).towMs, snapshotAt(77).towMs) << "the capture model's time";
+}
+
+// Metres north and east of 37.4 N 122.1 W, from the fix's latitude and longitude.
+std::pair<double, double> offsetOf(const ReceiverSnapshot& s) {
+    constexpr double kMetresPerDegree = 111194.9; // on a sphere of the earth's mean radius
+    return {(s.latitude - 37.4) * kMetresPerDegree,
+            (s.longitude + 122.1) * kMetresPerDegree * std::cos(37.4 * 3.14159265358979 / 180)};
+}
+
+TEST(OpenSkyTest, TheReceiverDrivesRoundItsCircle) {
+    std::set<int> quadrants;
+    for (uint32_t second = 0; second < 90; ++second) {
+        const ReceiverSnapshot s = openSkySnapshotAt(second);
+        const auto [north, east] = offsetOf(s);
+        const double distance = std::hypot(north, east);
+        EXPECT_GT(distance, 16.0) << second;
+        EXPECT_LT(distance, 24.0) << second;
+        quadrants.insert((north > 0) * 2 + (east > 0));
+        // Moving along the circle: the velocity is square to the way out from the centre.
+        const double speed = std::hypot(s.velocity[0], s.velocity[1], s.velocity[2]) / 8;
+        EXPECT_NEAR(speed, 1.4, 0.1) << second;
+    }
+    EXPECT_EQ(quadrants.size(), 4u) << "once round in 90 s";
+}
+
+// The tracker and navigation messages' fields as the views read them.
+TEST(OpenSkyTest, TrackerAndFixShowEveryKindOfSatellite) {
+    const ReceiverSnapshot s = openSkySnapshotAt(300);
+    const Bytes nav = navigationMessage(s, 2);
+    const Bytes track = trackerMessage(s, 4);
+    const uint8_t mode1 = nav[19];
+    EXPECT_EQ(mode1 & 0x80, 0x80) << "DGPS-corrected";
+    const std::set<int> used(nav.begin() + 29, nav.begin() + 29 + nav[28]);
+    int usedCount = 0, trackedOnly = 0, silent = 0, lost = 0, sbas = 0;
+    for (size_t ch = 0; ch < 12; ++ch) {
+        const size_t at = 8 + ch * 15;
+        const int prn = track[at];
+        const int state = track[at + 3] << 8 | track[at + 4];
+        const bool quiet = std::all_of(track.begin() + at + 5, track.begin() + at + 15,
+                                       [](uint8_t c) { return c == 0; });
+        if (prn == 0) {
+            continue;
+        }
+        if (used.count(prn) != 0) {
+            ++usedCount;
+        } else if (quiet) {
+            ++silent;
+        } else if ((state & 0x0100) != 0) {
+            ++lost;
+        } else if (prn > 32) {
+            ++sbas;
+        } else {
+            ++trackedOnly;
+        }
+    }
+    EXPECT_GE(usedCount, 4);
+    EXPECT_EQ(trackedOnly, 1);
+    EXPECT_EQ(silent, 1);
+    EXPECT_EQ(lost, 1);
+    EXPECT_EQ(sbas, 1);
+    EXPECT_EQ(track[8 + 11 * 15], 138) << "the SBAS satellite on the last channel";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // the title, and data from the generator and from the simulated receiver reaching the views.
 
 #include "monitor/shell/ui/main_frame.h"
+#include "monitor/views/ui/radar_view.h"
 
 #include "common/qt/testing/qt_application.h"
 #include "common/testing/child_process.h"
@@ -45,7 +46,11 @@ protected:
                                setupCancelEnabled.push_back(cancelEnabled);
                                return true;
                            },
-                           [] { return false; }, [this] { ++targetDialogs; }});
+                           [] { return false; }, [this] { ++targetDialogs; },
+                           [this] {
+                               ++preferenceDialogs;
+                               return true;
+                           }});
         frame->show();
         return *frame;
     }
@@ -74,6 +79,7 @@ protected:
     std::unique_ptr<CMainFrame> frame;
     std::vector<bool> setupCancelEnabled;
     int targetDialogs = 0;
+    int preferenceDialogs = 0;
 };
 
 TEST_F(MainFrameTest, StartUpOpensTheRememberedViewsWithTheirCaptions) {
@@ -89,6 +95,23 @@ TEST_F(MainFrameTest, StartUpOpensTheRememberedViewsWithTheirCaptions) {
         EXPECT_TRUE(action(("actionView" + std::to_string(slot)).c_str())->isChecked());
     }
     EXPECT_FALSE(action("actionView6")->isChecked());
+    // The first start's placements lie inside the frame's client area.
+    const QRect client = f.mdiArea()->viewport()->rect();
+    for (size_t slot = 0; slot < 6; ++slot) {
+        EXPECT_TRUE(client.contains(f.frame(slot)->geometry()))
+            << captions[slot] << " in " << client.width() << " x " << client.height();
+    }
+}
+
+TEST_F(MainFrameTest, SavedPreferencesMakeEveryViewReload) {
+    CMainFrame& f = makeFrame("0010000000");
+    f.core().start();
+    auto* radar = dynamic_cast<CViewRadar*>(f.frame(kSlotRadar)->view());
+    ASSERT_NE(radar, nullptr);
+    profile->writeString(settings::kVwRad, settings::kOuterRadVel, "8.00");
+    action("actionPreferences")->trigger();
+    EXPECT_EQ(preferenceDialogs, 1);
+    EXPECT_EQ(radar->plot().outerVelocity(), 8.0);
 }
 
 TEST_F(MainFrameTest, ClosingTheLastViewClosesTheSourceAndNarrowsItsPane) {
@@ -184,7 +207,8 @@ TEST_F(MainFrameTest, TheViewsAndTheirPlacesSurviveARestart) {
     EXPECT_EQ(profile->getString(settings::kMain, settings::kOpenViews, ""), "0001000000");
 
     frame = std::make_unique<CMainFrame>(*profile, clock);
-    frame->setDialogs({[](bool) { return true; }, [] { return false; }, [] {}});
+    frame->setDialogs(
+        {[](bool) { return true; }, [] { return false; }, [] {}, [] { return false; }});
     frame->show();
     frame->core().start();
     ASSERT_NE(frame->frame(kSlotDebug), nullptr);
@@ -280,7 +304,7 @@ TEST_F(MainFrameTest, TheEndOfARunLeavesAnyModalWindow) {
         {"start-up dialog", false,
          [](CMainFrame& f) {
              f.setDialogs({[&f](bool) { return QDialog(&f).exec() == QDialog::Accepted; },
-                           [] { return false; }, [] {}});
+                           [] { return false; }, [] {}, [] { return false; }});
              f.core().startFromCommandLine(std::nullopt, true);
          }},
     };

@@ -3,6 +3,7 @@
 #include "monitor/views/ui/text_views.h"
 #include "monitor/views/ui/view_factory.h"
 
+#include "common/qt/testing/qt_application.h"
 #include "monitor/views/testing/message_maker.h"
 
 #include "monitor/shell/feed.h"
@@ -26,21 +27,6 @@ namespace zeph::monitor::testing {
 namespace {
 
 using sim::PayloadWriter;
-
-// One application for the whole run, gone before the program's own statics are.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[15] = "views_ui_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class TextViews : public ::testing::Test {
 protected:
@@ -131,8 +117,8 @@ TEST_F(TextViews, FactoryBuildsEachSlotsViewWithItsCaption) {
     const char* const captions[] = {
         "Signal View", "Map View",        "Radar View", "Debug View",        "Response View",
         "Error View",  "Navigation View", "DGPS View",  "Geodetic Nav View", "Drovana View"};
-    const char* const names[] = {"placeholder0",  "placeholder1", "placeholder2", "CViewDebug",
-                                 "CViewResponse", "CViewError",   "CViewNav",     "CViewDgps",
+    const char* const names[] = {"CViewSignal",   "CViewMap",   "CViewRadar", "CViewDebug",
+                                 "CViewResponse", "CViewError", "CViewNav",   "CViewDgps",
                                  "CViewGeod",     "CViewDr"};
     QWidget parent;
     for (size_t slot = 0; slot < 10; ++slot) {
