@@ -57,8 +57,13 @@ TEST_F(ZephmonE2e, ReceiverThatGoesAwayLeavesACleanClose) {
         std::make_unique<BackgroundProgram>(std::vector<std::string>{programPath("zephsim")});
     const std::string port = sim->readLine(5000);
     ASSERT_FALSE(port.empty());
+    // The receiver goes once the log has its first navigation message.
     std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (readFile(dir.path("run.gps")).find("\n2,") == std::string::npos &&
+               std::chrono::steady_clock::now() < patience) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         sim->stop();
     });
     const ProgramResult r = runMonitor(port, 6);

@@ -119,6 +119,8 @@ TEST(ZephsimTest, BinaryReceiverAnswersAndTurnsToGarbageAtTheWrongRate) {
     const WireScan noise = scanWire(garbage);
     EXPECT_EQ(noise.frameStarts, 0);
     EXPECT_EQ(noise.dollars, 0);
+    // The poll reached zephsim while the rates still disagreed.
+    EXPECT_TRUE(sim.countsShow("Garbled input bytes: 10\n"));
 
     // Back at the right rate, frames again.
     ASSERT_TRUE(line.configure(at(57600)));
@@ -172,7 +174,8 @@ TEST(ZephsimTest, NmeaReceiverTakesProprietaryCommands) {
     const WireBytes toBinary = sentenceBytes("ZUVE100,0,38400,8,1,0");
     ASSERT_EQ(line.write(toBinary.data(), toBinary.size(), 1000),
               static_cast<long>(toBinary.size()));
-    std::this_thread::sleep_for(200ms); // the sentence takes 60 ms at 4800
+    // The client changes its rate only once zephsim has the sentence at the old one.
+    ASSERT_TRUE(sim.countsShow("Received sentence ZUVE100: 1\n"));
     ASSERT_TRUE(line.configure(at(38400)));
     const WireScan binary = scanWire(readUntil(line, 2500ms, [](const WireBytes& got) {
         return scanWire(got).goodFrames.count(41) != 0;
@@ -207,8 +210,7 @@ TEST(ZephsimTest, LinkUsesAnExistingDeviceAndReportsOnSigusr1) {
     const WireScan scan = scanWire(WireBytes(got.begin(), got.end()));
     EXPECT_GE(scan.goodFrames.count(41), 1u);
 
-    sim.signal(SIGUSR1);
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(sim.countsShow("MID 2: "));
     EXPECT_EQ(sim.err().rfind("MID 2: ", 0), 0u) << sim.err();
     sim.signal(SIGINT);
     EXPECT_EQ(sim.stop(), 0);
