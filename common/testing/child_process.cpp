@@ -1,6 +1,8 @@
 #include "child_process.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -134,6 +136,28 @@ BackgroundProgram::~BackgroundProgram() {
     }
 }
 
+BackgroundProgram::Read BackgroundProgram::readMore(int timeoutMs) {
+    if (out_ < 0) {
+        return Read::End;
+    }
+    pollfd fd{out_, POLLIN, 0};
+    int ready = 0;
+    while ((ready = poll(&fd, 1, timeoutMs)) < 0 && errno == EINTR) {
+    }
+    if (ready == 0) {
+        return Read::TimedOut;
+    }
+    char buf[4096];
+    ssize_t n = 0;
+    while ((n = read(out_, buf, sizeof buf)) < 0 && errno == EINTR) {
+    }
+    if (n <= 0) {
+        return Read::End;
+    }
+    pending_.append(buf, static_cast<size_t>(n));
+    return Read::More;
+}
+
 std::string BackgroundProgram::readLine(int timeoutMs) {
     for (;;) {
         const size_t end = pending_.find('\n');
@@ -142,17 +166,50 @@ std::string BackgroundProgram::readLine(int timeoutMs) {
             pending_.erase(0, end + 1);
             return line;
         }
-        pollfd fd{out_, POLLIN, 0};
-        if (out_ < 0 || poll(&fd, 1, timeoutMs) <= 0) {
+        if (readMore(timeoutMs) != Read::More) {
             return {};
         }
-        char buf[4096];
-        const ssize_t n = read(out_, buf, sizeof buf);
-        if (n <= 0) {
-            return {};
-        }
-        pending_.append(buf, static_cast<size_t>(n));
     }
+}
+
+namespace {
+
+int msLeft(std::chrono::steady_clock::time_point end) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+} // namespace
+
+bool BackgroundProgram::waitForOutput(const std::string& text, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (pending_.find(text) == std::string::npos) {
+        if (readMore(msLeft(end)) != Read::More) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<int> BackgroundProgram::wait(int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (Read r = Read::More; r != Read::End;) {
+        r = readMore(msLeft(end));
+        if (r == Read::TimedOut) {
+            return std::nullopt;
+        }
+    }
+    if (pid_ <= 0) {
+        return exitCode_;
+    }
+    // The output has ended: the program is ending or has.
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exitCode_;
 }
 
 void BackgroundProgram::signal(int signalNumber) const {

@@ -2,6 +2,7 @@
 
 // Runs one of the suite's programs as a child process, for end-to-end tests.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,14 @@ public:
     bool started() const { return pid_ > 0; }
     // The next line of standard output without its line end; empty after the time-out.
     std::string readLine(int timeoutMs);
+    // Waits until the standard output not yet taken as lines holds `text`; false after the
+    // time-out or when the output ends without it.
+    bool waitForOutput(const std::string& text, int timeoutMs);
+    // Waits for the program to end by itself, reading its output to the end: the exit status
+    // (-1 when it did not exit normally), or nothing after the time-out.
+    std::optional<int> wait(int timeoutMs);
+    // The standard output not yet taken as lines.
+    const std::string& output() const { return pending_; }
     void signal(int signalNumber) const;
     // What it has written to standard error so far.
     std::string err() const;
@@ -38,6 +47,10 @@ public:
     int stop();
 
 private:
+    enum class Read { More, End, TimedOut };
+    // Adds what comes within `timeoutMs` to pending_.
+    Read readMore(int timeoutMs);
+
     int pid_ = -1;
     int exitCode_ = -1;
     int out_ = -1;

@@ -138,6 +138,8 @@ int run(TargetModel& model, TargetLine& line, int wakeFd) {
         const long n = (fds[0].revents & POLLIN) != 0 ? line.read(buffer, allowed) : 0;
         if (n > 0) {
             input.took(static_cast<size_t>(n), model.lineRate());
+        } else if (allowed > 0 && n == 0) {
+            model.lineIdle(nowUs()); // looked, and the host sent nothing
         }
         if (n < 0) {
             std::fprintf(stderr, "flashsim: cannot read %s: %s\n", line.path().c_str(),

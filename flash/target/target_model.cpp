@@ -35,6 +35,13 @@ void TargetModel::receive(const uint8_t* bytes, size_t count, uint64_t nowUs) {
     lastRxUs_ = nowUs;
 }
 
+void TargetModel::lineIdle(uint64_t nowUs) {
+    if (!rx_.empty() && lastRxUs_ + kPacketGapUs < nowUs) {
+        note("unfinished packet dropped");
+        rx_.clear();
+    }
+}
+
 std::vector<OutputChunk> TargetModel::takeOutput() {
     std::vector<OutputChunk> out;
     out.swap(output_);
@@ -112,10 +119,6 @@ void TargetModel::receivePacketByte(uint8_t byte) {
             sendReply(heldReply_);
             return;
         }
-    }
-    if (!rx_.empty() && lastRxUs_ + kPacketGapUs < nowUs_) {
-        note("unfinished packet dropped");
-        rx_.clear();
     }
     rx_.push_back(byte);
     if (rx_.size() < 2) {

@@ -85,6 +85,10 @@ public:
 
     // Bytes from the host at `nowUs` (model time, never going back).
     void receive(const uint8_t* bytes, size_t count, uint64_t nowUs);
+    // The line was seen empty at `nowUs`: a packet unfinished since kPacketGapUs is dropped. A
+    // gap is only what the line shows: bytes that were waiting when the target came to read
+    // them, however late, continue the packet.
+    void lineIdle(uint64_t nowUs);
     // Works off the queue up to `nowUs` and answers a waiting WaitBuffers/WaitSlots.
     void advance(uint64_t nowUs);
     std::vector<OutputChunk> takeOutput();

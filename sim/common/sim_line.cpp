@@ -123,16 +123,25 @@ int SimulatorLine::unread() const {
 void SimulatorLine::trimUnread() {
     int unread = 0;
     if (slaveFd_ >= 0 && ::ioctl(slaveFd_, FIONREAD, &unread) == 0 && unread > *maxUnread_) {
-        ::tcflush(slaveFd_, TCIFLUSH);
-        unreadDropped_ += static_cast<uint64_t>(unread);
+        flushUnread();
     }
 }
 
+// The unread bytes are read here and thrown away rather than flushed, so each is counted: the
+// count the terminal reports leaves out what the kernel has not yet moved into its read queue,
+// which is everything when it is slow to do so.
 void SimulatorLine::flushUnread() {
+    uint8_t discard[4096];
+    ssize_t n = 0;
+    while ((n = ::read(slaveFd_, discard, sizeof discard)) > 0 || (n < 0 && errno == EINTR)) {
+        unreadDropped_ += n > 0 ? static_cast<uint64_t>(n) : 0;
+    }
+    // Whatever a read cannot take (a client's line-by-line mode) goes as before.
     int unread = 0;
-    ::ioctl(slaveFd_, FIONREAD, &unread);
+    if (::ioctl(slaveFd_, FIONREAD, &unread) == 0 && unread > 0) {
+        unreadDropped_ += static_cast<uint64_t>(unread);
+    }
     ::tcflush(slaveFd_, TCIFLUSH);
-    unreadDropped_ += static_cast<uint64_t>(unread);
 }
 
 long SimulatorLine::write(const uint8_t* bytes, size_t count) {

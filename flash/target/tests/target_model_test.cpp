@@ -134,6 +134,30 @@ TEST(PacketLayer, OversizedOrUnknownCommandsAreNaked) {
     EXPECT_TRUE(d.exchange(command(0x36))); // still in step
 }
 
+// Only a line the target finds quiet cuts a packet off: bytes that were waiting when it came
+// to read them finish the packet, however late that is.
+TEST(PacketLayer, OnlyAQuietLineCutsAPacketOff) {
+    const Bytes packet = framePacket(command(0x36));
+    const struct {
+        std::optional<uint64_t> quietAt; // when the target finds the line empty, if it does
+        bool answered;
+    } rows[] = {{std::nullopt, true}, {400'000, true}, {600'000, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.quietAt.value_or(0));
+        Driver d;
+        d.downloadPhase1();
+        d.send(Bytes(packet.begin(), packet.begin() + 2));
+        if (row.quietAt) {
+            d.model.lineIdle(*row.quietAt);
+        }
+        d.now = 2'000'000;
+        d.send(Bytes(packet.begin() + 2, packet.end()));
+        const Bytes answer = d.take();
+        EXPECT_EQ(!answer.empty() && answer[0] == kAck, row.answered);
+        EXPECT_TRUE(d.exchange(command(0x36))); // in step either way
+    }
+}
+
 TEST(PacketLayer, SetBaudAcksAtTheOldRateThenSwitches) {
     Driver d;
     d.downloadPhase1();

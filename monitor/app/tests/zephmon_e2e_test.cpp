@@ -62,8 +62,13 @@ TEST_F(ZephmonE2e, ReceiverThatGoesAwayLeavesACleanClose) {
         std::make_unique<BackgroundProgram>(std::vector<std::string>{programPath("zephsim")});
     const std::string port = sim->readLine(5000);
     ASSERT_FALSE(port.empty());
+    // The receiver goes once the log has its first navigation message.
     std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (readFile(dir.path("run.gps")).find("\n2,") == std::string::npos &&
+               std::chrono::steady_clock::now() < patience) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
         sim->stop();
     });
     const ProgramResult r = runMonitor(port, 6);
@@ -84,12 +89,13 @@ TEST_F(ZephmonE2e, ReceiverAtAnotherBaudGivesNothing) {
     EXPECT_EQ(countLinesStartingWith(log, "2,"), 0);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 
-    // At the receiver's own rate everything decodes.
+    // At the receiver's own rate everything decodes. (A busy machine may cost the four seconds
+    // a message or two, so one is what is asked for.)
     std::filesystem::remove(dir.path("run.gps"));
     r = runMonitor(port, 4, "9600");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     log = readFile(dir.path("run.gps"));
-    EXPECT_GE(countLinesStartingWith(log, "2,"), 2);
+    EXPECT_GE(countLinesStartingWith(log, "2,"), 1);
     EXPECT_EQ(countLinesStartingWith(log, "Comm: "), 0);
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -31,6 +32,15 @@ struct Sim {
     explicit Sim(std::vector<std::string> args) : program(withProgram(std::move(args))) {
         device = program.readLine(5000);
     }
+    // What flashsim noted (refused commands, dropped packets, faults) explains most failures.
+    ~Sim() {
+        program.stop();
+        if (::testing::Test::HasFailure()) {
+            std::printf("flashsim on %s:\n%s", device.c_str(), program.err().c_str());
+        }
+    }
+    Sim(const Sim&) = delete;
+    Sim& operator=(const Sim&) = delete;
     static std::vector<std::string> withProgram(std::vector<std::string> args) {
         args.insert(args.begin(), zeph::testing::programPath("flashsim"));
         return args;

@@ -5,9 +5,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <random>
 #include <regex>
-#include <thread>
 
 namespace zeph::flash::e2e {
 namespace {
@@ -102,23 +102,22 @@ TEST(BurnRead, ATargetThatStopsAnsweringEndsTheReadWithAReadingError) {
     BurnFolder folder;
     Sim sim({});
     ASSERT_FALSE(sim.device.empty());
-    zeph::testing::ProgramResult r;
-    const auto started = std::chrono::steady_clock::now();
-    // 1 MiB takes about 90 seconds at 115200 baud; the target freezes after a few.
-    std::thread run([&] {
-        r = burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "0xFFFFF", "-l", sim.device});
-    });
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    // 1 MiB takes about 90 seconds at 115200 baud; the target freezes once the read is under way.
+    zeph::testing::BackgroundProgram run({zeph::testing::programPath("ZephBurnCL"),
+                                          folder.path("out.bin"), "-r", "-f", "0", "-t", "0xFFFFF",
+                                          "-l", sim.device});
+    ASSERT_TRUE(run.waitForOutput("% transferred\r", 60'000)) << run.output();
     sim.program.signal(SIGSTOP);
-    run.join();
+    const auto frozen = std::chrono::steady_clock::now();
+    const std::optional<int> exitCode = run.wait(60'000);
+    const auto took = std::chrono::steady_clock::now() - frozen;
     sim.program.signal(SIGCONT);
-    const auto took = std::chrono::steady_clock::now() - started;
 
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(exitCode, 1);
     const std::string tail = "\nFlash reading error\n";
-    ASSERT_GE(r.out.size(), tail.size()) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
-    EXPECT_NE(r.out.find("% transferred\r"), std::string::npos);
+    const std::string& out = run.output();
+    ASSERT_GE(out.size(), tail.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
     EXPECT_LT(took, std::chrono::seconds(20));
 }
 
