@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    if (!zeph::displayAvailable()) {
-        std::fputs("Trekdash: no display to show its window on (DISPLAY is not set)\n", stderr);
+    if (const std::optional<std::string> reason = zeph::prepareDisplay()) {
+        std::fprintf(stderr, "Trekdash: no display to show its window on (%s)\n", reason->c_str());
         return 2;
     }
     QApplication app(argc, argv);

@@ -21,7 +21,7 @@ constexpr int kStopPollMs = 200;
 
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                      const std::atomic<bool>& stop) {
-    if (!displayAvailable()) {
+    if (prepareDisplay()) {
         std::fputs("zephmon: no display; run it with --headless\n", stderr);
         return 2;
     }

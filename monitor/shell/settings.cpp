@@ -310,8 +310,9 @@ std::optional<std::string> refuseNamedSettingsFile(const std::filesystem::path& 
     if (!file.hasSection(kMain)) {
         return path.string() + " is not a settings file (it has no [Main] section)";
     }
-    // Another program's file may have a [Main] section too; ours has a version or our note.
-    if (!file.hasKey(kMain, kVersionKey) && file.getString(kMain, kNote, "") != kNoteText) {
+    // Another program's file may have a [Main] section, with a Version too; every file the
+    // monitor wrote has our note, which the start-up writes before anything else.
+    if (file.getString(kMain, kNote, "") != kNoteText) {
         return path.string() + " is not a settings file (its [Main] section is not ZephMon's)";
     }
     return std::nullopt;

@@ -236,8 +236,8 @@ bool prepareSettingsFile(ProfileFile& file, Prompter& prompter);
 
 // A settings file named on the command line, unlike the program's own, is not replaced when it
 // is no settings file: the one-line reason it is refused (it is not a regular file, it cannot be
-// read, it has no "[Main]" section, or one with neither a "Version" nor our "Note"); nothing when
-// it may serve, or does not exist yet.
+// read, it has no "[Main]" section, or one without our "Note"); nothing when it may serve, or does
+// not exist yet.
 std::optional<std::string> refuseNamedSettingsFile(const std::filesystem::path& path);
 
 } // namespace zeph::monitor

@@ -44,11 +44,15 @@ MapOrigin mapOrigin(const MapViewSettings& settings) {
     return o;
 }
 
+double wantedMapPlotSize(double scale, const std::array<int, 3>& rings) {
+    const int largest = std::max({0, rings[0], rings[1], rings[2]});
+    return 2.0 * largest * (1.0 / scale) + kPlotMargin;
+}
+
 MapLayout mapLayout(const MapOrigin& origin) {
     MapLayout l;
     l.pixelsPerMetre = 1.0 / origin.scale;
-    const int largest = std::max({0, origin.rings[0], origin.rings[1], origin.rings[2]});
-    const double size = 2.0 * largest * l.pixelsPerMetre + kPlotMargin;
+    const double size = wantedMapPlotSize(origin.scale, origin.rings);
     l.size = size >= kMaxMapPlotSize ? kMaxMapPlotSize : static_cast<int>(size);
     l.centre = l.size / 2;
     return l;

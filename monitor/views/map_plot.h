@@ -17,9 +17,11 @@ namespace zeph::monitor {
 
 constexpr double kMetresPerDegree = 111199.233;
 constexpr int kTrailLength = 8;
-// A plot never grows beyond this many pixels a side (huge rings at a fine scale would ask for
-// gigabytes); what lies beyond is clamped to its border like any far point.
-constexpr int kMaxMapPlotSize = 2001;
+// A plot never grows beyond this many pixels a side: its two bitmaps then take 64 MB each
+// (huge rings at a fine scale would ask for gigabytes). The Preferences refuse larger plots; one
+// set in the file by hand is cut to this size, and what lies beyond is clamped to its border like
+// any far point.
+constexpr int kMaxMapPlotSize = 4001;
 
 // Trail colours from the oldest of eight to the newest.
 constexpr std::array<Rgb, kTrailLength> kTrailColours = {{
@@ -52,6 +54,8 @@ struct MapLayout {
     int centre = 0;
     bool operator==(const MapLayout&) const = default;
 };
+// The side the rings ask for, before the cap: twice the largest ring plus a margin, in pixels.
+double wantedMapPlotSize(double scale, const std::array<int, 3>& rings);
 MapLayout mapLayout(const MapOrigin& origin);
 // The background: the plot's frame, the cross through its centre and the rings.
 PlotOps mapBackground(const MapLayout& layout, const std::array<int, 3>& rings);

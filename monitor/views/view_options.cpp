@@ -1,13 +1,16 @@
 #include "monitor/views/view_options.h"
 
 #include "monitor/shell/settings.h"
+#include "monitor/views/map_plot.h"
 
 #include "common/text/strprintf.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace zeph::monitor {
 namespace {
@@ -59,6 +62,35 @@ std::string rangeMessage(const char* kind, const std::string& min, const std::st
 double storedNumber(const std::string& text) {
     const double v = std::strtod(text.c_str(), nullptr);
     return std::isfinite(v) ? v : 0;
+}
+
+// The scale as the view will read it back: written with two decimals.
+double storedScale(double scale) {
+    return std::strtod(strprintf("%.2f", scale).c_str(), nullptr);
+}
+
+// A radius as the view reads it: the file's integers stop at the largest int.
+int ringAsRead(long long radius) {
+    return static_cast<int>(std::min<long long>(radius, std::numeric_limits<int>::max()));
+}
+
+bool plotFits(double scale, const std::array<int, 3>& rings) {
+    return std::trunc(wantedMapPlotSize(scale, rings)) <= kMaxMapPlotSize;
+}
+
+// The message when the rings at this scale would make a plot larger than the view draws.
+std::optional<std::string> plotSizeError(double scale, const std::array<int, 3>& rings) {
+    if (plotFits(scale, rings)) {
+        return std::nullopt;
+    }
+    int largest = static_cast<int>((kMaxMapPlotSize + 1) * scale / 2);
+    while (largest > 0 && !plotFits(scale, {0, 0, largest})) {
+        --largest;
+    }
+    while (plotFits(scale, {0, 0, largest + 1})) {
+        ++largest;
+    }
+    return strprintf(mapdialog::kPlotTooLarge, kMaxMapPlotSize, scale, largest);
 }
 
 } // namespace
@@ -121,6 +153,15 @@ std::optional<FieldError> savePreferences(ProfileFile& profile, const Preference
     if (auto e = realFieldError(values.scale, prefsdialog::kMinScale, prefsdialog::kMaxScale)) {
         return FieldError{PreferencesValues::kScaleField, *e};
     }
+    // Rings set by hand beyond what the view draws do not block the other choices.
+    MapViewSettings map;
+    map.load(profile);
+    const double scale = storedScale(*parseReal(values.scale));
+    if (scale != storedScale(mapOrigin(map).scale)) {
+        if (auto e = plotSizeError(scale, {map.ring0, map.ring1, map.ring2})) {
+            return FieldError{PreferencesValues::kScaleField, *e};
+        }
+    }
     profile.writeInt(settings::kVwSig, settings::kGraphType, values.graphType);
     profile.writeInt(settings::kVwRad, settings::kOrientation, values.orientation);
     profile.writeString(settings::kVwMap, settings::kScale,
@@ -167,10 +208,16 @@ std::optional<FieldError> saveMapOptions(ProfileFile& profile, const MapOptionVa
     if (auto e = realFieldError(values.lon)) {
         return FieldError{F::kLonField, *e};
     }
+    std::array<int, 3> rings{};
     for (int k = 0; k < 3; ++k) {
         if (auto e = unsignedFieldError(values.rings[k])) {
             return FieldError{F::kRing0Field + k, *e};
         }
+        rings[k] = ringAsRead(*parseInteger(values.rings[k], false));
+    }
+    if (auto e = plotSizeError(storedScale(*parseReal(values.scale)), rings)) {
+        const auto largest = std::max_element(rings.begin(), rings.end()) - rings.begin();
+        return FieldError{F::kRing0Field + static_cast<int>(largest), *e};
     }
     profile.writeString(settings::kVwMap, settings::kScale,
                         strprintf("%.2f", *parseReal(values.scale)));

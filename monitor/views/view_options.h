@@ -63,6 +63,10 @@ constexpr const char* kLon = "Lon:";
 constexpr const char* kRingsGroup = "Ring radii";
 constexpr const char* kMetres = "m";
 constexpr const char* kSave = "Save";
+// The most the view draws, the scale as stored and the largest ring that fits at that scale.
+constexpr const char* kPlotTooLarge =
+    "The map is drawn at most %d pixels across: at %.2f meters / pixel its rings can reach %d m. "
+    "Please enter a larger scale or smaller ring radii.";
 } // namespace mapdialog
 
 constexpr const char* kEnterNumber = "Please enter a number.";
@@ -94,7 +98,8 @@ struct PreferencesValues {
     bool operator==(const PreferencesValues&) const = default;
 };
 PreferencesValues loadPreferences(const ProfileFile& profile);
-// Checks the fields, then writes GraphType, Orientation, the scale as "%.2f" and TimerDelay.
+// Checks the fields, then writes GraphType, Orientation, the scale as "%.2f" and TimerDelay. A new
+// scale at which the stored rings would make a map larger than the view draws is refused.
 std::optional<FieldError> savePreferences(ProfileFile& profile, const PreferencesValues& values);
 
 // The Radar view's dialog: orientation and the outer circle.
@@ -119,7 +124,8 @@ struct MapOptionValues {
     bool operator==(const MapOptionValues&) const = default;
 };
 MapOptionValues loadMapOptions(const ProfileFile& profile);
-// Writes the scale as "%.2f", the origin as "%f" and the three radii.
+// Writes the scale as "%.2f", the origin as "%f" and the three radii; rings that at the scale as
+// stored would make a map larger than the view draws are refused at the largest ring.
 std::optional<FieldError> saveMapOptions(ProfileFile& profile, const MapOptionValues& values);
 
 } // namespace zeph::monitor

@@ -209,27 +209,42 @@ TEST_F(ZephmonE2e, TheWindowTellsALogItCannotOpenAndGoesOn) {
         << r.err;
 }
 
-// Without a display the window programs refuse with one line rather than abort in Qt.
+// Without a display the window programs refuse with one line rather than abort in Qt: when none
+// is named, and when the one named does not answer.
 TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
     if (!ZEPH_WINDOW) {
         GTEST_SKIP() << "this build has no window";
     }
+    ASSERT_FALSE(std::filesystem::exists("/tmp/.X11-unix/X987")) << "a server on display 987";
     const struct {
-        std::vector<std::string> args;
-        const char* refusal;
-    } rows[] = {
-        {{programPath("zephmon"), "--settings", dir.path("zephmon.ini"), "--source", "random"},
-         "zephmon: no display; run it with --headless\n"},
-        {{programPath("Trekdash")},
-         "Trekdash: no display to show its window on (DISPLAY is not set)\n"},
+        std::vector<std::string> env;
+        const char* trekdashReason;
+    } displays[] = {
+        {{}, "DISPLAY is not set"},
+        {{"DISPLAY=:987"}, "cannot reach DISPLAY :987"},
+        {{"WAYLAND_DISPLAY=wayland-9", "XDG_RUNTIME_DIR=" + dir.path("")},
+         "cannot reach WAYLAND_DISPLAY wayland-9"},
     };
-    for (const auto& row : rows) {
-        std::vector<std::string> argv = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
-                                         "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
-        argv.insert(argv.end(), row.args.begin(), row.args.end());
-        const ProgramResult r = runProgram(argv);
-        EXPECT_EQ(r.exitCode, 2) << row.args.front();
-        EXPECT_EQ(r.err, row.refusal);
+    for (const auto& display : displays) {
+        const struct {
+            std::vector<std::string> args;
+            std::string refusal;
+        } programs[] = {
+            {{programPath("zephmon"), "--settings", dir.path("zephmon.ini"), "--source", "random"},
+             "zephmon: no display; run it with --headless\n"},
+            {{programPath("Trekdash")},
+             std::string("Trekdash: no display to show its window on (") + display.trekdashReason +
+                 ")\n"},
+        };
+        for (const auto& program : programs) {
+            std::vector<std::string> argv = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
+                                             "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+            argv.insert(argv.end(), display.env.begin(), display.env.end());
+            argv.insert(argv.end(), program.args.begin(), program.args.end());
+            const ProgramResult r = runProgram(argv);
+            EXPECT_EQ(r.exitCode, 2) << program.args.front() << " " << display.trekdashReason;
+            EXPECT_EQ(r.err, program.refusal);
+        }
     }
 }
 

@@ -92,9 +92,11 @@ TEST_F(SettingsStartUp, AFolderInPlaceOfTheFileIsLeftAlone) {
 // A file named on the command line serves only when it is a settings file, or is not there yet.
 TEST(NamedSettingsFile, IsRefusedUnlessItIsASettingsFile) {
     TempDir dir;
-    writeFile(dir / "old.ini", "[main]\nVersion=3.30\n");
+    writeFile(dir / "old.ini", "[main]\nnote=DO NOT EDIT BELOW!\nVersion=3.30\n");
     writeFile(dir / "bom.ini", "\xEF\xBB\xBF[Main]\r\nNote=DO NOT EDIT BELOW!\r\n");
     writeFile(dir / "foreign.ini", "[Main]\nWidth=3\nNote=mine\n[DataSrc]\nVersion=3.40\n");
+    writeFile(dir / "versioned.ini", "[Main]\nversion=3.40\n[Window]\nWidth=3\n");
+    writeFile(dir / "elsewhere.ini", "[Main]\nVersion=3.40\n[Log]\nNote=DO NOT EDIT BELOW!\n");
     writeFile(dir / "capture.bin", std::string("\xA0\xA2\x00\x02\x84\x00", 6));
     writeFile(dir / "empty.ini", "");
     writeFile(dir / "other.ini", "[DataSrc]\nSrc=1\n; [Main]\n");
@@ -111,6 +113,8 @@ TEST(NamedSettingsFile, IsRefusedUnlessItIsASettingsFile) {
         {dir / "empty.ini", "is not a settings file (it has no [Main] section)"},
         {dir / "other.ini", "is not a settings file (it has no [Main] section)"},
         {dir / "foreign.ini", "is not a settings file (its [Main] section is not ZephMon's)"},
+        {dir / "versioned.ini", "is not a settings file (its [Main] section is not ZephMon's)"},
+        {dir / "elsewhere.ini", "is not a settings file (its [Main] section is not ZephMon's)"},
         {dir / "folder", "is not a settings file (not a regular file)"},
         {dir / "fifo", "is not a settings file (not a regular file)"},
         {"/dev/null", "is not a settings file (not a regular file)"},

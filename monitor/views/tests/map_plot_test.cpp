@@ -37,7 +37,8 @@ TEST(MapLayout, SizeFromTheLargestRing) {
         {mapSettings("1", "", "", {-5, -7, 0}), {1, 5, 2}, "negative rings count as none"},
         {mapSettings("2.5", "", "", {0, 100, 40}), {0.4, 85, 42}, "ring 1 is the largest"},
         {mapSettings("0", "", ""), {1 / 0.3, 205, 102}, "scale 0 has no plot: the default"},
-        {mapSettings("0.25", "", "", {0, 0, 1000000}), {4, kMaxMapPlotSize, 1000}, "capped"},
+        {mapSettings("0.3", "", "", {0, 0, 599}), {1 / 0.3, 3998, 1999}, "599 m at 0.3 m/px"},
+        {mapSettings("0.25", "", "", {0, 0, 1000000}), {4, 4001, 2000}, "capped"},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(mapLayout(mapOrigin(r.settings)), r.expected) << r.why;

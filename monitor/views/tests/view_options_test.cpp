@@ -98,5 +98,41 @@ TEST_F(ViewOptionsTest, MapOptionsScaleOriginAndRings) {
     EXPECT_EQ(profile.getString("VwMap", "Scale", ""), "2.00") << "nothing written";
 }
 
+// The view draws at most kMaxMapPlotSize pixels a side: larger rings at the scale as it is
+// stored are refused at the largest ring, with the largest that fits.
+TEST_F(ViewOptionsTest, MapOptionsRefuseAPlotLargerThanTheViewDraws) {
+    const auto tooLarge = [](const char* scale, int reach) {
+        return std::string("The map is drawn at most 4001 pixels across: at ") + scale +
+               " meters / pixel its rings can reach " + std::to_string(reach) +
+               " m. Please enter a larger scale or smaller ring radii.";
+    };
+    using F = MapOptionValues;
+    const struct {
+        MapOptionValues values;
+        std::optional<FieldError> expected;
+    } rows[] = {
+        {{"0.3", "0", "0", {"10", "20", "599"}}, std::nullopt},
+        {{"0.3", "0", "0", {"600", "20", "30"}}, FieldError{F::kRing0Field, tooLarge("0.30", 599)}},
+        {{"0.25", "0", "0", {"10", "499", "0"}}, std::nullopt},
+        {{"0.25", "0", "0", {"10", "500", "0"}}, FieldError{F::kRing1Field, tooLarge("0.25", 499)}},
+        {{"0.254", "0", "0", {"1", "2", "500"}}, FieldError{F::kRing2Field, tooLarge("0.25", 499)}},
+        {{"10000", "0", "0", {"4294967295", "0", "0"}},
+         FieldError{F::kRing0Field, tooLarge("10000.00", 19984999)}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(saveMapOptions(profile, row.values), row.expected) << row.values.scale;
+    }
+
+    // Setup > Preferences refuses a new scale that the stored rings would not fit; rings set
+    // beyond by hand do not hold up the other choices.
+    profile.writeString("VwMap", "Scale", "0.30");
+    profile.writeString("VwMap", "Ring2", "500");
+    EXPECT_EQ(savePreferences(profile, {0, 0, "0.25", 1000}),
+              (FieldError{PreferencesValues::kScaleField, tooLarge("0.25", 499)}));
+    profile.writeString("VwMap", "Ring2", "1000");
+    EXPECT_EQ(savePreferences(profile, {1, 0, "0.3", 1000}), std::nullopt);
+    EXPECT_EQ(profile.getString("VwSig", "GraphType", ""), "1");
+}
+
 } // namespace
 } // namespace zeph::monitor
