@@ -44,9 +44,14 @@ DataSourceSetup::Outcome DataSourceSetup::accept(const DataSourceEntries& entrie
     profile_.writeInt(kDataSrc, kSrc, entries.src);
     profile_.writeString(kDataSrc, kSerPort, entries.serPort);
     profile_.writeString(kDataSrc, kSerBaud, entries.serBaud);
-    profile_.writeString(kDataSrc, kFileName, entries.fileName);
-    profile_.writeString(kDataSrc, kFileType, entries.fileType);
-    loaded_ = entries;
+    // A capture is kept by its absolute name, so the next run finds it from any folder.
+    DataSourceEntries stored = entries;
+    if (stored.src == kSourceFile) {
+        stored.fileName = absoluteFileName(stored.fileName);
+    }
+    profile_.writeString(kDataSrc, kFileName, stored.fileName);
+    profile_.writeString(kDataSrc, kFileType, stored.fileType);
+    loaded_ = stored;
     return {true, Field::None};
 }
 

@@ -145,7 +145,8 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
                                  line_.currentSettings().value_or(LineSettings{}));
     if (SerialStatus status = line_.configure(settings_); !status) {
         line_.close();
-        return status.message;
+        // A rate that reads as no number is named as it was typed ("fast"), not as 0.
+        return settings_.baud <= 0 ? "Unsupported baud rate " + baud : status.message;
     }
 
     consumer_ = &consumer;

@@ -83,6 +83,17 @@ TEST_F(DataSourceSetupTest, OkWritesExactlyTheFiveKeys) {
     EXPECT_TRUE(prompter.asked.empty());
     EXPECT_EQ(readFile(profile.path()),
               "[DataSrc]\nSrc=2\nSerPort=COM3\nSerBaud=4800\nFileName=a.bin\nFileType=CSV\n");
+
+    // A capture named relative to the working folder is stored by its absolute name.
+    writeFile(dir / "b.bin", "\xA0\xA2");
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.folder());
+    const bool accepted =
+        setup.accept({kSourceFile, "COM3", "4800", "b.bin", "Binary"}, prompter).accepted;
+    std::filesystem::current_path(before);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(profile.getString("DataSrc", "FileName", ""), (dir / "b.bin").string());
+    EXPECT_EQ(setup.entries().fileName, (dir / "b.bin").string());
 }
 
 TEST(FileFilterTest, PairsBecomeNameFiltersWithAnyFileMatchingEveryName) {

@@ -190,6 +190,14 @@ TEST_F(SerialPortTest, MissingPortGivesTheFixedTextAndStartsNothing) {
     EXPECT_EQ(since(Clock::TimePoint{}), 0ms);
 }
 
+TEST_F(SerialPortTest, RateThatIsNoNumberIsNamedAsTyped) {
+    for (const std::string baud : {"fast", "", "0"}) {
+        EXPECT_EQ(port.open(consumer, pty.slavePath(), baud, "8", "NONE", "1"),
+                  "Unsupported baud rate " + baud);
+        EXPECT_FALSE(port.isOpen());
+    }
+}
+
 TEST_F(SerialPortTest, PortHeldByAnotherMonitorIsNotAvailable) {
     ASSERT_EQ(openPort(), "");
     SerialPort second{timers, clock, state, events};
