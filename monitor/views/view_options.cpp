@@ -27,10 +27,11 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-// The whole text, blanks aside, must be the number.
+// The whole text, blanks aside, must be the number, written in decimal: strtod's hexadecimal
+// form ("0x10") and words ("infinity") are no numbers to a user.
 std::optional<double> parseReal(std::string_view text) {
     const std::string t = trimmed(text);
-    if (t.empty()) {
+    if (t.empty() || t.find_first_not_of("0123456789+-.eE") != std::string::npos) {
         return std::nullopt;
     }
     char* end = nullptr;
