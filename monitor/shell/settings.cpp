@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -233,6 +234,19 @@ bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlac
     io.number(kWplLength, p.length);
     placementKeys(p, io);
     return io.ok();
+}
+
+NormalRect fitNormalRect(const WindowPlacement& p, int desktopWidth, int desktopHeight) {
+    const auto fit = [](int low, int high, int desktop) {
+        const long long reach = 2LL * desktop;
+        const long long extent =
+            std::clamp<long long>(static_cast<long long>(high) - low, 1, reach);
+        const long long start = std::clamp<long long>(low, -reach, reach);
+        return std::pair{static_cast<int>(start), static_cast<int>(extent)};
+    };
+    const auto [x, width] = fit(p.normalL, p.normalR, desktopWidth);
+    const auto [y, height] = fit(p.normalT, p.normalB, desktopHeight);
+    return {x, y, width, height};
 }
 
 std::optional<WindowPlacement> restorePlacement(const ProfileFile& file, std::string_view section) {

@@ -222,6 +222,19 @@ bool savePlacement(ProfileFile& file, std::string_view section, const WindowPlac
 // window comes back as a normal one at its normal rectangle.
 std::optional<WindowPlacement> restorePlacement(const ProfileFile& file, std::string_view section);
 
+// A remembered normal rectangle as a window may take it on a desktop of the given size: at most
+// twice the desktop's width and height, and its corner within that distance of the origin. A
+// window may reach past the desktop's edges, but a damaged or hand-edited file cannot ask for one
+// that no pixmap can back.
+struct NormalRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const NormalRect&) const = default;
+};
+NormalRect fitNormalRect(const WindowPlacement& placement, int desktopWidth, int desktopHeight);
+
 // The placement written for a section when the file is recreated; nothing for a section that is
 // neither "Main" nor a view section.
 std::optional<WindowPlacement> defaultPlacement(std::string_view section);

@@ -235,5 +235,21 @@ TEST_F(Placement, NothingWithoutALengthAndZeroForMissingKeys) {
     EXPECT_EQ(restorePlacement(file, "VwDbg"), expected);
 }
 
+TEST(PlacementFit, AWindowIsAtMostTwiceTheDesktopAndItsCornerWithinReach) {
+    const auto rect = [](int l, int t, int r, int b) {
+        WindowPlacement p;
+        p.normalL = l;
+        p.normalT = t;
+        p.normalR = r;
+        p.normalB = b;
+        return fitNormalRect(p, 1280, 1024);
+    };
+    EXPECT_EQ(rect(10, 20, 710, 520), (NormalRect{10, 20, 700, 500}));
+    EXPECT_EQ(rect(0, 0, 2000000000, 2000000000), (NormalRect{0, 0, 2560, 2048}));
+    EXPECT_EQ(rect(-100, 0, 2400, 700), (NormalRect{-100, 0, 2500, 700}));
+    EXPECT_EQ(rect(-2147483647, 5, 2147483647, 300), (NormalRect{-2560, 5, 2560, 295}));
+    EXPECT_EQ(rect(900000, 900000, 900300, 900200), (NormalRect{2560, 2048, 300, 200}));
+}
+
 } // namespace
 } // namespace zeph::monitor::testing

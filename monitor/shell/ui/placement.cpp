@@ -1,5 +1,6 @@
 #include "monitor/shell/ui/placement.h"
 
+#include <QScreen>
 #include <QWidget>
 
 namespace zeph::monitor {
@@ -29,7 +30,9 @@ std::optional<WindowPlacement> applyPlacement(QWidget& window, const ProfileFile
     if (!p || p->normalR <= p->normalL || p->normalB <= p->normalT) {
         return std::nullopt;
     }
-    window.setGeometry(p->normalL, p->normalT, p->normalR - p->normalL, p->normalB - p->normalT);
+    const QSize desktop = window.screen()->availableVirtualGeometry().size();
+    const NormalRect r = fitNormalRect(*p, desktop.width(), desktop.height());
+    window.setGeometry(r.x, r.y, r.width, r.height);
     return p;
 }
 
