@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <numeric>
 
 namespace zeph::monitor {
@@ -440,6 +441,23 @@ TEST(CommandEcho, RoundTripOfEveryPolledCommand) {
             }
         }
     }
+}
+
+TEST(CommandEcho, PolledDialogOpensCurrentOrDefault) {
+    const CommandSpec& elevation = *findCommand(139);
+    PolledSettings record{};
+    record[0] = 139;
+    const int16_t navigation = -125; // host order, as the decoder leaves it
+    std::memcpy(record.data() + 3, &navigation, sizeof navigation);
+    DialogOpening opening = dialogOpening(elevation, &record);
+    EXPECT_EQ(opening.caption, "Elevation Mask: Current");
+    EXPECT_EQ(opening.values.get("navigation"), -12.5);
+
+    record[0] = 0; // the poll ran out: the record's first byte was cleared
+    opening = dialogOpening(elevation, &record);
+    EXPECT_EQ(opening.caption, "Elevation Mask: Default");
+    EXPECT_EQ(opening.values.get("navigation"), 7.5);
+    EXPECT_EQ(dialogOpening(*findCommand(170), nullptr).caption, "SBAS: Default");
 }
 
 } // namespace
