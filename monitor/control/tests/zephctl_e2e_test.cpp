@@ -253,6 +253,25 @@ TEST_F(ZephctlE2e, BaudAndProtocolChangesAreFollowed) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
+// Navigation-library data needs 57600 baud: MID 134 goes first, and MID 128 only once the
+// receiver has acknowledged it and zephctl listens at the new rate.
+TEST_F(ZephctlE2e, InitialisationWithNavLibDataMovesTo57600First) {
+    BackgroundProgram sim({programPath("zephsim"), "--baud", "19200"});
+    const std::string port = startSim(sim);
+    const ProgramResult r =
+        zephctl(port + "@19200", {"--verbose", "initialize-data-source", "reset-mode=hot-start",
+                                  "enable-nav-lib-data=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    const std::string init = "Tx: 0x" + frameHex("80" + std::string(44, '0') + "0C90");
+    const size_t ack134 = r.out.find("Ack: MID_SetSerialPort\n");
+    EXPECT_EQ(r.out.rfind("Tx: 0x" + frameHex("860000E10008010000") + "\n", 0), 0u) << r.out;
+    EXPECT_NE(ack134, std::string::npos);
+    const size_t initAt = r.out.find(init);
+    EXPECT_NE(initAt, std::string::npos) << r.out;
+    EXPECT_GT(initAt, ack134);
+    EXPECT_NE(r.out.find("Ack: MID_NavigationInitialization\n"), std::string::npos);
+}
+
 TEST_F(ZephctlE2e, SyncFromNmeaAt4800EndsInBinaryAt38400) {
     BackgroundProgram sim({programPath("zephsim"), "--protocol", "nmea", "--baud", "4800"});
     const std::string port = startSim(sim);
