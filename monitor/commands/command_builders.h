@@ -54,6 +54,12 @@ SerialPortValues serialPortValues(std::string_view baud, std::string_view dataBi
                                   std::string_view stopBits, std::string_view parity);
 // MID 134 (main port) or MID 145 (DGPS port).
 std::vector<uint8_t> setSerialPortPayload(uint8_t mid, const SerialPortValues& values);
+inline std::vector<uint8_t> setSerialPortPayload(uint8_t mid, std::string_view baud,
+                                                 std::string_view dataBits,
+                                                 std::string_view stopBits,
+                                                 std::string_view parity) {
+    return setSerialPortPayload(mid, serialPortValues(baud, dataBits, stopBits, parity));
+}
 
 // MID 165.
 std::vector<uint8_t> uartConfigPayload(const UartConfigRecord& record);

@@ -183,8 +183,8 @@ TEST(CommandPayloads, SerialPorts) {
          {ParityCase{"ODD", 1}, {"EVEN", 2}, {"NONE", 0}, {"MARK", 0}, {"odd", 0}}) {
         EXPECT_EQ(serialPortValues("19200", "8", "1", c.text).parity, c.code) << c.text;
     }
-    const SerialPortValues v = serialPortValues("38400", "7", "0", "ODD");
-    EXPECT_EQ(hexBytes(setSerialPortPayload(134, v)), "86 00 00 96 00 07 00 01 00");
+    EXPECT_EQ(hexBytes(setSerialPortPayload(134, "38400", "7", "0", "ODD")),
+              "86 00 00 96 00 07 00 01 00");
 }
 
 TEST(CommandPayloads, NavMode) {
