@@ -50,6 +50,8 @@ const char* const kControlUsage =
     "  poll-sw-version, poll-clock-status, poll-nav-parameters, poll-almanac, poll-ephemeris\n"
     "  poll-elevation-mask, poll-mode-mask, ...: the receiver's current settings of a\n"
     "                        navigation command, printed as FIELD=VALUE lines\n"
+    "  initialize-data-source reset-mode=MODE [FIELD=...]\n"
+    "                        MID 128; the reset mode must be given (no factory reset unasked)\n"
     "  and every other command of --list (elevation-mask, set-main-serial-port, ...)\n"
     "\n"
     "  --port PORT[@BAUD]  the receiver's port (a device path or COMn) and the rate it talks\n"

@@ -312,6 +312,11 @@ PlanResult makePlan(std::string_view command, std::span<const std::string> field
         result.error = *error;
         return result;
     }
+    // The dialog's stored reset mode is a factory reset: a script must ask for its reset.
+    if (spec->mid == 128 && !values.has("reset-mode")) {
+        result.error = std::string(command) + " needs reset-mode=MODE (see --list)";
+        return result;
+    }
     CommandPayloads built = buildCommand(*spec, values);
     if (built.refusal) {
         result.error = *built.refusal;
@@ -332,9 +337,10 @@ std::string commandListText() {
                     continue;
                 }
                 std::string line = "    " + std::string(f.name) + "=";
-                line += spec.mid == 134 && std::string_view(f.name) == "baud-rate"
-                            ? "(the port's rate)"
-                            : fieldValueText(f, f.value);
+                const std::string_view name = f.name;
+                line += spec.mid == 134 && name == "baud-rate"    ? "(the port's rate)"
+                        : spec.mid == 128 && name == "reset-mode" ? "(required)"
+                                                                  : fieldValueText(f, f.value);
                 const std::string unit = labelUnit(f.label);
                 std::string about = expectedText(f);
                 if (f.min < f.max) {

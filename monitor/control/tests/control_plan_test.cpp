@@ -98,8 +98,11 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
         {"sync", {"baud-rate=4800"}, "sync takes no fields"},
         {"poll-elevation-mask", {"navigation=3"}, "poll-elevation-mask takes no fields"},
         {"initialize-data-source",
-         {"use-current-pc-time=1", "utc-offset=60"},
+         {"reset-mode=hot-start", "use-current-pc-time=1", "utc-offset=60"},
          "UTC offset > 59 seconds."},
+        {"initialize-data-source",
+         {"channels=8"},
+         "initialize-data-source needs reset-mode=MODE (see --list)"},
     };
     for (const Case& c : cases) {
         const PlanResult r = plan(c.command, c.fields);
@@ -162,8 +165,8 @@ TEST(ControlPlan, StepsFollowTheReceiversLine) {
          {"reset-mode=hot-start", "enable-debug-data=1"},
          57600,
          "F128+ack"},
-        {"initialize-data-source", {}, 57600, "F128+ack R38400 T!"}, // factory reset
-        {"initialize-data-source", {}, 38400, "F128+ack"},
+        {"initialize-data-source", {"reset-mode=factory-reset"}, 57600, "F128+ack R38400 T!"},
+        {"initialize-data-source", {"reset-mode=factory-reset"}, 38400, "F128+ack"},
         {"set-uart-configuration",
          {"uart-0-protocol=zeph-binary", "uart-1-protocol=nmea"},
          57600,
