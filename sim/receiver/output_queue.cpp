@@ -65,7 +65,15 @@ std::vector<SentMessage> OutputQueue::service(uint64_t nowUs, WireSink& sink) {
             sink.setFormat(item.format);
             baud_ = item.format.baud;
             items_.pop_front();
+            followUntilUs_ = nowUs + kFollowWaitUs;
             continue;
+        }
+        if (followUntilUs_ != 0) {
+            if (nowUs < followUntilUs_ && !sink.farEndMatches()) {
+                freeAtUs_ = nowUs + kFollowPollUs;
+                break;
+            }
+            followUntilUs_ = 0;
         }
         const Bytes& segment = item.segments[item.segment];
         const size_t chunkLimit = std::max<size_t>(1, baud_ * kChunkUs / 10'000'000);

@@ -99,6 +99,26 @@ TEST_F(OutputQueueTest, LineChangeWaitsUntilTheBytesBeforeItAreOut) {
     EXPECT_EQ(sink.log[2], "write 38 @11");
 }
 
+// What follows a line change waits for the far end to take the new settings, a second at most.
+TEST_F(OutputQueueTest, AfterALineChangeTheOutputWaitsForTheFarEnd) {
+    for (const uint64_t followsAtMs : {150u, 5000u}) {
+        RecordingSink line;
+        OutputQueue q{9600};
+        q.pushLineChange(LineFormat{57600, 8, 0, 1});
+        const Packet ack = framePacket(ackMessage(true, 134), true);
+        q.push(ack, whole(ack), 0);
+        line.matches = false;
+        for (uint64_t us = 0; !q.empty() && us <= 2'000'000; us = q.nextServiceUs()) {
+            line.nowUs = us;
+            line.matches = us >= followsAtMs * 1000;
+            q.service(us, line);
+        }
+        ASSERT_EQ(line.log.size(), 2u) << followsAtMs;
+        EXPECT_EQ(line.log[0], "format 57600 @0");
+        EXPECT_EQ(line.log[1], followsAtMs == 150 ? "write 11 @150" : "write 11 @1000");
+    }
+}
+
 TEST_F(OutputQueueTest, SplitMessagePausesBetweenItsPieces) {
     const Packet p = packetOf(12); // 20 bytes
     WirePlan plan{
