@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zeph::monitor {
@@ -20,6 +22,14 @@ struct PollCountdown {
     bool arrived = false;
     PolledSettings record{};
 };
+
+// Whether a command's dialog polls the receiver's current settings first: the SBAS parameters
+// always, the others unless the software is known to be unable to report them (2.0, Drovana,
+// the navigation library).
+bool currentSettingsPollDue(uint8_t mid, int targetSwClass);
+
+// A polled dialog's caption: ": Current" when it shows the receiver's echo, else ": Default".
+std::string polledCaption(std::string_view caption, bool current);
 
 // The feed's nine current-settings polls: a command's dialog opens with the receiver's echo
 // when it comes in time, else with its defaults.

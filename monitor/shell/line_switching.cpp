@@ -29,7 +29,7 @@ void LineSwitching::switchProtocol(int type, const std::optional<NmeaModeValues>
         }
         control_.writeLog(kNmeaModeSentLog);
     } else if (type == kSwitchToBinary) {
-        control_.sendNmea(kToBinaryBody);
+        control_.sendNmea(kSwitchToBinaryBody);
         control_.closeSource();
         DataSourceSettings line = control_.savedLine();
         line.serBaud = kBinaryBaud;
@@ -51,7 +51,7 @@ void LineSwitching::synchronise() {
     for (const char* baud : kSyncBauds) {
         storeBaud(baud);
         reopen();
-        control_.sendNmea(kToBinaryBody);
+        control_.sendNmea(kSwitchToBinaryBody);
     }
     for (const char* baud : kSyncBauds) {
         storeBaud(baud);
@@ -79,9 +79,8 @@ void LineSwitching::setDgpsSerialPort(const LineValues& line) {
     control_.sendSetSerialPort(145, line);
 }
 
-void LineSwitching::configureUarts(const std::array<UartEntryValues, 4>& entries,
-                                   uint32_t monitorBaud) {
-    control_.sendUartConfiguration(entries);
+void LineSwitching::configureUarts(const UartConfigRecord& record, uint32_t monitorBaud) {
+    control_.sendUartConfiguration(record);
     const std::string baud = std::to_string(monitorBaud);
     if (monitorBaud == 0 || baud == control_.savedLine().serBaud) {
         return;

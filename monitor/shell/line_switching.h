@@ -6,6 +6,7 @@
 // acknowledgement of a baud change and its periodic repeat. The receiver's protocol and rate are
 // never read back: the monitor assumes every switch it ordered took place.
 
+#include "monitor/commands/command_builders.h"
 #include "monitor/messages/program_state.h"
 #include "monitor/shell/port_dialogs.h"
 #include "monitor/shell/settings.h"
@@ -19,9 +20,7 @@
 
 namespace zeph::monitor {
 
-// NMEA command bodies and log lines of the switches.
-constexpr std::string_view kToBinaryBody = "ZUVE100,0,38400,8,1,0";
-constexpr std::string_view kDebugDataBody = "ZUVE105,01";
+// Log lines of the switches.
 constexpr std::string_view kNmeaModeSentLog = "Sent MID_SetNMEAMode Message: Enable\n";
 constexpr std::string_view kToBinarySentLog =
     "$ZUVE100... sent to switch to Zeph protocol at 38400\n";
@@ -57,7 +56,7 @@ public:
     // MID 134 (main port) or MID 145 (DGPS port) with the four line strings.
     virtual void sendSetSerialPort(uint8_t mid, const LineValues& line) = 0;
     virtual void sendNmeaMode(const NmeaModeValues& values) = 0;
-    virtual void sendUartConfiguration(const std::array<UartEntryValues, 4>& entries) = 0;
+    virtual void sendUartConfiguration(const UartConfigRecord& record) = 0;
     // MID 128 from the initialisation settings.
     virtual void sendInitialisationMessage(const ReceiverInitSettings& init) = 0;
     virtual void sendNmea(std::string_view body) = 0;
@@ -76,7 +75,7 @@ public:
     void setMainSerialPort(const LineValues& line);
     void setDgpsSerialPort(const LineValues& line);
     // `monitorBaud` is the baud of the entry of the monitor's UART; 0 keeps the monitor's rate.
-    void configureUarts(const std::array<UartEntryValues, 4>& entries, uint32_t monitorBaud);
+    void configureUarts(const UartConfigRecord& record, uint32_t monitorBaud);
     // After the initialisation dialog's OK.
     void initialise();
     // MID 128 now; ends any wait for an acknowledgement.

@@ -1,5 +1,7 @@
 #include "monitor/shell/port_dialogs.h"
 
+#include "monitor/commands/command_builders.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -53,126 +55,59 @@ uint8_t SerialPortSetup::mid() const {
     return role_ == SerialPortRole::Main ? 134 : 145;
 }
 
-uint8_t uartProtocolCode(const std::string& text) {
-    // Codes by name; "No I/O" and any unknown text are 5.
-    static constexpr std::array<const char*, 9> kByCode = {
-        uartdialog::kBinary, uartdialog::kNmea, "ASCII",  uartdialog::kRtcm, "User 1",
-        uartdialog::kNoIo,   "User 2",          "User 3", "User 4"};
-    for (size_t code = 0; code < kByCode.size(); ++code) {
-        if (text == kByCode[code]) {
-            return static_cast<uint8_t>(code);
-        }
-    }
-    return kProtocolNoIo;
-}
-
-uint8_t parityCode(const std::string& text) {
-    if (text == "ODD") {
-        return 1;
-    }
-    return text == "EVEN" ? 2 : 0;
-}
-
 UartConfiguration::UartConfiguration() {
-    groups_[0].set = true;
-    groups_[1].set = true;
+    choices_[0].set = true;
+    choices_[1].set = true;
     for (size_t uart = 0; uart < kUarts; ++uart) {
         refresh(uart);
     }
 }
 
 void UartConfiguration::setSet(size_t uart, bool set) {
-    groups_[uart].set = set;
+    choices_[uart].set = set;
     refresh(uart);
 }
 
 void UartConfiguration::setProtocol(size_t uart, const std::string& protocol) {
-    groups_[uart].protocol = protocol;
+    choices_[uart].protocol = protocol;
     refresh(uart);
 }
 
-// The protocols the monitor and a correction source speak fix the line but its rate.
+void UartConfiguration::setLine(size_t uart, const LineValues& line) {
+    UartChoice& c = choices_[uart];
+    c.baud = line.baud;
+    c.dataBits = line.dataBits;
+    c.parity = line.parity;
+    c.stopBits = line.stopBits;
+}
+
+// The protocols the monitor and a correction source speak fix the line but its rate; "No I/O"
+// and no protocol have no line.
 void UartConfiguration::refresh(size_t uart) {
     using namespace uartdialog;
-    UartGroup& g = groups_[uart];
+    UartChoice& c = choices_[uart];
     UartGroupEnabling& e = enabling_[uart];
-    if (!g.set) {
+    if (!c.set) {
         e = {};
         return;
     }
-    const std::string& p = g.protocol;
+    c = refreshUartChoice(c);
+    const std::string& p = c.protocol;
     if (p == kBinary || p == kNmea || p == kRtcm) {
-        g.line = {p == kBinary ? "19200" : p == kNmea ? "4800" : "9600", "8", "NONE", "1"};
         e = {true, true, false, false, false};
     } else if (p == kNoIo || p.empty()) {
-        g.line = {};
         e = {true, false, false, false, false};
     } else {
         e = {true, true, true, true, true};
     }
 }
 
-bool UartConfiguration::valid(size_t uart) const {
-    const UartGroup& g = groups_[uart];
-    return !g.set || g.protocol == uartdialog::kNoIo ||
-           (!g.protocol.empty() && !g.line.baud.empty() && !g.line.dataBits.empty() &&
-            !g.line.stopBits.empty() && !g.line.parity.empty());
-}
-
 std::optional<std::string> UartConfiguration::check() const {
-    using namespace uartdialog;
-    bool allValid = true;
-    std::string report = kMustSelect;
-    for (size_t uart = 0; uart < kUarts; ++uart) {
-        allValid = allValid && valid(uart);
-        report += kUartNames[uart];
-        report += valid(uart) ? kValid : kInvalid;
-    }
-    if (!allValid) {
-        return report;
-    }
-    for (size_t a = 0; a < kUarts; ++a) {
-        for (size_t b = a + 1; b < kUarts; ++b) {
-            const UartGroup& ga = groups_[a];
-            const UartGroup& gb = groups_[b];
-            if (ga.set && gb.set && ga.protocol == gb.protocol && ga.protocol != kNoIo) {
-                return std::string(kIdentical);
-            }
-        }
-    }
-    for (const UartGroup& g : groups_) {
-        if (g.set) {
-            return std::nullopt;
-        }
-    }
-    return std::string(kNoneSet);
-}
-
-std::array<UartEntryValues, UartConfiguration::kUarts> UartConfiguration::entries() const {
-    std::array<UartEntryValues, kUarts> out{};
-    for (size_t uart = 0; uart < kUarts; ++uart) {
-        const UartGroup& g = groups_[uart];
-        UartEntryValues& e = out[uart];
-        if (!g.set) {
-            e.port = kUartPortKept;
-            e.protocol = kProtocolNoIo;
-            continue;
-        }
-        e.port = static_cast<uint8_t>(uart);
-        e.protocol = uartProtocolCode(g.protocol);
-        if (g.protocol == uartdialog::kNoIo) {
-            continue;
-        }
-        e.baud = static_cast<uint32_t>(leadingNumber(g.line.baud));
-        e.dataBits = static_cast<uint8_t>(leadingNumber(g.line.dataBits));
-        e.stopBits = static_cast<uint8_t>(leadingNumber(g.line.stopBits));
-        e.parity = parityCode(g.line.parity);
-    }
-    return out;
+    return checkUartChoices(choices_);
 }
 
 uint32_t UartConfiguration::monitorBaud() const {
-    return entries()[monitorUart_].baud;
+    return record()[monitorUart_].baud;
 }
 
 NmeaSetupEntries NmeaSetup::opening() {
@@ -208,10 +143,10 @@ std::optional<std::string> NmeaSetup::check(const NmeaSetupEntries& entries) {
         }
     }
     const std::optional<long> baud = wholeInteger(entries.baud);
-    if (!baud || *baud < 1 || *baud > static_cast<long>(kMaxBaud)) {
-        return std::string(kBaudRange);
+    if (!baud || *baud < 1) {
+        return integerRangeText(1, kMaxNmeaBaud);
     }
-    return std::nullopt;
+    return nmeaBaudRefusal(static_cast<uint32_t>(*baud));
 }
 
 NmeaModeValues NmeaSetup::values(const NmeaSetupEntries& entries) {

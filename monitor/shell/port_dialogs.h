@@ -5,6 +5,7 @@
 // control shows and enables, the checks on Send in their order and the values Send hands on. The
 // Qt dialogs only show them.
 
+#include "monitor/commands/uart_config.h"
 #include "monitor/shell/settings.h"
 
 #include <array>
@@ -115,15 +116,6 @@ extern const char* const kHelpText;
 
 } // namespace uartdialog
 
-// One UART's group: its "Set" box and the texts of its five lists ("" when none is chosen).
-struct UartGroup {
-    bool set = false;
-    std::string protocol;
-    LineValues line;
-
-    bool operator==(const UartGroup&) const = default;
-};
-
 // Which of a group's lists may be used.
 struct UartGroupEnabling {
     bool protocol = false;
@@ -135,55 +127,36 @@ struct UartGroupEnabling {
     bool operator==(const UartGroupEnabling&) const = default;
 };
 
-// One port entry of MID 165 as numbers, filled by the rules of the command: a UART whose "Set"
-// box is clear goes out as port 0xFF with protocol 5 and no line; "No I/O" has no line either.
-struct UartEntryValues {
-    uint8_t port = 0;
-    uint8_t protocol = 0;
-    uint32_t baud = 0;
-    uint8_t dataBits = 0;
-    uint8_t stopBits = 0;
-    uint8_t parity = 0;
-
-    bool operator==(const UartEntryValues&) const = default;
-};
-
-constexpr uint8_t kUartPortKept = 0xFF;
-constexpr uint8_t kProtocolNoIo = 5;
-// The protocol code of a list text: "Zeph Binary" 0 ... "User 4" 8; any other text 5.
-uint8_t uartProtocolCode(const std::string& text);
-// Parity code of a list text: "ODD" 1, "EVEN" 2, anything else 0.
-uint8_t parityCode(const std::string& text);
-
+// The dialog's four groups over the command's rules (monitor/commands/uart_config.h): which
+// lists a group enables, and the monitor's own UART.
 class UartConfiguration {
 public:
-    static constexpr size_t kUarts = 4;
+    static constexpr size_t kUarts = kUartCount;
 
     // Opening: UART 0 and 1 set, 2 and 3 clear, every list empty, the monitor on UART 0.
     UartConfiguration();
 
-    const UartGroup& group(size_t uart) const { return groups_[uart]; }
+    const UartChoice& group(size_t uart) const { return choices_[uart]; }
     const UartGroupEnabling& enabling(size_t uart) const { return enabling_[uart]; }
     // The "Set" box was clicked, or a protocol chosen: the group is refreshed.
     void setSet(size_t uart, bool set);
     void setProtocol(size_t uart, const std::string& protocol);
     // A list the user may change keeps what was chosen.
-    void setLine(size_t uart, const LineValues& line) { groups_[uart].line = line; }
+    void setLine(size_t uart, const LineValues& line);
     size_t monitorUart() const { return monitorUart_; }
     void setMonitorUart(size_t uart) { monitorUart_ = uart; }
 
     // Send: the first check that fails, with its message; nothing when the command may go.
     std::optional<std::string> check() const;
-    std::array<UartEntryValues, kUarts> entries() const;
+    UartConfigRecord record() const { return uartConfigRecord(choices_); }
     // The baud rate of the monitor's UART entry; 0 when that entry carries none (its "Set" box is
     // clear, or it has no I/O), and then the monitor keeps its own rate.
     uint32_t monitorBaud() const;
 
 private:
     void refresh(size_t uart);
-    bool valid(size_t uart) const;
 
-    std::array<UartGroup, kUarts> groups_;
+    UartChoices choices_;
     std::array<UartGroupEnabling, kUarts> enabling_;
     size_t monitorUart_ = 0;
 };
@@ -198,7 +171,7 @@ constexpr std::array<const char*, kSentences> kRateLabels = {
 constexpr std::array<const char*, 11> kRateEntries = {"0", "1", "2", "3", "4", "5",
                                                       "6", "7", "8", "9", "10"};
 constexpr const char* kBaudLabel = "Baud rate";
-// 115200 is not offered: the command carries the rate in 16 bits.
+// 115200 is not offered: the command carries the rate in 16 bits (kNmeaBaudRefusal).
 constexpr std::array<const char*, 7> kBaudRates = {"1200",  "2400",  "4800", "9600",
                                                    "19200", "38400", "57600"};
 constexpr int kBaudMaxChars = 5;
@@ -210,9 +183,6 @@ constexpr const char* kNote = "Note:\nThe User message rate settings will only a
 
 constexpr const char* kRateRange = "Update Rate must be 0 to 255";
 constexpr const char* kTooLong = "Please enter no more than %1 characters.";
-constexpr uint32_t kMaxBaud = 65535;
-constexpr const char* kBaudRange =
-    "The NMEA baud rate is sent in 16 bits: enter a rate from 1 to 65535.";
 
 } // namespace nmeadialog
 
@@ -244,7 +214,8 @@ struct NmeaSetup {
     // A right-button double-click shows or hides the debug box; hiding it clears it.
     static void toggleDebugBox(NmeaSetupEntries& entries);
     // Send: the message of the first failed check (a baud text too long for its field, a rate
-    // outside 0 to 255, a baud the 16-bit field cannot carry); nothing when it may go.
+    // outside 0 to 255, a baud that is no number or one the 16-bit field cannot carry); nothing
+    // when it may go.
     static std::optional<std::string> check(const NmeaSetupEntries& entries);
     static NmeaModeValues values(const NmeaSetupEntries& entries);
 };

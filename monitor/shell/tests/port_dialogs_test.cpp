@@ -26,10 +26,16 @@ TEST(SerialPortSetup, MainChangesOnlyTheBaudDgpsAllFour) {
     EXPECT_EQ(dgps.mid(), 145);
 }
 
+LineValues lineOf(const UartChoice& c) {
+    return {c.baud, c.dataBits, c.parity, c.stopBits};
+}
+
 TEST(UartConfiguration, OpensWithUarts0And1SetAndEveryListEmpty) {
     const UartConfiguration c;
     for (size_t uart = 0; uart < 4; ++uart) {
-        EXPECT_EQ(c.group(uart), (UartGroup{uart < 2, "", {}})) << uart;
+        EXPECT_EQ(c.group(uart).set, uart < 2);
+        EXPECT_EQ(c.group(uart).protocol, "");
+        EXPECT_EQ(lineOf(c.group(uart)), LineValues{});
         // No protocol chosen yet: only the protocol list of a set group.
         EXPECT_EQ(c.enabling(uart), (UartGroupEnabling{uart < 2, false, false, false, false}));
     }
@@ -56,7 +62,7 @@ TEST(UartConfiguration, AProtocolChoiceFixesWhatItNeeds) {
         UartConfiguration config;
         config.setLine(1, typed);
         config.setProtocol(1, c.protocol);
-        EXPECT_EQ(config.group(1).line, c.after) << c.protocol;
+        EXPECT_EQ(lineOf(config.group(1)), c.after) << c.protocol;
         EXPECT_EQ(config.enabling(1), c.enabling) << c.protocol;
     }
     // A clear "Set" box disables the whole group and leaves its values alone.
@@ -64,78 +70,34 @@ TEST(UartConfiguration, AProtocolChoiceFixesWhatItNeeds) {
     config.setProtocol(0, "NMEA");
     config.setSet(0, false);
     EXPECT_EQ(config.enabling(0), UartGroupEnabling{});
-    EXPECT_EQ(config.group(0).line.baud, "4800");
+    EXPECT_EQ(config.group(0).baud, "4800");
 }
 
-TEST(UartConfiguration, SendChecksInOrderWithTheirTexts) {
-    const std::string mustSelect =
-        "Protocol, Baud, Data Bits, Stop Bits, and Parity must be Selected for\neach UART "
-        "command that is 'Set' and Protocol selection is Not 'No I/O'.\n\n";
-    const std::string identical =
-        "Identical protocols can not be used concurrently on multiple UARTs.";
-    const std::string noneSet =
-        "At least one command must be enabled to 'Set' for the command to be sent.\n";
-    struct Uart {
-        bool set;
-        const char* protocol;
-        const char* parity; // "" leaves parity empty for a protocol that keeps what is typed
-    };
-    struct Case {
-        std::array<Uart, 4> uarts;
-        std::optional<std::string> message;
-    };
-    const Case cases[] = {
-        {{{{true, "NMEA", "NONE"},
-           {true, "Zeph Binary", "NONE"},
-           {false, "", ""},
-           {false, "", ""}}},
-         std::nullopt},
-        {{{{true, "NMEA", "NONE"}, {false, "", ""}, {true, "NMEA", "NONE"}, {false, "", ""}}},
-         identical},
-        {{{{true, "NMEA", "NONE"}, {false, "", ""}, {false, "NMEA", "NONE"}, {false, "", ""}}},
-         std::nullopt},
-        {{{{true, "No I/O", ""}, {true, "No I/O", ""}, {false, "", ""}, {false, "", ""}}},
-         std::nullopt},
-        {{{{true, "NMEA", "NONE"}, {true, "ASCII", ""}, {false, "", ""}, {false, "", ""}}},
-         mustSelect + "Uart 0:  Valid\nUart 1:  Invalid\nUart 2:  Valid\nUart 3:  Valid\n"},
-        {{{{true, "", ""}, {true, "", ""}, {false, "", ""}, {false, "", ""}}},
-         mustSelect + "Uart 0:  Invalid\nUart 1:  Invalid\nUart 2:  Valid\nUart 3:  Valid\n"},
-        {{{{false, "", ""}, {false, "", ""}, {false, "", ""}, {false, "", ""}}}, noneSet},
-    };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        UartConfiguration config;
-        for (size_t uart = 0; uart < 4; ++uart) {
-            const Uart& u = cases[i].uarts[uart];
-            config.setSet(uart, true);
-            config.setLine(uart, {"38400", "8", u.parity, "1"});
-            config.setProtocol(uart, u.protocol);
-            config.setSet(uart, u.set);
-        }
-        EXPECT_EQ(config.check(), cases[i].message) << "case " << i;
-    }
-}
-
-TEST(UartConfiguration, EntriesFollowTheCommandsRulesAndTheMonitorsBaud) {
+// A protocol may serve one set UART only; a clear one keeps its port as it is.
+TEST(UartConfiguration, ARecordOfSetAndClearUartsAndTheMonitorsBaud) {
     UartConfiguration config;
-    config.setProtocol(0, "User 2");
-    config.setLine(0, {"115200", "7", "EVEN", "0"});
-    config.setProtocol(1, "No I/O");
+    config.setProtocol(0, "NMEA");
+    config.setProtocol(1, "User 2");
+    config.setLine(1, {"115200", "7", "EVEN", "0"});
     config.setSet(2, true);
-    config.setProtocol(2, "RTCM-DGPS");
-    config.setProtocol(3, "NMEA"); // UART 3 stays clear
-    const auto entries = config.entries();
-    EXPECT_EQ(entries[0], (UartEntryValues{0, 6, 115200, 7, 0, 2}));
-    EXPECT_EQ(entries[1], (UartEntryValues{1, 5, 0, 0, 0, 0}));
-    EXPECT_EQ(entries[2], (UartEntryValues{2, 3, 9600, 8, 1, 0}));
-    EXPECT_EQ(entries[3], (UartEntryValues{0xFF, 5, 0, 0, 0, 0}));
+    config.setProtocol(2, "NMEA");
+    EXPECT_EQ(config.check(),
+              "Identical protocols can not be used concurrently on multiple UARTs.");
+    config.setSet(2, false);
+    ASSERT_EQ(config.check(), std::nullopt);
+    const UartConfigRecord r = config.record();
+    EXPECT_EQ(r[1].port, 1);
+    EXPECT_EQ(r[1].protocol, 6);
+    EXPECT_EQ(r[1].parity, 2);
+    EXPECT_EQ(r[2].port, 0xFF);
+    EXPECT_EQ(r[2].protocol, 5);
+    EXPECT_EQ(r[2].baud, 0u);
 
-    const std::pair<size_t, uint32_t> monitorBauds[] = {{0, 115200}, {1, 0}, {2, 9600}, {3, 0}};
+    const std::pair<size_t, uint32_t> monitorBauds[] = {{0, 4800}, {1, 115200}, {2, 0}, {3, 0}};
     for (const auto& [uart, baud] : monitorBauds) {
         config.setMonitorUart(uart);
         EXPECT_EQ(config.monitorBaud(), baud) << uart;
     }
-    EXPECT_EQ(uartProtocolCode("User 4"), 8);
-    EXPECT_EQ(uartProtocolCode("Telnet"), 5);
 }
 
 TEST(NmeaSetup, DefaultsAndTheHiddenDebugBox) {
@@ -163,7 +125,9 @@ TEST(NmeaSetup, DefaultsAndTheHiddenDebugBox) {
 
 TEST(NmeaSetup, SendRefusesRatesOutOfRangeAndBaudsThatDoNotFit) {
     const char* rate = "Update Rate must be 0 to 255";
-    const char* baud = "The NMEA baud rate is sent in 16 bits: enter a rate from 1 to 65535.";
+    const char* baud = "The NMEA baud rate must be at most 65535: the switch to NMEA carries it "
+                       "in 16 bits.";
+    const char* integer = "Please enter an integer between 1 and 65535.";
     struct Case {
         const char* rate;
         const char* baud;
@@ -180,8 +144,8 @@ TEST(NmeaSetup, SendRefusesRatesOutOfRangeAndBaudsThatDoNotFit) {
         {"256", "115200", "Please enter no more than 5 characters."},
         {"1", "65536", baud},
         {"1", "99999", baud},
-        {"1", "", baud},
-        {"1", "0", baud},
+        {"1", "", integer},
+        {"1", "0", integer},
     };
     for (const Case& c : cases) {
         NmeaSetupEntries e = NmeaSetup::opening();

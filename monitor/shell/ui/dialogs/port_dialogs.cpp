@@ -169,11 +169,11 @@ UartConfigurationDialog::UartConfigurationDialog(Prompter& prompter, QWidget* pa
 
 // The group shows what the rules made of it; its own signals stay quiet meanwhile.
 void UartConfigurationDialog::showGroup(size_t uart) {
-    const UartGroup& g = config_.group(uart);
+    const UartChoice& g = config_.group(uart);
     const UartGroupEnabling& e = config_.enabling(uart);
     Group& w = groups_[uart];
-    const std::array<const std::string*, 5> texts = {&g.protocol, &g.line.baud, &g.line.dataBits,
-                                                     &g.line.parity, &g.line.stopBits};
+    const std::array<const std::string*, 5> texts = {&g.protocol, &g.baud, &g.dataBits, &g.parity,
+                                                     &g.stopBits};
     const std::array<bool, 5> enabled = {e.protocol, e.baud, e.dataBits, e.parity, e.stopBits};
     w.set->setChecked(g.set);
     for (size_t i = 0; i < 5; ++i) {

@@ -49,7 +49,8 @@ TEST_F(PortDialogsTest, UartDialogFollowsItsRulesAndRefusesIdenticalProtocols) {
 
     control<QPushButton>(dialog, "sendButton").click();
     ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0], uartdialog::kIdentical);
+    EXPECT_EQ(prompter.asked[0],
+              "Identical protocols can not be used concurrently on multiple UARTs.");
     EXPECT_TRUE(dialog.isVisible());
 
     control<QComboBox>(dialog, "protocolBox0").setCurrentText("NMEA");
@@ -68,9 +69,10 @@ TEST_F(PortDialogsTest, NmeaDialogShowsItsDebugBoxOnARightDoubleClick) {
     auto& debug = control<QCheckBox>(dialog, "debugDataBox");
     EXPECT_TRUE(debug.isHidden());
     const QPointF at(5, 5);
-    QMouseEvent click(QEvent::MouseButtonDblClick, at, dialog.mapToGlobal(at), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&dialog, &click);
+    QCoreApplication::postEvent(&dialog, new QMouseEvent(QEvent::MouseButtonDblClick, at,
+                                                         dialog.mapToGlobal(at), Qt::RightButton,
+                                                         Qt::RightButton, Qt::NoModifier));
+    QCoreApplication::processEvents();
     ASSERT_FALSE(debug.isHidden());
     debug.setChecked(true);
 
