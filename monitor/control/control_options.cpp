@@ -1,0 +1,135 @@
+#include "control_options.h"
+
+#include "common/options/command_line.h"
+
+namespace zeph::monitor {
+namespace {
+
+constexpr OptionSpec kOptions[] = {
+    {"--help"}, {"-h"}, {"--list"}, {"--verbose"}, {"-v"}, {"--port", true}, {"--timeout", true},
+};
+constexpr ScanRules kRules{.options = kOptions,
+                           .inlineValues = true,
+                           .maxOperands = 200,
+                           .unknown = "unknown option %s (see --help)",
+                           .unexpected = "unexpected argument %s (see --help)"};
+
+// "PORT[@BAUD]"; false on a bad rate.
+bool readPort(const std::string& text, ControlOptions& o) {
+    const size_t at = text.rfind('@');
+    o.port = text.substr(0, at);
+    if (at == std::string::npos) {
+        return !o.port.empty();
+    }
+    const auto baud = parseNumber<uint32_t>(std::string_view(text).substr(at + 1), 50, 4000000);
+    if (!baud || o.port.empty()) {
+        return false;
+    }
+    o.baud = *baud;
+    return true;
+}
+
+} // namespace
+
+const char* const kControlUsage =
+    "Usage: zephctl [--port PORT[@BAUD]] [--verbose] [--timeout S] COMMAND [FIELD=VALUE ...]\n"
+    "       zephctl --list\n"
+    "\n"
+    "Sends one command to a receiver the way the monitor's menus and dialogs do, and prints the\n"
+    "receiver's answer as the monitor's log renders it (\"Ack: MID_SetElevMask\", the software\n"
+    "version, ...). A command is named by its menu item in lower case joined by '-' (Navigation\n"
+    "> Elevation Mask is elevation-mask), a field by its dialog label without its unit\n"
+    "(\"Navigation (deg)\" is navigation), given in the dialog's units; fields not given take\n"
+    "the dialog's defaults. Values the dialog would refuse are refused with its message before\n"
+    "anything is sent. A list entry is given by its text or in the same word form\n"
+    "(reset-mode=warm-start-init, parity=even).\n"
+    "\n"
+    "  sync                  bring the receiver to binary at 38400 baud from any protocol/rate\n"
+    "  to-nmea [FIELD=...]   switch to NMEA (rates, baud-rate, use-checksums, ...)\n"
+    "  to-binary             switch from NMEA to binary at 38400 baud\n"
+    "  poll-sw-version, poll-clock-status, poll-nav-parameters, poll-almanac, poll-ephemeris\n"
+    "  poll-elevation-mask, poll-mode-mask, ...: the receiver's current settings of a\n"
+    "                        navigation command, printed as FIELD=VALUE lines\n"
+    "  and every other command of --list (elevation-mask, set-main-serial-port, ...)\n"
+    "\n"
+    "  --port PORT[@BAUD]  the receiver's port (a device path or COMn) and the rate it talks\n"
+    "                      at now (default 57600; 8 data bits, no parity, 1 stop bit); without\n"
+    "                      --port the environment variable ZEPHCTL_PORT, in the same form\n"
+    "  --verbose, -v       print every frame or sentence sent as the log's \"Tx: 0x\" line\n"
+    "  --timeout S         seconds to wait for each answer (default 5)\n"
+    "  --list              list the commands with their fields, units, ranges and defaults\n"
+    "  --help, -h          show this text\n"
+    "\n"
+    "Commands that change the receiver's line (set-main-serial-port, set-uart-configuration for\n"
+    "the UART zephctl is on, to-nmea, to-binary, sync, initialize-data-source where it moves the\n"
+    "rate) reopen the port at the new settings afterwards, as the monitor does, and wait for\n"
+    "the receiver's output there.\n"
+    "\n"
+    "Examples:\n"
+    "  zephctl --port /dev/ttyUSB0@38400 elevation-mask navigation=7.5\n"
+    "  zephctl --port COM1 --verbose poll-sw-version\n"
+    "  ZEPHCTL_PORT=/dev/ttyUSB0@4800 zephctl sync\n"
+    "\n"
+    "Exit status: 0 when the receiver acknowledged the command (MID 11) or answered the poll,\n"
+    "1 when it rejected it (MID 12) or did not answer within the time-out, 2 on bad usage\n"
+    "(unknown command or field, bad or refused value, a port that cannot be opened).\n";
+
+ControlOptionsResult
+parseControlOptions(std::span<const std::string> args,
+                    const std::function<std::optional<std::string>(const std::string&)>& getenv) {
+    ControlOptionsResult result;
+    ControlOptions o;
+    bool portGiven = false;
+    CommandLine line(args, kRules);
+    while (const std::optional<Arg> arg = line.next()) {
+        const std::string& name = arg->name;
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+        } else if (name == "--list") {
+            o.list = true;
+        } else if (name == "--verbose" || name == "-v") {
+            o.verbose = true;
+        } else if (name == "--port") {
+            if (!readPort(arg->value, o)) {
+                result.error = "--port takes PORT[@BAUD], not " + arg->value;
+                return result;
+            }
+            portGiven = true;
+        } else if (name == "--timeout") {
+            const auto seconds = parseReal(arg->value, 0.1, 3600);
+            if (!seconds) {
+                result.error = "--timeout takes seconds from 0.1 to 3600, not " + arg->value;
+                return result;
+            }
+            o.timeoutSeconds = *seconds;
+        } else if (o.command.empty()) {
+            o.command = arg->value;
+        } else {
+            o.fields.push_back(arg->value);
+        }
+    }
+    if (!line.error().empty()) {
+        result.error = line.error();
+        return result;
+    }
+    if (!o.help && !o.list) {
+        if (o.command.empty()) {
+            result.error = "no command (see --help)";
+            return result;
+        }
+        if (!portGiven) {
+            const std::optional<std::string> env = getenv(kPortVariable);
+            if (!env || env->empty() || !readPort(*env, o)) {
+                result.error =
+                    env && !env->empty()
+                        ? std::string(kPortVariable) + " holds PORT[@BAUD], not " + *env
+                        : "no port: give --port PORT[@BAUD] or set " + std::string(kPortVariable);
+                return result;
+            }
+        }
+    }
+    result.options = std::move(o);
+    return result;
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,331 @@
+#include "control_plan.h"
+
+#include "monitor/commands/command_builders.h"
+
+#include "common/text/strprintf.h"
+
+#include <array>
+
+namespace zeph::monitor {
+namespace {
+
+using Kind = ControlStep::Kind;
+
+// The rates the synchronisation tries, in order.
+constexpr std::array<uint32_t, 8> kSyncBauds = {1200,  2400,  4800,  9600,
+                                                19200, 38400, 57600, 115200};
+constexpr uint32_t kNavLibBaud = 57600; // the initialisation's data needs at least this rate
+
+// What answers each poll, and how many messages make the answer.
+struct PollAnswer {
+    uint8_t pollMid;
+    uint8_t answerMid;
+    int count;
+};
+constexpr PollAnswer kPollAnswers[] = {
+    {132, 6, 1}, {144, 7, 1}, {146, 14, 32}, {147, 15, 32}, {152, 19, 1},
+};
+
+constexpr const char* kCurrentPrefix = "poll-";
+
+ControlStep frame(std::vector<uint8_t> payload, bool awaitAck = true) {
+    ControlStep s;
+    s.kind = Kind::Frame;
+    s.bytes = std::move(payload);
+    s.awaitAck = awaitAck;
+    return s;
+}
+
+ControlStep sentence(std::string_view body) {
+    ControlStep s;
+    s.kind = Kind::Sentence;
+    s.bytes.assign(body.begin(), body.end());
+    return s;
+}
+
+ControlStep reopen(uint32_t baud) {
+    ControlStep s;
+    s.kind = Kind::Reopen;
+    s.baud = baud;
+    return s;
+}
+
+ControlStep traffic(bool binaryOnly) {
+    ControlStep s;
+    s.kind = Kind::Traffic;
+    s.binaryOnly = binaryOnly;
+    return s;
+}
+
+std::vector<uint8_t> mainPortPayload(uint32_t baud) {
+    return setSerialPortPayload(134, SerialPortValues{baud, 8, 1, 0});
+}
+
+// Commands zephctl offers from the catalogue: those a menu item sends, but the two that load a
+// file.
+bool offered(const CommandSpec& spec) {
+    return !commandName(spec).empty() && spec.mid != 130 && spec.mid != 149;
+}
+
+const CommandSpec* polledCommand(std::string_view name) {
+    if (!name.starts_with(kCurrentPrefix)) {
+        return nullptr;
+    }
+    const CommandSpec* spec =
+        findCommandByName(name.substr(std::string_view(kCurrentPrefix).size()));
+    for (const uint8_t mid : polledCommandMids()) {
+        if (spec != nullptr && spec->mid == mid) {
+            return spec;
+        }
+    }
+    return nullptr;
+}
+
+const CommandField* userField(const CommandSpec& spec, std::string_view name) {
+    for (const CommandSpec* s = &spec; s != nullptr; s = s->next) {
+        const CommandField* f = findField(*s, name);
+        if (f != nullptr && f->use == FieldUse::User) {
+            return f;
+        }
+    }
+    return nullptr;
+}
+
+std::string expectedText(const CommandField& f) {
+    switch (f.kind) {
+    case ValueKind::Integer:
+        return "a whole number";
+    case ValueKind::Real:
+        return "a number";
+    case ValueKind::Check:
+        return "0 or 1";
+    case ValueKind::Choice:
+        break;
+    }
+    std::string text = "one of";
+    for (const Choice& c : f.choices) {
+        text += (text == "one of" ? " " : ", ") + wordName(c.text, true);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string fieldValueText(const CommandField& f, double value) {
+    if (f.kind == ValueKind::Choice) {
+        for (const Choice& c : f.choices) {
+            if (c.code == value) {
+                return wordName(c.text, true);
+            }
+        }
+        return "(none)";
+    }
+    return strprintf("%.10g", value);
+}
+
+namespace {
+
+std::optional<std::string> readFields(const CommandSpec& spec, std::span<const std::string> args,
+                                      CommandValues& values) {
+    for (const std::string& arg : args) {
+        const size_t eq = arg.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            return "bad field " + arg + " (give FIELD=VALUE)";
+        }
+        const std::string name = arg.substr(0, eq);
+        const std::string text = arg.substr(eq + 1);
+        const CommandField* f = userField(spec, name);
+        if (f == nullptr) {
+            return "unknown field " + name + " for " + commandName(spec) + " (see --list)";
+        }
+        const std::optional<double> value = parseFieldValue(*f, text);
+        if (!value) {
+            return "bad value " + text + " for " + name + " (" + expectedText(*f) + ")";
+        }
+        values.set(name, *value);
+    }
+    return std::nullopt;
+}
+
+void addPollAnswer(ControlStep& step, uint8_t mid) {
+    for (const PollAnswer& a : kPollAnswers) {
+        if (a.pollMid == mid) {
+            step.answerMid = a.answerMid;
+            step.answerCount = a.count;
+        }
+    }
+}
+
+// The catalogue command's steps, following the receiver where the command changes its line.
+std::vector<ControlStep> commandSteps(const CommandSpec& spec, const CommandValues& values,
+                                      const std::vector<std::vector<uint8_t>>& payloads,
+                                      const ControlLine& line) {
+    std::vector<ControlStep> steps;
+    switch (spec.mid) {
+    case 128: {
+        const auto reset = static_cast<uint8_t>(values.integer("reset-config"));
+        if ((reset & 0x30) != 0 && line.baud < kNavLibBaud) {
+            steps = {frame(mainPortPayload(kNavLibBaud)), reopen(kNavLibBaud)};
+        }
+        steps.push_back(frame(payloads.front()));
+        if ((reset & 0x08) != 0 && line.baud != kSwitchToBinaryBaud) {
+            steps.push_back(reopen(kSwitchToBinaryBaud));
+            steps.push_back(traffic(true));
+        }
+        return steps;
+    }
+    case 129: {
+        steps = {frame(payloads.front()),
+                 reopen(static_cast<uint32_t>(values.integer("baud-rate")))};
+        if (values.integer("enable-debug-data") != 0) {
+            steps.push_back(sentence(kDebugDataBody));
+        }
+        steps.push_back(traffic(false));
+        return steps;
+    }
+    case 134:
+        return {frame(payloads.front()), reopen(static_cast<uint32_t>(values.integer("baud-rate"))),
+                traffic(false)};
+    case 165: {
+        steps = {frame(payloads.front())};
+        const std::string own = "uart-" + std::to_string(values.integer("zephmon-receiver-uart"));
+        const auto baud = static_cast<uint32_t>(values.integer(own + "-baud"));
+        // A UART left as it is reports baud 0: the monitor's own rate stays.
+        if (baud != 0 && baud != line.baud) {
+            steps.push_back(reopen(baud));
+            steps.push_back(traffic(false));
+        }
+        return steps;
+    }
+    default:
+        for (const auto& payload : payloads) {
+            steps.push_back(frame(payload));
+        }
+        addPollAnswer(steps.back(), spec.mid);
+        return steps;
+    }
+}
+
+} // namespace
+
+PlanResult makePlan(std::string_view command, std::span<const std::string> fields,
+                    const ControlLine& line, int64_t nowUnixMs) {
+    PlanResult result;
+    ControlPlan plan;
+    plan.command = command;
+    if (command == "sync" || command == "to-binary") {
+        if (!fields.empty()) {
+            result.error = std::string(command) + " takes no fields";
+            return result;
+        }
+        if (command == "to-binary") {
+            plan.steps = {sentence(kSwitchToBinaryBody), reopen(kSwitchToBinaryBaud),
+                          traffic(true)};
+        } else {
+            for (const uint32_t baud : kSyncBauds) {
+                plan.steps.push_back(reopen(baud));
+                plan.steps.push_back(sentence(kSwitchToBinaryBody));
+            }
+            for (const uint32_t baud : kSyncBauds) {
+                plan.steps.push_back(reopen(baud));
+                plan.steps.push_back(frame(mainPortPayload(kSwitchToBinaryBaud), false));
+            }
+            plan.steps.push_back(reopen(kSwitchToBinaryBaud));
+            plan.steps.push_back(traffic(true));
+        }
+        result.plan = std::move(plan);
+        return result;
+    }
+    if (const CommandSpec* polled = polledCommand(command)) {
+        if (!fields.empty()) {
+            result.error = std::string(command) + " takes no fields";
+            return result;
+        }
+        ControlStep step = frame(currentSettingsPollPayload(polled->mid));
+        step.answerMid = 43;
+        step.answerCount = 1;
+        step.echoedMid = polled->mid;
+        plan.steps.push_back(std::move(step));
+        plan.echoOf = polled;
+        result.plan = std::move(plan);
+        return result;
+    }
+    const CommandSpec* spec = findCommandByName(command);
+    if (spec == nullptr || !offered(*spec)) {
+        result.error = "unknown command " + std::string(command) + " (see --list)";
+        return result;
+    }
+    CommandValues values;
+    if (spec->mid == 134) {
+        values.set("baud-rate", line.baud); // the dialog opens on the monitor's own rate
+    }
+    if (spec->mid == 128) {
+        values.set("pc-clock", static_cast<double>(nowUnixMs));
+    }
+    if (auto error = readFields(*spec, fields, values)) {
+        result.error = *error;
+        return result;
+    }
+    CommandPayloads built = buildCommand(*spec, values);
+    if (built.refusal) {
+        result.error = *built.refusal;
+        return result;
+    }
+    (void)checkAndDerive(*spec, values); // the derived fields, for the line steps
+    plan.steps = commandSteps(*spec, values, built.payloads, line);
+    result.plan = std::move(plan);
+    return result;
+}
+
+std::string commandListText() {
+    std::string text;
+    const auto fieldLines = [&text](const CommandSpec& spec) {
+        for (const CommandSpec* s = &spec; s != nullptr; s = s->next) {
+            for (const CommandField& f : s->fields) {
+                if (f.use != FieldUse::User) {
+                    continue;
+                }
+                std::string line = "    " + std::string(f.name) + "=";
+                line += spec.mid == 134 && std::string_view(f.name) == "baud-rate"
+                            ? "(the port's rate)"
+                            : fieldValueText(f, f.value);
+                const std::string unit = labelUnit(f.label);
+                std::string about = expectedText(f);
+                if (f.min < f.max) {
+                    about = strprintf("%.10g to %.10g", f.min, f.max);
+                }
+                if (!unit.empty()) {
+                    about = unit + ", " + about;
+                }
+                text += strprintf("%-40s %s\n", line.c_str(), about.c_str());
+            }
+        }
+    };
+    text += "sync\n    (from any protocol and rate to binary at 38400 baud)\n";
+    text += "to-binary\n    (NMEA to binary at 38400 baud)\n";
+    for (const CommandSpec& spec : commandCatalogue()) {
+        if (!offered(spec)) {
+            continue;
+        }
+        text += commandName(spec) + "  MID " + std::to_string(spec.mid);
+        if (spec.subId != 0) {
+            text += " SID " + std::to_string(spec.subId);
+        }
+        if (*spec.constantName != '\0') {
+            text += " " + std::string(spec.constantName);
+        }
+        if (spec.next != nullptr) {
+            text += ", then MID " + std::to_string(spec.next->mid) + " " + spec.next->constantName;
+        }
+        text += '\n';
+        fieldLines(spec);
+    }
+    for (const uint8_t mid : polledCommandMids()) {
+        const CommandSpec& spec = *findCommand(mid);
+        text += kCurrentPrefix + commandName(spec) + "  MID 168 MID_POLL_CMD_PARAM for MID " +
+                std::to_string(mid) + " (prints the fields the receiver holds)\n";
+    }
+    return text;
+}
+
+} // namespace zeph::monitor

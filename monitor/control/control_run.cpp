@@ -1,0 +1,151 @@
+#include "control_run.h"
+
+#include "monitor/messages/message_names.h"
+#include "monitor/messages/message_records.h"
+#include "monitor/messages/message_renderer.h"
+#include "monitor/messages/output_catalogue.h"
+
+#include <chrono>
+
+namespace zeph::monitor {
+namespace {
+
+void printRendered(const RxMessage& msg, std::FILE* out) {
+    std::string line;
+    if (renderMessage(msg, line)) {
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+}
+
+// The fields of a MID 43 echo (host order from the echoed MID on), one FIELD=VALUE a line.
+void printEcho(const CommandSpec& spec, const RxMessage& msg, std::FILE* out) {
+    const Layout* layout = commandEchoLayout(spec.mid);
+    const size_t length = layout == nullptr ? 0 : layout->length;
+    const CommandValues values = readEcho(spec, {msg.record.data() + 1, length}, EchoOrder::Host);
+    for (const CommandField& f : spec.fields) {
+        if (f.use == FieldUse::User) {
+            std::fprintf(out, "%s=%s\n", f.name, fieldValueText(f, values.get(f.name)).c_str());
+        }
+    }
+}
+
+class Runner {
+public:
+    Runner(ReceiverSession& session, double timeoutSeconds, std::FILE* out, std::FILE* err)
+        : session_(session), timeout_(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::duration<double>(timeoutSeconds))),
+          seconds_(timeoutSeconds), out_(out), err_(err) {}
+
+    int run(const ControlPlan& plan) {
+        for (const ControlStep& step : plan.steps) {
+            if (const int status = runStep(step, plan.echoOf); status != kExitAnswered) {
+                return status;
+            }
+        }
+        return kExitAnswered;
+    }
+
+private:
+    ReceiverSession::Deadline deadline() const {
+        return std::chrono::steady_clock::now() + timeout_;
+    }
+
+    int noAnswer(const std::string& what) {
+        std::fprintf(err_, "zephctl: %s within %g s\n", what.c_str(), seconds_);
+        return kExitNotDone;
+    }
+
+    int runStep(const ControlStep& step, const CommandSpec* echoOf) {
+        switch (step.kind) {
+        case ControlStep::Kind::Reopen:
+            if (const SerialStatus s = session_.open(step.baud); !s) {
+                std::fprintf(err_, "zephctl: %s\n", s.message.c_str());
+                return kExitNotDone;
+            }
+            return kExitAnswered;
+        case ControlStep::Kind::Sentence:
+            return session_.sendSentence(
+                       {reinterpret_cast<const char*>(step.bytes.data()), step.bytes.size()})
+                       ? kExitAnswered
+                       : kExitUsage;
+        case ControlStep::Kind::Traffic: {
+            const bool heard = session_.waitFor(
+                [&](const RxMessage& m) {
+                    return step.binaryOnly ? m.mid != 255 : m.textCode != kLinkErrorCode;
+                },
+                deadline());
+            return heard ? kExitAnswered
+                         : noAnswer(strprintf("nothing %s from the receiver at %u baud",
+                                              step.binaryOnly ? "in binary" : "readable",
+                                              session_.baud()));
+        }
+        case ControlStep::Kind::Frame:
+            break;
+        }
+        if (!session_.sendFrame(step.bytes)) {
+            return kExitUsage;
+        }
+        const uint8_t mid = step.bytes[0];
+        const uint8_t subId = mid == 172 ? step.bytes[1] : 0;
+        const std::string name = constantName(mid, subId);
+        if (step.awaitAck) {
+            bool rejected = false;
+            const bool answered = session_.waitFor(
+                [&](const RxMessage& m) {
+                    if (m.mid != 11 && m.mid != 12) {
+                        return false;
+                    }
+                    const auto a = m.as<AckRecord>();
+                    if (a.ackedMid != mid || (mid == 172 && a.ackedSubId != subId)) {
+                        return false;
+                    }
+                    printRendered(m, out_);
+                    rejected = m.mid == 12;
+                    return true;
+                },
+                deadline());
+            if (!answered) {
+                return noAnswer("no acknowledgement of " + name);
+            }
+            if (rejected) {
+                return kExitNotDone;
+            }
+        }
+        const auto end = deadline();
+        for (int i = 0; i < step.answerCount; ++i) {
+            const bool answered = session_.waitFor(
+                [&](const RxMessage& m) {
+                    if (m.mid != step.answerMid || (m.mid == 43 && m.record[1] != step.echoedMid)) {
+                        return false;
+                    }
+                    if (m.mid == 43 && echoOf != nullptr) {
+                        printEcho(*echoOf, m, out_);
+                    } else {
+                        printRendered(m, out_);
+                    }
+                    return true;
+                },
+                end);
+            if (!answered) {
+                return noAnswer("no answer to " + name);
+            }
+        }
+        std::fflush(out_);
+        return kExitAnswered;
+    }
+
+    ReceiverSession& session_;
+    std::chrono::milliseconds timeout_;
+    double seconds_;
+    std::FILE* out_;
+    std::FILE* err_;
+};
+
+} // namespace
+
+int runPlan(const ControlPlan& plan, ReceiverSession& session, double timeoutSeconds,
+            std::FILE* out, std::FILE* err) {
+    return Runner(session, timeoutSeconds, out, err).run(plan);
+}
+
+} // namespace zeph::monitor

@@ -1,0 +1,214 @@
+// zephctl's command line and plans: what it takes, what it refuses before touching the port, and
+// how it follows the receiver's line.
+
+#include "monitor/control/control_options.h"
+#include "monitor/control/control_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace zeph::monitor {
+namespace {
+
+using Kind = ControlStep::Kind;
+
+ControlOptionsResult parse(std::vector<std::string> args,
+                           std::map<std::string, std::string> env = {}) {
+    return parseControlOptions(args, [env](const std::string& name) -> std::optional<std::string> {
+        const auto it = env.find(name);
+        return it == env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    });
+}
+
+TEST(ControlOptions, PortBaudTimeoutAndRefusals) {
+    struct Case {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> env;
+        std::string port; // or the refusal
+        uint32_t baud;
+    };
+    const Case cases[] = {
+        {{"--port", "/dev/ttyUSB0@38400", "elevation-mask", "navigation=7.5"},
+         {},
+         "/dev/ttyUSB0",
+         38400},
+        {{"--port=COM2", "poll-sw-version"}, {}, "COM2", 57600},
+        {{"poll-sw-version"}, {{"ZEPHCTL_PORT", "/dev/ttyS1@4800"}}, "/dev/ttyS1", 4800},
+        {{"--port", "/dev/a@9600", "sync"}, {{"ZEPHCTL_PORT", "/dev/b"}}, "/dev/a", 9600},
+        {{"sync"}, {}, "no port: give --port PORT[@BAUD] or set ZEPHCTL_PORT", 0},
+        {{"sync"},
+         {{"ZEPHCTL_PORT", "/dev/x@fast"}},
+         "ZEPHCTL_PORT holds PORT[@BAUD], not /dev/x@fast",
+         0},
+        {{"--port", "/dev/x@0", "sync"}, {}, "--port takes PORT[@BAUD], not /dev/x@0", 0},
+        {{"--port", "/dev/x", "--timeout", "0", "sync"},
+         {},
+         "--timeout takes seconds from 0.1 to 3600, not 0",
+         0},
+        {{"--port", "/dev/x"}, {}, "no command (see --help)", 0},
+        {{"--bogus", "sync"}, {}, "unknown option --bogus (see --help)", 0},
+    };
+    for (const Case& c : cases) {
+        const ControlOptionsResult r = parse(c.args, c.env);
+        if (c.baud == 0) {
+            EXPECT_EQ(r.error, c.port) << c.args[0];
+            EXPECT_FALSE(r.options);
+        } else {
+            ASSERT_TRUE(r.options) << r.error;
+            EXPECT_EQ(r.options->port, c.port);
+            EXPECT_EQ(r.options->baud, c.baud);
+        }
+    }
+    const ControlOptionsResult full = parse({"-v", "--timeout", "2.5", "--port", "/dev/x",
+                                             "mode-mask", "dr-timeout=3", "enable-dr-mode=0"});
+    ASSERT_TRUE(full.options);
+    EXPECT_TRUE(full.options->verbose);
+    EXPECT_EQ(full.options->timeoutSeconds, 2.5);
+    EXPECT_EQ(full.options->command, "mode-mask");
+    EXPECT_EQ(full.options->fields, (std::vector<std::string>{"dr-timeout=3", "enable-dr-mode=0"}));
+    EXPECT_TRUE(parse({"--list"}).options); // needs no port
+}
+
+PlanResult plan(const std::string& command, std::vector<std::string> fields,
+                uint32_t baud = 57600) {
+    return makePlan(command, fields, ControlLine{baud}, 0);
+}
+
+TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
+    struct Case {
+        std::string command;
+        std::vector<std::string> fields;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"elevation", {}, "unknown command elevation (see --list)"},
+        {"set-almanac", {}, "unknown command set-almanac (see --list)"},
+        {"poll-dop", {}, "unknown command poll-dop (see --list)"},
+        {"elevation-mask",
+         {"tracking=3"},
+         "unknown field tracking for elevation-mask (see --list)"},
+        {"elevation-mask", {"navigation"}, "bad field navigation (give FIELD=VALUE)"},
+        {"elevation-mask", {"navigation=high"}, "bad value high for navigation (a number)"},
+        {"elevation-mask", {"navigation=90.5"}, "Please enter a number between -20 and 90."},
+        {"power-mask", {"navigation=2.5"}, "bad value 2.5 for navigation (a whole number)"},
+        {"set-dgps-serial-port",
+         {"parity=mark"},
+         "bad value mark for parity (one of none, odd, even)"},
+        {"to-nmea", {"baud-rate=115200"}, kNmeaBaudRefusal},
+        {"sync", {"baud-rate=4800"}, "sync takes no fields"},
+        {"poll-elevation-mask", {"navigation=3"}, "poll-elevation-mask takes no fields"},
+        {"initialize-data-source",
+         {"use-current-pc-time=1", "utc-offset=60"},
+         "UTC offset > 59 seconds."},
+    };
+    for (const Case& c : cases) {
+        const PlanResult r = plan(c.command, c.fields);
+        EXPECT_FALSE(r.plan) << c.command;
+        EXPECT_EQ(r.error, c.error) << c.command;
+    }
+}
+
+// The plan in short: F<mid>[+ack], S<body>, R<baud>, T (T! for binary only), A<mid>x<count>.
+std::string shape(const PlanResult& r) {
+    if (!r.plan) {
+        return r.error;
+    }
+    std::string text;
+    for (const ControlStep& s : r.plan->steps) {
+        text += text.empty() ? "" : " ";
+        switch (s.kind) {
+        case Kind::Frame:
+            text += "F" + std::to_string(s.bytes[0]) + (s.awaitAck ? "+ack" : "");
+            if (s.answerCount > 0) {
+                text += " A" + std::to_string(s.answerMid) + "x" + std::to_string(s.answerCount);
+            }
+            break;
+        case Kind::Sentence:
+            text += "S" + std::string(s.bytes.begin(), s.bytes.end());
+            break;
+        case Kind::Reopen:
+            text += "R" + std::to_string(s.baud);
+            break;
+        case Kind::Traffic:
+            text += s.binaryOnly ? "T!" : "T";
+            break;
+        }
+    }
+    return text;
+}
+
+TEST(ControlPlan, StepsFollowTheReceiversLine) {
+    struct Case {
+        std::string command;
+        std::vector<std::string> fields;
+        uint32_t baud;
+        std::string steps;
+    };
+    const Case cases[] = {
+        {"elevation-mask", {}, 57600, "F139+ack"},
+        {"set-low-power", {}, 57600, "F151+ack F167+ack"},
+        {"poll-sw-version", {}, 57600, "F132+ack A6x1"},
+        {"poll-ephemeris", {}, 57600, "F147+ack A15x32"},
+        {"poll-elevation-mask", {}, 57600, "F168+ack A43x1"},
+        {"set-main-serial-port", {"baud-rate=38400"}, 57600, "F134+ack R38400 T"},
+        {"to-nmea", {"enable-debug-data=1"}, 57600, "F129+ack R4800 SZUVE105,01 T"},
+        {"to-binary", {}, 4800, "SZUVE100,0,38400,8,1,0 R38400 T!"},
+        // navigation-library data needs 57600 first: MID 128 follows MID 134's acknowledgement
+        {"initialize-data-source",
+         {"reset-mode=hot-start", "enable-nav-lib-data=1"},
+         19200,
+         "F134+ack R57600 F128+ack"},
+        {"initialize-data-source",
+         {"reset-mode=hot-start", "enable-debug-data=1"},
+         57600,
+         "F128+ack"},
+        {"initialize-data-source", {}, 57600, "F128+ack R38400 T!"}, // factory reset
+        {"initialize-data-source", {}, 38400, "F128+ack"},
+        {"set-uart-configuration",
+         {"uart-0-protocol=zeph-binary", "uart-1-protocol=nmea"},
+         57600,
+         "F165+ack R19200 T"},
+        {"set-uart-configuration",
+         {"uart-0-protocol=zeph-binary", "uart-0-baud-rate=57600", "uart-1-protocol=nmea"},
+         57600,
+         "F165+ack"},
+        {"set-uart-configuration",
+         {"uart-0-protocol=nmea", "uart-1-set=0", "zephmon-receiver-uart=uart-1"},
+         57600,
+         "F165+ack"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(shape(plan(c.command, c.fields, c.baud)), c.steps) << c.command;
+    }
+    const PlanResult main = plan("set-main-serial-port", {}, 19200); // opens on the port's rate
+    ASSERT_TRUE(main.plan);
+    EXPECT_EQ(main.plan->steps.front().bytes,
+              (std::vector<uint8_t>{134, 0, 0, 0x4B, 0x00, 8, 1, 0, 0}));
+
+    std::string sync;
+    for (const char* pass : {"SZUVE100,0,38400,8,1,0", "F134"}) {
+        for (const char* baud :
+             {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}) {
+            sync += std::string(sync.empty() ? "" : " ") + "R" + baud + " " + pass;
+        }
+    }
+    EXPECT_EQ(shape(plan("sync", {})), sync + " R38400 T!");
+}
+
+TEST(ControlPlan, ListNamesEveryCommandWithItsFields) {
+    const std::string list = commandListText();
+    for (const char* line : {"elevation-mask  MID 139 MID_SetElevMask\n",
+                             "    navigation=7.5                       deg, -20 to 90\n",
+                             "set-low-power  MID 151 MID_LowPower, then MID 167 MID_LPAcqParams\n",
+                             "    maximum-off-time=30000", "dr-sensors-paramters  MID 172 SID 4",
+                             "poll-sbas-control  MID 168 MID_POLL_CMD_PARAM for MID 170",
+                             "    baud-rate=(the port's rate)", "sync\n", "to-binary\n"}) {
+        EXPECT_NE(list.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(list.find("pc-clock"), std::string::npos);
+    EXPECT_EQ(list.find("set-almanac"), std::string::npos);
+}
+
+} // namespace
+} // namespace zeph::monitor
