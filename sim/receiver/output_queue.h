@@ -28,8 +28,12 @@ public:
 constexpr uint64_t kMaxBacklogUs = 1'000'000;
 // One write holds at most this much line time.
 constexpr uint64_t kChunkUs = 20'000;
-// After a line change the output waits this long at most for the far end to follow (a client
-// closes its port and opens it again at the new settings), looking again every kFollowPollUs.
+// A line change waits this long at most while the far end stays on the old settings, for a
+// client that moves at once (it closes its port and opens it again at the new settings); a
+// client that stays is waiting for the answer on the old line, and gets it there first.
+constexpr uint64_t kOldLineGraceUs = 500'000;
+// After a line change the output waits this long at most for the far end to follow, looking
+// again every kFollowPollUs.
 constexpr uint64_t kFollowWaitUs = 1'000'000;
 constexpr uint64_t kFollowPollUs = 10'000;
 
@@ -53,8 +57,9 @@ public:
     // Queues a message as planned. Scheduled output (not a reply) is dropped, returning false,
     // while the line is more than kMaxBacklogUs behind.
     bool push(const Packet& packet, WirePlan plan, uint64_t nowUs);
-    // The new settings apply once everything queued before has gone out; what follows waits
-    // for the far end to take them, up to kFollowWaitUs.
+    // The new settings apply once everything queued before has gone out and the far end has
+    // left the old settings (kOldLineGraceUs); what follows waits for the far end to take them,
+    // up to kFollowWaitUs.
     void pushLineChange(const LineFormat& format);
 
     // Writes what is due at nowUs; returns the messages finished.
@@ -75,6 +80,8 @@ private:
         size_t firstPiece = 0;       // index of the first message piece in segments
         bool lineChange = false;
         LineFormat format;
+        uint64_t graceUntilUs = 0; // a line change: how long it waits for the far end to move
+        bool replyFirst = false;   // a line change that let the reply behind it go first
         size_t segment = 0;
         size_t offset = 0;
     };
