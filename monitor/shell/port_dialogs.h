@@ -100,18 +100,6 @@ constexpr const char* kWarning = "Warning !  Improper use of this \nconfiguratio
                                  "\nreceiver communications to be lost !\n\n";
 constexpr const char* kSdkOnly = "THESE CONFIGURATION ITEMS ARE INTENDED FOR SDK USERS ONLY.\n\n";
 
-constexpr const char* kMustSelect =
-    "Protocol, Baud, Data Bits, Stop Bits, and Parity must be Selected for\neach UART command "
-    "that is 'Set' and Protocol selection is Not 'No I/O'.\n\n";
-constexpr std::array<const char*, 4> kUartNames = {
-    "Uart 0:  ", "Uart 1:  ", "Uart 2:  ", "Uart 3:  "};
-constexpr const char* kValid = "Valid\n";
-constexpr const char* kInvalid = "Invalid\n";
-constexpr const char* kIdentical =
-    "Identical protocols can not be used concurrently on multiple UARTs.";
-constexpr const char* kNoneSet =
-    "At least one command must be enabled to 'Set' for the command to be sent.\n";
-
 extern const char* const kHelpText;
 
 } // namespace uartdialog
