@@ -39,9 +39,10 @@ public:
         }
     }
     void closeSource() override { feed_.closeSource(); }
-    void openSource() override {
+    bool openSource() override {
         const bool opened = feed_.openSource(savedLine());
         feed_.listener_.sourceReopened(opened);
+        return opened;
     }
     void sendSetSerialPort(uint8_t mid, const LineValues& line) override;
     void sendNmeaMode(const NmeaModeValues& values) override;

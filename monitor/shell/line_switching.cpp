@@ -4,9 +4,9 @@
 
 namespace zeph::monitor {
 
-void LineSwitching::reopen() {
+bool LineSwitching::reopen() {
     control_.closeSource();
-    control_.openSource();
+    return control_.openSource();
 }
 
 void LineSwitching::storeBaud(const std::string& baud) {
@@ -23,8 +23,7 @@ void LineSwitching::switchProtocol(int type, const std::optional<NmeaModeValues>
         control_.sendNmeaMode(*nmea);
         state_.autoDetect = false; // an NMEA receiver tells no software version
         storeBaud(std::to_string(nmea->baud));
-        reopen();
-        if (nmea->debugData) {
+        if (reopen() && nmea->debugData) {
             control_.sendNmea(kDebugDataBody);
         }
         control_.writeLog(kNmeaModeSentLog);
@@ -50,12 +49,16 @@ void LineSwitching::switchProtocol(int type, const std::optional<NmeaModeValues>
 void LineSwitching::synchronise() {
     for (const char* baud : kSyncBauds) {
         storeBaud(baud);
-        reopen();
+        if (!reopen()) {
+            return;
+        }
         control_.sendNmea(kSwitchToBinaryBody);
     }
     for (const char* baud : kSyncBauds) {
         storeBaud(baud);
-        reopen();
+        if (!reopen()) {
+            return;
+        }
         const DataSourceSettings line = control_.savedLine();
         control_.sendSetSerialPort(134, {kBinaryBaud, line.serDbit, line.serPar, line.serSbit});
     }
@@ -106,7 +109,9 @@ void LineSwitching::initialise() {
         control_.sendSetSerialPort(134,
                                    {kDevelopmentDataBaud, line.serDbit, line.serPar, line.serSbit});
         state_.initAfterAck = true;
-        reopen();
+        if (!reopen()) {
+            state_.initAfterAck = false; // no acknowledgement can come
+        }
         return;
     }
     sendInitialisation();

@@ -51,8 +51,8 @@ public:
     virtual ReceiverInitSettings savedInit() const = 0;
     virtual void saveLine(const DataSourceSettings& settings) = 0;
     virtual void closeSource() = 0;
-    // A new source from the saved settings.
-    virtual void openSource() = 0;
+    // A new source from the saved settings; false when it does not open, and the sequence ends.
+    virtual bool openSource() = 0;
     // MID 134 (main port) or MID 145 (DGPS port) with the four line strings.
     virtual void sendSetSerialPort(uint8_t mid, const LineValues& line) = 0;
     virtual void sendNmeaMode(const NmeaModeValues& values) = 0;
@@ -87,7 +87,7 @@ public:
     void secondTick();
 
 private:
-    void reopen();
+    bool reopen();
     void storeBaud(const std::string& baud);
 
     LineControl& control_;

@@ -23,7 +23,10 @@ public:
         steps.push_back("save " + s.serBaud + "/" + s.serDbit + "/" + s.serPar + "/" + s.serSbit);
     }
     void closeSource() override { steps.emplace_back("close"); }
-    void openSource() override { steps.emplace_back("open"); }
+    bool openSource() override {
+        steps.emplace_back("open");
+        return opens-- > 0;
+    }
     void sendSetSerialPort(uint8_t mid, const LineValues& l) override {
         steps.push_back(std::to_string(mid) + " " + l.baud + "/" + l.dataBits + "/" + l.parity +
                         "/" + l.stopBits);
@@ -47,6 +50,7 @@ public:
     DataSourceSettings line;
     ReceiverInitSettings init;
     std::vector<std::string> steps;
+    int opens = 1000; // how many opens succeed
 };
 
 using Steps = std::vector<std::string>;
@@ -103,6 +107,14 @@ TEST_F(LineSwitchingTest, SynchronisesAtEveryRateTwiceThenStaysAt38400) {
     }
     want.insert(want.end(), {"save 38400/8/EVEN/1", "close", "open"});
     EXPECT_EQ(control.steps, want);
+
+    // A port that does not open again ends it.
+    control.steps.clear();
+    control.opens = 1;
+    flows.synchronise();
+    EXPECT_EQ(control.steps,
+              (Steps{"save 1200/8/EVEN/1", "close", "open", "nmea ZUVE100,0,38400,8,1,0",
+                     "save 2400/8/EVEN/1", "close", "open"}));
 }
 
 TEST_F(LineSwitchingTest, PortCommandsAndTheMonitorsOwnLine) {
