@@ -1,5 +1,7 @@
 #include "command_builders.h"
 
+#include "monitor/messages/output_catalogue.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -26,6 +28,20 @@ CommandPayloads buildCommand(const CommandSpec& command, CommandValues values) {
         out.payloads.push_back(encodePayload(*s, values));
     }
     return out;
+}
+
+DialogOpening dialogOpening(const CommandSpec& command, const PolledSettings* record) {
+    DialogOpening opening;
+    const std::string caption = command.caption != nullptr ? command.caption : "";
+    const Layout* echo = commandEchoLayout(command.mid);
+    opening.current = record != nullptr && (*record)[0] != 0 && echo != nullptr;
+    if (opening.current) {
+        opening.values = readEcho(command, {record->data(), echo->length}, EchoOrder::Host);
+    } else {
+        opening.values = defaultValues(command);
+    }
+    opening.caption = caption + (opening.current ? ": Current" : ": Default");
+    return opening;
 }
 
 SerialPortValues serialPortValues(std::string_view baud, std::string_view dataBits,

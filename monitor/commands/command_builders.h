@@ -5,6 +5,7 @@
 
 #include "command_catalogue.h"
 #include "gps_time.h"
+#include "monitor/messages/current_settings_poll.h"
 #include "uart_config.h"
 
 #include <array>
@@ -16,6 +17,16 @@
 #include <vector>
 
 namespace zeph::monitor {
+
+// How a dialog opens after a current-settings poll: with the echoed record when one came (its
+// first byte, the MID, is not 0), caption + ": Current"; otherwise with its defaults, caption +
+// ": Default". `record` is null when no poll was due.
+struct DialogOpening {
+    CommandValues values;
+    std::string caption;
+    bool current = false;
+};
+DialogOpening dialogOpening(const CommandSpec& spec, const PolledSettings* record);
 
 // Switch to Zeph Binary at 38400 baud, 8 data bits, 1 stop bit, no parity.
 constexpr std::string_view kSwitchToBinaryBody = "ZUVE100,0,38400,8,1,0";
@@ -43,6 +54,12 @@ SerialPortValues serialPortValues(std::string_view baud, std::string_view dataBi
                                   std::string_view stopBits, std::string_view parity);
 // MID 134 (main port) or MID 145 (DGPS port).
 std::vector<uint8_t> setSerialPortPayload(uint8_t mid, const SerialPortValues& values);
+inline std::vector<uint8_t> setSerialPortPayload(uint8_t mid, std::string_view baud,
+                                                 std::string_view dataBits,
+                                                 std::string_view stopBits,
+                                                 std::string_view parity) {
+    return setSerialPortPayload(mid, serialPortValues(baud, dataBits, stopBits, parity));
+}
 
 // MID 165.
 std::vector<uint8_t> uartConfigPayload(const UartConfigRecord& record);

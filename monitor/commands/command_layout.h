@@ -43,14 +43,14 @@ constexpr int32_t kNoChoice = -1; // code of a list left empty
 struct CommandField {
     int16_t offset;   // payload offset (MID at 0), or kNotSent
     FieldType type;   // U8, U16, I16, U32 or I32
-    const char* name; // the field's name: from its dialog label for user fields
-    FieldUse use;     //
-    double value = 0; // Constant: the value; User: the default, in the dialog's units
+    const char* name; // zephctl's and the dialogs' name: from the dialog label for user fields
+    FieldUse use;
+    double value = 0; // Constant: the value; User, Derived: the default, in the dialog's units
     double scale = 1; // wire value = value × scale, truncated toward zero
     ValueKind kind = ValueKind::Integer;
     const char* label = nullptr; // the dialog's label, "Navigation (deg)"
-    double min = 0;              // range of a User field, in the dialog's units
-    double max = 0;
+    double min = 0;              // range of a User field, in the dialog's units; none when
+    double max = 0;              // min >= max
     std::span<const Choice> choices{};
     const char* refusal = nullptr; // the dialog's own text for a value out of range
     uint16_t count = 1;            // more than 1: an array of words given by CommandValues::words
@@ -71,8 +71,6 @@ public:
 private:
     std::vector<std::pair<std::string, double>> values_;
 };
-
-struct CommandSpec;
 
 // A command's own rule: derives the Derived fields from the user's and returns the dialog's
 // refusal when the values cannot be sent.

@@ -1,10 +1,12 @@
 #include "control_plan.h"
 
+#include "monitor/commands/almanac_file.h"
 #include "monitor/commands/command_builders.h"
 
 #include "common/text/strprintf.h"
 
 #include <array>
+#include <fstream>
 
 namespace zeph::monitor {
 namespace {
@@ -61,10 +63,51 @@ std::vector<uint8_t> mainPortPayload(uint32_t baud) {
     return setSerialPortPayload(134, SerialPortValues{baud, 8, 1, 0});
 }
 
-// Commands zephctl offers from the catalogue: those a menu item sends, but the two that load a
-// file.
+// Commands zephctl offers from the catalogue: those a menu item sends.
 bool offered(const CommandSpec& spec) {
-    return !commandName(spec).empty() && spec.mid != 130 && spec.mid != 149;
+    return !commandName(spec).empty();
+}
+
+bool loadsFile(const CommandSpec& spec) {
+    return spec.mid == 130 || spec.mid == 149;
+}
+
+// Set Almanac and Set Ephemeris send what a file holds: the file is read, and refused on a
+// format error, before anything is sent.
+PlanResult fileCommandPlan(const CommandSpec& spec, std::span<const std::string> fields) {
+    PlanResult result;
+    const std::string name = commandName(spec);
+    if (fields.size() != 1 || !fields[0].starts_with("file=")) {
+        result.error = name + " takes file=PATH";
+        return result;
+    }
+    const std::string path = fields[0].substr(5);
+    std::ifstream in(path);
+    if (!in) {
+        result.error = "cannot open " + path;
+        return result;
+    }
+    ControlPlan plan;
+    plan.command = name;
+    if (spec.mid == 130) {
+        const auto words = loadAlmanacFile(in);
+        if (!words) {
+            result.error = kAlmanacFormatError;
+            return result;
+        }
+        plan.steps.push_back(frame(setAlmanacPayload(*words)));
+    } else {
+        const EphemerisFile file = loadEphemerisFile(in);
+        if (file.formatError) {
+            result.error = kEphemerisFormatError;
+            return result;
+        }
+        for (const auto& words : file.satellites) {
+            plan.steps.push_back(frame(setEphemerisPayload(words)));
+        }
+    }
+    result.plan = std::move(plan);
+    return result;
 }
 
 const CommandSpec* polledCommand(std::string_view name) {
@@ -255,6 +298,9 @@ PlanResult makePlan(std::string_view command, std::span<const std::string> field
         result.error = "unknown command " + std::string(command) + " (see --list)";
         return result;
     }
+    if (loadsFile(*spec)) {
+        return fileCommandPlan(*spec, fields);
+    }
     CommandValues values;
     if (spec->mid == 134) {
         values.set("baud-rate", line.baud); // the dialog opens on the monitor's own rate
@@ -318,6 +364,11 @@ std::string commandListText() {
             text += ", then MID " + std::to_string(spec.next->mid) + " " + spec.next->constantName;
         }
         text += '\n';
+        if (loadsFile(spec)) {
+            text += strprintf("%-40s %s\n", "    file=PATH",
+                              spec.mid == 130 ? "the file Poll > Almanac saves"
+                                              : "the file Poll > Ephemeris saves");
+        }
         fieldLines(spec);
     }
     for (const uint8_t mid : polledCommandMids()) {

@@ -88,47 +88,41 @@ private:
         const uint8_t mid = step.bytes[0];
         const uint8_t subId = mid == 172 ? step.bytes[1] : 0;
         const std::string name = constantName(mid, subId);
-        if (step.awaitAck) {
-            bool rejected = false;
-            const bool answered = session_.waitFor(
-                [&](const RxMessage& m) {
-                    if (m.mid != 11 && m.mid != 12) {
-                        return false;
-                    }
-                    const auto a = m.as<AckRecord>();
-                    if (a.ackedMid != mid || (mid == 172 && a.ackedSubId != subId)) {
-                        return false;
-                    }
-                    printRendered(m, out_);
-                    rejected = m.mid == 12;
-                    return true;
-                },
-                deadline());
-            if (!answered) {
-                return noAnswer("no acknowledgement of " + name);
-            }
-            if (rejected) {
-                return kExitNotDone;
-            }
+        if (!step.awaitAck && step.answerCount == 0) {
+            return kExitAnswered;
         }
-        const auto end = deadline();
-        for (int i = 0; i < step.answerCount; ++i) {
-            const bool answered = session_.waitFor(
-                [&](const RxMessage& m) {
-                    if (m.mid != step.answerMid || (m.mid == 43 && m.record[1] != step.echoedMid)) {
-                        return false;
+        // The acknowledgement and the answers, in whatever order they come.
+        bool acknowledged = !step.awaitAck;
+        bool rejected = false;
+        int answers = 0;
+        const bool done = session_.waitFor(
+            [&](const RxMessage& m) {
+                if (m.mid == 11 || m.mid == 12) {
+                    const auto a = m.as<AckRecord>();
+                    if (step.awaitAck && a.ackedMid == mid &&
+                        (mid != 172 || a.ackedSubId == subId)) {
+                        printRendered(m, out_);
+                        acknowledged = m.mid == 11;
+                        rejected = m.mid == 12;
                     }
+                } else if (m.mid == step.answerMid && answers < step.answerCount &&
+                           (m.mid != 43 || m.record[1] == step.echoedMid)) {
+                    ++answers;
                     if (m.mid == 43 && echoOf != nullptr) {
                         printEcho(*echoOf, m, out_);
                     } else {
                         printRendered(m, out_);
                     }
-                    return true;
-                },
-                end);
-            if (!answered) {
-                return noAnswer("no answer to " + name);
-            }
+                }
+                return rejected || (acknowledged && answers == step.answerCount);
+            },
+            deadline());
+        std::fflush(out_);
+        if (rejected) {
+            return kExitNotDone;
+        }
+        if (!done) {
+            return noAnswer((acknowledged ? "no answer to " : "no acknowledgement of ") + name);
         }
         std::fflush(out_);
         return kExitAnswered;

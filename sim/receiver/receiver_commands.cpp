@@ -17,14 +17,14 @@ namespace {
 // length) and, for those the current-settings poll reports, the length of the echo.
 struct CommandRule {
     uint8_t mid;
-    uint8_t length;
+    uint16_t length;
     uint8_t echoLength;
 };
 constexpr CommandRule kCommands[] = {
-    {128, 25, 0}, {129, 24, 0},  {132, 2, 0},  {133, 7, 7}, {134, 9, 0}, {135, 2, 0}, {136, 14, 14},
-    {137, 5, 5},  {138, 3, 3},   {139, 5, 5},  {140, 3, 3}, {143, 2, 2}, {144, 2, 0}, {145, 9, 0},
-    {146, 2, 0},  {147, 3, 0},   {149, 91, 0}, {150, 7, 0}, {151, 9, 9}, {152, 2, 0}, {165, 49, 0},
-    {166, 8, 0},  {167, 25, 25}, {168, 6, 0},  {170, 6, 4}, {172, 2, 0},
+    {128, 25, 0},  {129, 24, 0}, {130, 897, 0}, {132, 2, 0},  {133, 7, 7}, {134, 9, 0}, {135, 2, 0},
+    {136, 14, 14}, {137, 5, 5},  {138, 3, 3},   {139, 5, 5},  {140, 3, 3}, {143, 2, 2}, {144, 2, 0},
+    {145, 9, 0},   {146, 2, 0},  {147, 3, 0},   {149, 91, 0}, {150, 7, 0}, {151, 9, 9}, {152, 2, 0},
+    {165, 49, 0},  {166, 8, 0},  {167, 25, 25}, {168, 6, 0},  {170, 6, 4}, {172, 2, 0},
 };
 // Drovana command lengths by sub-ID (MID 172); 0 for sub-IDs that do not exist.
 constexpr uint8_t kDrovanaLengths[] = {0, 16, 3, 3, 7, 2, 2, 2};
@@ -317,7 +317,7 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
         }
         out.push_back(framePacket(commandParamsMessage(echoOf(p[1])), true));
         return true;
-    default: // 135, 145, 149, 150, 172: taken without a visible effect
+    default: // 130, 135, 145, 149, 150, 172: taken without a visible effect
         return true;
     }
 }

@@ -47,35 +47,6 @@ TEST(CommandCatalogue, NamesLengthsAndRowsAgree) {
     }
 }
 
-TEST(CommandCatalogue, CommandNamesComeFromTheMenuItems) {
-    const char* expected[] = {
-        "initialize-data-source",
-        "to-nmea",
-        "poll-sw-version",
-        "set-main-serial-port",
-        "switch-to-user1-protocol",
-        "mode-mask",
-        "elevation-mask",
-        "poll-clock-status",
-        "set-dgps-serial-port",
-        "poll-almanac",
-        "poll-ephemeris",
-        "set-low-power",
-        "poll-nav-parameters",
-        "set-uart-configuration",
-        "sbas-control",
-        "navigation-initialization",
-        "dr-sensors-paramters",
-        "poll-dr-data-validity",
-        "poll-sensors-parameters",
-    };
-    for (const char* name : expected) {
-        EXPECT_NE(findCommandByName(name), nullptr) << name;
-    }
-    EXPECT_EQ(findCommandByName(""), nullptr);
-    EXPECT_EQ(findCommandByName("elevation"), nullptr);
-}
-
 TEST(CommandCatalogue, WordFormsUnitsAndValues) {
     struct WordCase {
         const char* text;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <numeric>
 
 namespace zeph::monitor {
@@ -182,8 +183,8 @@ TEST(CommandPayloads, SerialPorts) {
          {ParityCase{"ODD", 1}, {"EVEN", 2}, {"NONE", 0}, {"MARK", 0}, {"odd", 0}}) {
         EXPECT_EQ(serialPortValues("19200", "8", "1", c.text).parity, c.code) << c.text;
     }
-    const SerialPortValues v = serialPortValues("38400", "7", "0", "ODD");
-    EXPECT_EQ(hexBytes(setSerialPortPayload(134, v)), "86 00 00 96 00 07 00 01 00");
+    EXPECT_EQ(hexBytes(setSerialPortPayload(134, "38400", "7", "0", "ODD")),
+              "86 00 00 96 00 07 00 01 00");
 }
 
 TEST(CommandPayloads, NavMode) {
@@ -440,6 +441,23 @@ TEST(CommandEcho, RoundTripOfEveryPolledCommand) {
             }
         }
     }
+}
+
+TEST(CommandEcho, PolledDialogOpensCurrentOrDefault) {
+    const CommandSpec& elevation = *findCommand(139);
+    PolledSettings record{};
+    record[0] = 139;
+    const int16_t navigation = -125; // host order, as the decoder leaves it
+    std::memcpy(record.data() + 3, &navigation, sizeof navigation);
+    DialogOpening opening = dialogOpening(elevation, &record);
+    EXPECT_EQ(opening.caption, "Elevation Mask: Current");
+    EXPECT_EQ(opening.values.get("navigation"), -12.5);
+
+    record[0] = 0; // the poll ran out: the record's first byte was cleared
+    opening = dialogOpening(elevation, &record);
+    EXPECT_EQ(opening.caption, "Elevation Mask: Default");
+    EXPECT_EQ(opening.values.get("navigation"), 7.5);
+    EXPECT_EQ(dialogOpening(*findCommand(170), nullptr).caption, "SBAS: Default");
 }
 
 } // namespace

@@ -200,6 +200,12 @@ TEST_F(EngineTest, AcknowledgesWhatItUnderstandsAndRejectsTheRest) {
         ASSERT_EQ(out.size(), 1u) << int{mid};
         EXPECT_EQ(payloadOf(out[0]), (Bytes{12, mid, 0}));
     }
+    // The almanac goes in whole: MID 130 and 448 words.
+    Bytes almanac(897, 0);
+    almanac[0] = 130;
+    EXPECT_EQ(payloadOf(at(0, command(almanac))[0]), (Bytes{11, 130, 0}));
+    almanac.pop_back();
+    EXPECT_EQ(payloadOf(at(0, command(almanac))[0]), (Bytes{12, 130, 0}));
     // Drovana commands are answered with their sub-ID.
     EXPECT_EQ(payloadOf(at(0, command({172, 2, 1}))[0]), (Bytes{11, 172, 2}));
     EXPECT_EQ(payloadOf(at(0, command({172, 9, 0}))[0]), (Bytes{12, 172, 9}));
