@@ -11,10 +11,6 @@ bool currentSettingsPollDue(uint8_t mid, int targetSwClass) {
     return mid == kSbasParameters || targetSwClass <= kLastReportingClass;
 }
 
-std::string polledCaption(std::string_view caption, bool current) {
-    return std::string(caption) + (current ? ": Current" : ": Default");
-}
-
 CurrentSettingsPolls::CurrentSettingsPolls()
     : polls_{{{133}, {136}, {137}, {138}, {139}, {140}, {143}, {151}, {170}}} {}
 

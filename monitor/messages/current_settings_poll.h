@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace zeph::monitor {
@@ -27,9 +25,6 @@ struct PollCountdown {
 // always, the others unless the software is known to be unable to report them (2.0, Drovana,
 // the navigation library).
 bool currentSettingsPollDue(uint8_t mid, int targetSwClass);
-
-// A polled dialog's caption: ": Current" when it shows the receiver's echo, else ": Default".
-std::string polledCaption(std::string_view caption, bool current);
 
 // The feed's nine current-settings polls: a command's dialog opens with the receiver's echo
 // when it comes in time, else with its defaults.

@@ -60,8 +60,7 @@ private:
 };
 
 void Feed::Line::sendSetSerialPort(uint8_t mid, const LineValues& line) {
-    send(setSerialPortPayload(
-        mid, serialPortValues(line.baud, line.dataBits, line.stopBits, line.parity)));
+    send(setSerialPortPayload(mid, line.baud, line.dataBits, line.stopBits, line.parity));
 }
 
 // The dialog refused a rate the command cannot carry; nothing else reaches here.

@@ -4,8 +4,7 @@
 
 #include "monitor/shell/main_frame_core.h"
 
-#include "monitor/commands/command_catalogue.h"
-#include "monitor/messages/current_settings_poll.h"
+#include "monitor/commands/command_builders.h"
 #include "monitor/shell/tests/scripted_prompter.h"
 
 #include "common/testing/child_process.h"
@@ -173,10 +172,9 @@ TEST_F(LineE2e, CurrentSettingsPollAnsweredAndNot) {
     ASSERT_TRUE(runUntil([&] { return !window.polled.empty(); }, 5000));
     ASSERT_EQ(window.polled.size(), 1u);
     EXPECT_TRUE(window.polled[0].current);
-    EXPECT_EQ(polledCaption(elevation->caption, window.polled[0].current),
-              "Elevation Mask: Current");
-    const CommandValues echoed = readEcho(*elevation, window.polled[0].record, EchoOrder::Host);
-    EXPECT_DOUBLE_EQ(echoed.get("navigation"), 7.5); // zephsim's own mask
+    const DialogOpening answered = dialogOpening(*elevation, &window.polled[0].record);
+    EXPECT_EQ(answered.caption, "Elevation Mask: Current");
+    EXPECT_DOUBLE_EQ(answered.values.get("navigation"), 7.5); // zephsim's own mask
 
     // A monitor at another rate is not heard.
     core.reset();
@@ -189,9 +187,9 @@ TEST_F(LineE2e, CurrentSettingsPollAnsweredAndNot) {
     core->currentSettingsPoll(139);
     ASSERT_TRUE(runUntil([&] { return !window.polled.empty(); }, 8000));
     const auto waited = std::chrono::steady_clock::now() - sent;
-    EXPECT_EQ(polledCaption(elevation->caption, window.polled[0].current),
+    EXPECT_FALSE(window.polled[0].current);
+    EXPECT_EQ(dialogOpening(*elevation, &window.polled[0].record).caption,
               "Elevation Mask: Default");
-    EXPECT_EQ(window.polled[0].record, PolledSettings{});
     EXPECT_GE(waited, std::chrono::milliseconds(2900));
 }
 
