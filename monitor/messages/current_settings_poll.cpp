@@ -5,6 +5,12 @@
 
 namespace zeph::monitor {
 
+bool currentSettingsPollDue(uint8_t mid, int targetSwClass) {
+    constexpr uint8_t kSbasParameters = 170;
+    constexpr int kLastReportingClass = 2;
+    return mid == kSbasParameters || targetSwClass <= kLastReportingClass;
+}
+
 CurrentSettingsPolls::CurrentSettingsPolls()
     : polls_{{{133}, {136}, {137}, {138}, {139}, {140}, {143}, {151}, {170}}} {}
 

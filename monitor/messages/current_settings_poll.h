@@ -21,6 +21,11 @@ struct PollCountdown {
     PolledSettings record{};
 };
 
+// Whether a command's dialog polls the receiver's current settings first: the SBAS parameters
+// always, the others unless the software is known to be unable to report them (2.0, Drovana,
+// the navigation library).
+bool currentSettingsPollDue(uint8_t mid, int targetSwClass);
+
 // The feed's nine current-settings polls: a command's dialog opens with the receiver's echo
 // when it comes in time, else with its defaults.
 class CurrentSettingsPolls {

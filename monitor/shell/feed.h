@@ -4,6 +4,7 @@
 // and, unless the display is paused, to the views.
 
 #include "monitor/link/message_sink.h"
+#include "monitor/shell/line_switching.h"
 #include "monitor/shell/message_log.h"
 #include "monitor/shell/settings.h"
 #include "monitor/sources/data_source.h"
@@ -28,6 +29,8 @@ public:
     // A current-settings poll is answered or has run out: its dialog opens.
     virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
     virtual void showTargetSoftwareDialog() {}
+    // A line sequence closed the source and opened a new one: `opened` false when it failed.
+    virtual void sourceReopened(bool /*opened*/) {}
 };
 
 // What every feed of the program shares.
@@ -39,6 +42,8 @@ struct FeedContext {
     TimerService& timers;
     Prompter& prompter;
     Clock& clock;
+    // Where the line sequences save what they switch to; none keeps the defaults.
+    ProfileFile* profile = nullptr;
 };
 
 class Feed : public MessageSink, public SourceOwner {
@@ -65,8 +70,16 @@ public:
     CurrentSettingsPolls& currentSettingsPolls() override { return polls_; }
     void serviceTick() override;
     void showTargetSoftwareDialog() override { listener_.showTargetSoftwareDialog(); }
+    void secondTick() override;
+    // MID 128 once the receiver acknowledged the faster rate.
+    void sendInitialisation() override;
+
+    // The protocol and line sequences; none unless a serial source is open, as only it can send.
+    LineSwitching* lines();
 
 private:
+    class Line;
+    friend class Line;
     std::unique_ptr<DataSource> makeSource(const DataSourceSettings& settings);
 
     FeedContext ctx_;
@@ -74,6 +87,8 @@ private:
     std::unique_ptr<DataSource> source_;
     std::unique_ptr<RxMessage> last_;
     CurrentSettingsPolls polls_;
+    std::unique_ptr<Line> line_;
+    LineSwitching lines_;
     bool paused_ = false;
 };
 

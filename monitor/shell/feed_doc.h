@@ -22,6 +22,7 @@ public:
     virtual void endOfData() = 0; // user message 0x406
     virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
     virtual void showTargetSoftwareDialog() {}
+    virtual void sourceReopened(bool /*opened*/) {}
 };
 
 class CFeedDoc : private FeedListener {
@@ -76,6 +77,7 @@ private:
         frame_.openPolledDialog(d);
     }
     void showTargetSoftwareDialog() override { frame_.showTargetSoftwareDialog(); }
+    void sourceReopened(bool opened) override { frame_.sourceReopened(opened); }
 
     DocumentListener& frame_;
     std::vector<ViewObserver*> views_;

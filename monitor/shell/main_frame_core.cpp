@@ -1,5 +1,6 @@
 #include "monitor/shell/main_frame_core.h"
 
+#include "monitor/commands/command_builders.h"
 #include "monitor/shell/capture_file.h"
 #include "monitor/shell/data_source_setup.h"
 
@@ -73,7 +74,7 @@ bool MainFrameCore::startFromCommandLine(const std::optional<DataSourceSettings>
 
 CFeedDoc& MainFrameCore::ensureDocument() {
     if (doc_ == nullptr) {
-        const FeedContext ctx{decoder_, state_, *this, log_, timers_, prompter_, clock_};
+        const FeedContext ctx{decoder_, state_, *this, log_, timers_, prompter_, clock_, &profile_};
         DocumentListener& frame = *this;
         doc_ = std::make_unique<CFeedDoc>(ctx, frame);
     }
@@ -323,6 +324,114 @@ void MainFrameCore::sendDrovanaPoll(uint8_t sid) {
     if (doc_ != nullptr) {
         doc_->feed().sendBinary(payload, sizeof payload);
     }
+}
+
+void MainFrameCore::currentSettingsPoll(uint8_t mid) {
+    if (doc_ == nullptr || !sourceOpen_) {
+        return;
+    }
+    if (!currentSettingsPollDue(mid, state_.targetSwClass)) {
+        window_.openPolledDialog({mid, false, {}});
+        return;
+    }
+    const std::vector<uint8_t> payload = currentSettingsPollPayload(mid);
+    doc_->feed().sendBinary(payload.data(), payload.size());
+    doc_->feed().currentSettingsPolls().start(mid);
+}
+
+LineSwitching* MainFrameCore::lines() {
+    return doc_ != nullptr && sourceOpen_ ? doc_->feed().lines() : nullptr;
+}
+
+// A line sequence whose new source did not open leaves the frame without one.
+void MainFrameCore::sourceReopened(bool opened) {
+    if (!opened && sourceOpen_) {
+        closeSource();
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::switchToNmeaCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    if (const std::optional<NmeaModeValues> values = window_.runNmeaSetupDialog()) {
+        if (LineSwitching* l = lines()) {
+            l->switchProtocol(kSwitchToNmea, values);
+        }
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::switchToBinaryCommand() {
+    if (LineSwitching* l = lines()) {
+        l->switchProtocol(kSwitchToBinary, std::nullopt);
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::synchroniseCommand() {
+    if (LineSwitching* l = lines()) {
+        l->synchronise();
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::switchToUser1Command() {
+    if (lines() != nullptr) {
+        const CommandSpec& user1 = *findCommand(kMidSetProtocol);
+        const std::vector<uint8_t> payload = encodePayload(user1, defaultValues(user1));
+        doc_->feed().sendBinary(payload.data(), payload.size());
+    }
+}
+
+void MainFrameCore::setMainSerialPortCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    DataSourceSettings current;
+    current.load(profile_);
+    if (const auto line = window_.runSerialPortDialog(SerialPortRole::Main, current)) {
+        if (LineSwitching* l = lines()) {
+            l->setMainSerialPort(*line);
+        }
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::setDgpsSerialPortCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    DataSourceSettings current;
+    current.load(profile_);
+    if (const auto line = window_.runSerialPortDialog(SerialPortRole::Dgps, current)) {
+        if (LineSwitching* l = lines()) {
+            l->setDgpsSerialPort(*line);
+        }
+    }
+}
+
+void MainFrameCore::uartConfigurationCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    if (const std::optional<UartDialogResult> result = window_.runUartConfigurationDialog()) {
+        if (LineSwitching* l = lines()) {
+            l->configureUarts(result->record, result->monitorBaud);
+        }
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::initializeDataSourceCommand() {
+    if (lines() == nullptr || !window_.runReceiverInitDialog()) {
+        return;
+    }
+    if (LineSwitching* l = lines()) {
+        l->initialise();
+    }
+    window_.refresh();
 }
 
 bool MainFrameCore::exitRequested() {

@@ -8,6 +8,7 @@
 #include "common/version/version.h"
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/message_log.h"
+#include "monitor/shell/port_dialogs.h"
 #include "monitor/shell/recent_files.h"
 #include "monitor/shell/settings.h"
 #include "monitor/shell/timer_slots.h"
@@ -78,6 +79,15 @@ constexpr uint8_t kMidDrovana = 172;
 constexpr uint8_t kSidPollDrValid = 5;
 constexpr uint8_t kSidPollGyrFactCal = 6;
 constexpr uint8_t kSidPollDrSensParam = 7;
+// Switch to User1 Protocol: the set-protocol command.
+constexpr uint8_t kMidSetProtocol = 135;
+
+// What the UART Configuration dialog's Send hands on: the command's entries and the rate of the
+// monitor's own UART (0: that entry carries none).
+struct UartDialogResult {
+    UartConfigRecord record{};
+    uint32_t monitorBaud = 0;
+};
 
 // What the core asks of the window.
 class FrameWindow {
@@ -100,6 +110,17 @@ public:
     virtual void showTargetSoftwareDialog() = 0;
     // Messages already posted to the window are handled before the document is replaced.
     virtual void processPendingEvents() {}
+    // The Action menu's dialogs: the values of Send, nothing on Cancel.
+    virtual std::optional<LineValues> runSerialPortDialog(SerialPortRole /*role*/,
+                                                          const DataSourceSettings& /*current*/) {
+        return std::nullopt;
+    }
+    virtual std::optional<UartDialogResult> runUartConfigurationDialog() { return std::nullopt; }
+    virtual std::optional<NmeaModeValues> runNmeaSetupDialog() { return std::nullopt; }
+    // The receiver initialisation dialog: true when the initialisation is to go.
+    virtual bool runReceiverInitDialog() { return false; }
+    // A current-settings poll was answered (`current`) or ran out: the command's dialog opens.
+    virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
 };
 
 class MainFrameCore : public MonitorEvents, private DocumentListener {
@@ -152,6 +173,21 @@ public:
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
     void sendPoll(uint8_t mid);
     void sendDrovanaPoll(uint8_t sid);
+    // A dialog that opens with the receiver's current settings: the poll (MID 168) goes out when
+    // the target software can answer it, and the window opens the dialog when the echo comes or
+    // the poll runs out; otherwise at once, with its defaults.
+    void currentSettingsPoll(uint8_t mid);
+
+    // The Action menu. Each works on a serial source only; those that move the monitor's line
+    // leave the source reopened at the new settings.
+    void switchToNmeaCommand();
+    void switchToBinaryCommand();
+    void synchroniseCommand();
+    void switchToUser1Command();
+    void setMainSerialPortCommand();
+    void setDgpsSerialPortCommand();
+    void uartConfigurationCommand();
+    void initializeDataSourceCommand();
     // The close request: false when the user keeps the program running.
     bool exitRequested();
     // A timed run or a signal: the log closes without asking, and neither a log nor a source
@@ -190,7 +226,13 @@ private:
     // DocumentListener
     void endOfData() override;
     void showTargetSoftwareDialog() override { window_.showTargetSoftwareDialog(); }
+    void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& dialog) override {
+        window_.openPolledDialog(dialog);
+    }
+    void sourceReopened(bool opened) override;
 
+    // The feed's line sequences while a serial source is open; none otherwise.
+    LineSwitching* lines();
     CFeedDoc& ensureDocument();
     void markView(size_t slot, bool open);
     void openView(size_t slot);

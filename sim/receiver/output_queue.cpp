@@ -62,10 +62,32 @@ std::vector<SentMessage> OutputQueue::service(uint64_t nowUs, WireSink& sink) {
     while (!items_.empty() && nowUs >= freeAtUs_) {
         Item& item = items_.front();
         if (item.lineChange) { // everything before it has left the wire
+            if (item.graceUntilUs == 0) {
+                item.graceUntilUs = nowUs + kOldLineGraceUs;
+            }
+            if (sink.farEndMatches()) { // the far end is still on the old settings
+                if (nowUs < item.graceUntilUs) {
+                    freeAtUs_ = nowUs + kFollowPollUs;
+                    break;
+                }
+                if (!item.replyFirst && items_.size() > 1 && items_[1].sent.packet.reply) {
+                    item.replyFirst = true;
+                    std::swap(items_[0], items_[1]);
+                    continue;
+                }
+            }
             sink.setFormat(item.format);
             baud_ = item.format.baud;
             items_.pop_front();
+            followUntilUs_ = nowUs + kFollowWaitUs;
             continue;
+        }
+        if (followUntilUs_ != 0) {
+            if (nowUs < followUntilUs_ && !sink.farEndMatches()) {
+                freeAtUs_ = nowUs + kFollowPollUs;
+                break;
+            }
+            followUntilUs_ = 0;
         }
         const Bytes& segment = item.segments[item.segment];
         const size_t chunkLimit = std::max<size_t>(1, baud_ * kChunkUs / 10'000'000);

@@ -28,6 +28,14 @@ public:
 constexpr uint64_t kMaxBacklogUs = 1'000'000;
 // One write holds at most this much line time.
 constexpr uint64_t kChunkUs = 20'000;
+// A line change waits this long at most while the far end stays on the old settings, for a
+// client that moves at once (it closes its port and opens it again at the new settings); a
+// client that stays is waiting for the answer on the old line, and gets it there first.
+constexpr uint64_t kOldLineGraceUs = 500'000;
+// After a line change the output waits this long at most for the far end to follow, looking
+// again every kFollowPollUs.
+constexpr uint64_t kFollowWaitUs = 1'000'000;
+constexpr uint64_t kFollowPollUs = 10'000;
 
 // A byte as it arrives when the two ends disagree on the line settings: deterministic, and never
 // 0xA0 or '$', so garbage can never start a frame or a sentence.
@@ -49,7 +57,9 @@ public:
     // Queues a message as planned. Scheduled output (not a reply) is dropped, returning false,
     // while the line is more than kMaxBacklogUs behind.
     bool push(const Packet& packet, WirePlan plan, uint64_t nowUs);
-    // The new settings apply once everything queued before has gone out.
+    // The new settings apply once everything queued before has gone out and the far end has
+    // left the old settings (kOldLineGraceUs); what follows waits for the far end to take them,
+    // up to kFollowWaitUs.
     void pushLineChange(const LineFormat& format);
 
     // Writes what is due at nowUs; returns the messages finished.
@@ -70,6 +80,8 @@ private:
         size_t firstPiece = 0;       // index of the first message piece in segments
         bool lineChange = false;
         LineFormat format;
+        uint64_t graceUntilUs = 0; // a line change: how long it waits for the far end to move
+        bool replyFirst = false;   // a line change that let the reply behind it go first
         size_t segment = 0;
         size_t offset = 0;
     };
@@ -80,6 +92,7 @@ private:
     std::deque<Item> items_;
     size_t queuedBytes_ = 0;
     uint64_t freeAtUs_ = 0;
+    uint64_t followUntilUs_ = 0; // the far end has until then to follow a line change
     bool blocked_ = false;
     uint32_t garbleState_ = 0x2545F491;
 };

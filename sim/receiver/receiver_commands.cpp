@@ -194,6 +194,16 @@ void ReceiverEngine::handleFrame(const Bytes& payload, uint64_t nowMs, std::vect
         out.push_back(framePacket(ackMessage(false, mid, subId), true));
         return;
     }
+    // A binary receiver acknowledges a change of its own line on the new line, so a client that
+    // follows at once hears it; one that switches to NMEA acknowledges before it goes.
+    const bool lineChanged = std::any_of(answer.begin(), answer.end(), [](const Packet& p) {
+        return p.kind == Packet::Kind::LineChange;
+    });
+    if (lineChanged && protocol_ == Protocol::Binary) {
+        out.insert(out.end(), answer.begin(), answer.end());
+        out.push_back(framePacket(ackMessage(true, mid, subId), true));
+        return;
+    }
     out.push_back(framePacket(ackMessage(true, mid, subId), true));
     out.insert(out.end(), answer.begin(), answer.end());
 }

@@ -47,6 +47,13 @@ public:
         return logAnswer;
     }
     void showTargetSoftwareDialog() override { ++targetDialogs; }
+    std::optional<NmeaModeValues> runNmeaSetupDialog() override {
+        ++actionDialogs;
+        return NmeaModeValues{};
+    }
+    void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& d) override {
+        polled.push_back(d.mid);
+    }
 
     void runPosted() {
         while (!posted.empty()) {
@@ -65,6 +72,8 @@ public:
     int logDialogs = 0;
     int targetDialogs = 0;
     int refreshes = 0;
+    int actionDialogs = 0;
+    std::vector<int> polled;
 };
 
 class MainFrameCoreTest : public ::testing::Test {
@@ -445,6 +454,42 @@ TEST_F(MainFrameCoreTest, TheDrovanaViewExistsOnlyWhileTheTargetIsDrovana) {
     frame.state().targetSwClass = kSw23OrHigher;
     frame.followTargetClass();
     EXPECT_FALSE(frame.viewOpen(kSlotDrovana));
+}
+
+} // namespace
+} // namespace zeph::monitor
+
+namespace zeph::monitor {
+namespace {
+
+// Only a serial source takes line commands; a dialog whose software cannot report its settings
+// opens at once with its defaults.
+TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
+    MainFrameCore& frame = makeCore(2, "0000100000");
+    frame.start();
+    frame.openDataSourceCommand();
+    ASSERT_TRUE(frame.sourceOpen());
+    frame.switchToNmeaCommand();
+    frame.switchToBinaryCommand();
+    frame.synchroniseCommand();
+    EXPECT_EQ(window.actionDialogs, 0);
+    EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kSerBaud, ""), "");
+
+    struct Case {
+        int targetClass;
+        uint8_t mid;
+        bool atOnce;
+    };
+    const Case cases[] = {{kSwUnknown, 139, false}, {kSw21Or22, 136, false}, {kSw20, 139, true},
+                          {kSwDrovana, 133, true},  {kSwZephNav, 143, true}, {kSw20, 170, false},
+                          {kSwZephNav, 170, false}};
+    for (const Case& c : cases) {
+        window.polled.clear();
+        frame.state().targetSwClass = c.targetClass;
+        frame.currentSettingsPoll(c.mid);
+        EXPECT_EQ(window.polled, c.atOnce ? std::vector<int>{c.mid} : std::vector<int>{})
+            << c.targetClass << " " << int{c.mid};
+    }
 }
 
 } // namespace

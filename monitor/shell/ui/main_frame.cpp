@@ -3,6 +3,7 @@
 #include "common/version/version.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
+#include "monitor/shell/ui/dialogs/port_dialogs.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
 #include "monitor/shell/ui/placement.h"
 #include "monitor/views/ui/dialogs/view_dialogs.h"
@@ -61,6 +62,33 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                     PreferencesDialog dialog(core_->profile(), *prompter_, this);
                     return dialog.exec() == QDialog::Accepted;
                 }};
+    actionDialogs_ =
+        ActionDialogs{[this](SerialPortRole role,
+                             const DataSourceSettings& current) -> std::optional<LineValues> {
+                          SerialPortDialog dialog(role, current, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return dialog.values();
+                      },
+                      [this]() -> std::optional<UartDialogResult> {
+                          UartConfigurationDialog dialog(*prompter_, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return UartDialogResult{dialog.configuration().record(),
+                                                  dialog.configuration().monitorBaud()};
+                      },
+                      [this]() -> std::optional<NmeaModeValues> {
+                          NmeaSetupDialog dialog(*prompter_, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return dialog.values();
+                      },
+                      // Until the initialisation dialog exists, the command sends what the settings
+                      // file's "RcvrInit" section holds.
+                      [] { return true; }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
@@ -161,6 +189,33 @@ void CMainFrame::buildMenus() {
         receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
 
+    // The Action menu: NMEA traffic greys the binary commands and enables only the switch back.
+    QMenu* actionMenu = menuBar()->addMenu(QStringLiteral("&Action"));
+    actionMenu->setObjectName(QStringLiteral("menuAction"));
+    const std::tuple<const char*, const char*, CommandNeed, void (MainFrameCore::*)()> actions[] = {
+        {"Switch to &NMEA Protocol...", "actionSwitchToNmea", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::switchToNmeaCommand},
+        {"Switch to &Zeph Protocol", "actionSwitchToZeph", CommandNeed::SourceAndNmea,
+         &MainFrameCore::switchToBinaryCommand},
+        {"S&ynchronize Protocol && Baud Rate", "actionSynchronize", CommandNeed::Source,
+         &MainFrameCore::synchroniseCommand},
+        {"Switch to &User1 Protocol", "actionSwitchToUser1", CommandNeed::Source,
+         &MainFrameCore::switchToUser1Command},
+        {"Set &Main Serial Port...", "actionSetMainPort", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::setMainSerialPortCommand},
+        {"Set D&GPS Serial Port...", "actionSetDgpsPort", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::setDgpsSerialPortCommand},
+        {"Set UART &Configuration...", "actionSetUartConfiguration", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::uartConfigurationCommand},
+        {"&Initialize Data Source...", "actionInitializeDataSource", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::initializeDataSourceCommand},
+    };
+    for (const auto& [text, name, need, command] : actions) {
+        QAction* a = addCommand(actionMenu, QString::fromLatin1(text), name,
+                                [this, command = command] { ((*core_).*command)(); });
+        receiverCommands_.emplace_back(a, need);
+    }
+
     QMenu* poll = menuBar()->addMenu(QStringLiteral("&Poll"));
     poll->setObjectName(QStringLiteral("menuPoll"));
     const std::tuple<const char*, const char*, uint8_t> polls[] = {
@@ -180,7 +235,7 @@ void CMainFrame::buildMenus() {
     addCommand(window, QStringLiteral("&Tile"), "actionTile", [this] { mdi_->tileSubWindows(); });
 
     // The NMEA flag changes with the traffic: a menu shows the commands' state as it is now.
-    for (QMenu* menu : {file, view, setup, navigationMenu_, poll}) {
+    for (QMenu* menu : {file, view, setup, navigationMenu_, actionMenu, poll}) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::refresh);
     }
 
@@ -326,6 +381,23 @@ void CMainFrame::showTargetSoftwareDialog() {
 
 void CMainFrame::processPendingEvents() {
     QCoreApplication::sendPostedEvents();
+}
+
+std::optional<LineValues> CMainFrame::runSerialPortDialog(SerialPortRole role,
+                                                          const DataSourceSettings& current) {
+    return actionDialogs_.serialPort ? actionDialogs_.serialPort(role, current) : std::nullopt;
+}
+
+std::optional<UartDialogResult> CMainFrame::runUartConfigurationDialog() {
+    return actionDialogs_.uartConfiguration ? actionDialogs_.uartConfiguration() : std::nullopt;
+}
+
+std::optional<NmeaModeValues> CMainFrame::runNmeaSetupDialog() {
+    return actionDialogs_.nmeaSetup ? actionDialogs_.nmeaSetup() : std::nullopt;
+}
+
+bool CMainFrame::runReceiverInitDialog() {
+    return actionDialogs_.receiverInit && actionDialogs_.receiverInit();
 }
 
 // At the first showing the frame takes its remembered normal rectangle; a program closed

@@ -32,6 +32,14 @@ public:
         std::function<void()> targetSoftware;
         std::function<bool()> preferences; // true when saved
     };
+    // The Action menu's dialogs (an empty one counts as cancelled).
+    struct ActionDialogs {
+        std::function<std::optional<LineValues>(SerialPortRole, const DataSourceSettings&)>
+            serialPort;
+        std::function<std::optional<UartDialogResult>()> uartConfiguration;
+        std::function<std::optional<NmeaModeValues>()> nmeaSetup;
+        std::function<bool()> receiverInit;
+    };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -39,6 +47,7 @@ public:
     // Tests answer the message boxes and dialogs themselves.
     void setPrompter(Prompter& prompter) { prompter_ = &prompter; }
     void setDialogs(Dialogs dialogs);
+    void setActionDialogs(ActionDialogs dialogs) { actionDialogs_ = std::move(dialogs); }
 
     MainFrameCore& core() { return *core_; }
     QMdiArea* mdiArea() const { return mdi_; }
@@ -78,6 +87,11 @@ private:
     bool runLogSettingsDialog() override;
     void showTargetSoftwareDialog() override;
     void processPendingEvents() override;
+    std::optional<LineValues> runSerialPortDialog(SerialPortRole role,
+                                                  const DataSourceSettings& current) override;
+    std::optional<UartDialogResult> runUartConfigurationDialog() override;
+    std::optional<NmeaModeValues> runNmeaSetupDialog() override;
+    bool runReceiverInitDialog() override;
 
     void buildMenus();
     void buildStatusBar();
@@ -92,6 +106,7 @@ private:
     Prompter* prompter_;
     ForwardingPrompter forwarding_{prompter_};
     Dialogs dialogs_;
+    ActionDialogs actionDialogs_;
     QMdiArea* mdi_;
     std::unique_ptr<MainFrameCore> core_;
     std::unique_ptr<TimerDriver> timerDriver_;

@@ -22,8 +22,10 @@ public:
         log.push_back("write " + std::to_string(count) + " @" + std::to_string(nowUs / 1000));
         return static_cast<long>(count);
     }
-    bool farEndMatches() override { return matches; }
+    // With a far-end rate, whether it is the line's; else as set.
+    bool farEndMatches() override { return farBaud != 0 ? farBaud == baud : matches; }
     void setFormat(const LineFormat& format) override {
+        baud = format.baud;
         log.push_back("format " + std::to_string(format.baud) + " @" +
                       std::to_string(nowUs / 1000));
     }
@@ -31,6 +33,8 @@ public:
     Bytes written;
     std::vector<std::string> log;
     bool matches = true;
+    uint32_t baud = 9600;
+    uint32_t farBaud = 0;
     bool full = false;
     uint64_t nowUs = 0;
 };
@@ -86,6 +90,7 @@ TEST_F(OutputQueueTest, LineChangeWaitsUntilTheBytesBeforeItAreOut) {
     queue.pushLineChange(LineFormat{19200, 8, 0, 1});
     const Packet next = packetOf(40);
     queue.push(next, whole(next), 0);
+    sink.farBaud = 19200; // the client has moved already
 
     sink.nowUs = 0;
     queue.service(0, sink);
@@ -97,6 +102,36 @@ TEST_F(OutputQueueTest, LineChangeWaitsUntilTheBytesBeforeItAreOut) {
     EXPECT_EQ(queue.baud(), 19200u);
     // The next frame goes at the new rate: 48 bytes in 25 ms, in two chunks at 19200.
     EXPECT_EQ(sink.log[2], "write 38 @11");
+}
+
+// A line change and the acknowledgement behind it: a client that moves at once hears it on the
+// new line; one that stays on the old line waiting for it hears it there, half a second later;
+// one that moves late to the new line after the change waits for it up to a second.
+TEST_F(OutputQueueTest, TheReplyBehindALineChangeGoesWhereTheClientListens) {
+    struct Case {
+        uint64_t movesAtMs; // the client's rate becomes 57600 then
+        uint32_t before;    // its rate until then
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {150, 9600, {"format 57600 @150", "write 11 @150"}},
+        {5000, 9600, {"write 11 @500", "format 57600 @511"}},
+        {300, 4800, {"format 57600 @0", "write 11 @300"}},
+        {5000, 4800, {"format 57600 @0", "write 11 @1000"}},
+    };
+    for (const Case& c : cases) {
+        RecordingSink line;
+        OutputQueue q{9600};
+        q.pushLineChange(LineFormat{57600, 8, 0, 1});
+        const Packet ack = framePacket(ackMessage(true, 134), true);
+        q.push(ack, whole(ack), 0);
+        for (uint64_t us = 0; !q.empty() && us <= 3'000'000; us = q.nextServiceUs()) {
+            line.nowUs = us;
+            line.farBaud = us >= c.movesAtMs * 1000 ? 57600 : c.before;
+            q.service(us, line);
+        }
+        EXPECT_EQ(line.log, c.log) << c.movesAtMs << " " << c.before;
+    }
 }
 
 TEST_F(OutputQueueTest, SplitMessagePausesBetweenItsPieces) {

@@ -254,12 +254,13 @@ TEST_F(EngineTest, CurrentSettingsPollEchoesDefaultsThenTheLastSetting) {
     EXPECT_EQ(answer(0, {168, 150, 0, 0, 0, 0}), (Strings{"MID 12"}));
 }
 
-TEST_F(EngineTest, BaudChangeFollowsItsAcknowledgement) {
+// The acknowledgement goes out on the new line, where a client that follows at once hears it.
+TEST_F(EngineTest, BaudChangeIsAcknowledgedOnTheNewLine) {
     const std::vector<Packet> out =
         at(0, command(PayloadWriter(134).u32(19200).u8(8).u8(1).u8(2).u8(0)));
-    ASSERT_EQ(describe(out), (Strings{"MID 11", "line 19200"}));
-    EXPECT_EQ(payloadOf(out[0]), (Bytes{11, 134, 0}));
-    EXPECT_EQ(out[1].line, (LineFormat{19200, 8, 2, 1}));
+    ASSERT_EQ(describe(out), (Strings{"line 19200", "MID 11"}));
+    EXPECT_EQ(payloadOf(out[1]), (Bytes{11, 134, 0}));
+    EXPECT_EQ(out[0].line, (LineFormat{19200, 8, 2, 1}));
     EXPECT_EQ(engine.line(), (LineFormat{19200, 8, 2, 1}));
     // The same settings again change nothing on the line.
     EXPECT_EQ(answer(0, PayloadWriter(134).u32(19200).u8(8).u8(1).u8(2).u8(0)),
@@ -402,7 +403,7 @@ TEST_F(EngineTest, FactoryResetReturnsToBinaryAt38400) {
     Bytes init(25, 0);
     init[0] = 128;
     init[24] = 0x80 | 0x10 | 8; // factory reset with navigation-library data
-    EXPECT_EQ(answer(0, init), (Strings{"MID 11", "line 38400"}));
+    EXPECT_EQ(answer(0, init), (Strings{"line 38400", "MID 11"}));
     const Strings next = describe(engine.advance(1000));
     EXPECT_NE(std::find(next.begin(), next.end(), "MID 28"), next.end());
 }

@@ -154,6 +154,25 @@ TEST_F(MainFrameTest, ReceiverCommandsFollowTheSourceAndTheNmeaFlag) {
     f.core().state().nmeaArriving = false;
     emit f.findChild<QMenu*>("menuPoll")->aboutToShow();
     EXPECT_TRUE(action("actionPollSwVersion")->isEnabled());
+
+    // The Action menu: the switch back to binary only while NMEA arrives, the binary commands
+    // only while it does not, synchronise and User1 whatever arrives.
+    const std::pair<const char*, int> actions[] = {
+        {"actionSwitchToNmea", 0},         {"actionSwitchToZeph", 1},
+        {"actionSynchronize", 2},          {"actionSwitchToUser1", 2},
+        {"actionSetMainPort", 0},          {"actionSetDgpsPort", 0},
+        {"actionSetUartConfiguration", 0}, {"actionInitializeDataSource", 0},
+    };
+    for (const bool nmea : {false, true}) {
+        f.core().state().nmeaArriving = nmea;
+        emit f.findChild<QMenu*>("menuAction")->aboutToShow();
+        for (const auto& [name, need] : actions) {
+            const bool enabled = need == 2 || (need == 1) == nmea;
+            EXPECT_EQ(action(name)->isEnabled(), enabled) << name << " nmea " << nmea;
+        }
+    }
+    action("actionOpenDataSource")->trigger();
+    EXPECT_FALSE(action("actionSynchronize")->isEnabled());
 }
 
 TEST_F(MainFrameTest, PauseFreezesTheViews) {

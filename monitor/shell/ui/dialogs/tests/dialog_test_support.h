@@ -4,6 +4,7 @@
 // and where the focus went.
 
 #include "monitor/messages/testing/recording_events.h"
+#include "common/qt/testing/qt_application.h"
 #include "monitor/shell/tests/shell_test_support.h"
 
 #include <QApplication>
@@ -15,12 +16,10 @@
 
 namespace zeph::monitor::testing {
 
+// The test program's one QApplication, made before the first test and gone before the exit
+// handlers run (a pointing device a synthetic mouse event made would outlive a static one).
 inline QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "shell_dialogs_ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return *static_cast<QApplication*>(QCoreApplication::instance());
 }
 
 // The named control; fails the test when the dialog has none.
