@@ -1,6 +1,7 @@
 #include "monitor/shell/main_frame_core.h"
 
 #include "monitor/commands/command_builders.h"
+#include "monitor/commands/command_catalogue.h"
 #include "monitor/shell/capture_file.h"
 #include "monitor/shell/data_source_setup.h"
 
@@ -432,6 +433,38 @@ void MainFrameCore::initializeDataSourceCommand() {
         l->initialise();
     }
     window_.refresh();
+}
+
+namespace {
+
+// "Factory Reset" for the reset mode in a ResetConfig byte.
+std::string resetModeText(int resetConfig) {
+    const int mode = resetConfig & 0x0F;
+    for (const CommandField& f : findCommand(128)->fields) {
+        for (const Choice& c : f.choices) {
+            if (std::string_view(f.name) == "reset-mode" && c.code == mode) {
+                std::string text;
+                for (const char* t = c.text; *t != '\0'; ++t) {
+                    if (*t != '&') {
+                        text += *t;
+                    }
+                }
+                return text;
+            }
+        }
+    }
+    return strprintf("reset mode %d", mode);
+}
+
+} // namespace
+
+bool MainFrameCore::confirmStoredInitialisation() {
+    ReceiverInitSettings init;
+    init.load(profile_);
+    const std::string question =
+        "Initialize the receiver from the stored settings?\nReset: " + resetModeText(init.cfgBits);
+    return prompter_.ask(question, Prompter::Icon::Question, Prompter::Buttons::YesNo) ==
+           Prompter::Answer::Yes;
 }
 
 bool MainFrameCore::exitRequested() {

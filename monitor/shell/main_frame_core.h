@@ -188,6 +188,10 @@ public:
     void setDgpsSerialPortCommand();
     void uartConfigurationCommand();
     void initializeDataSourceCommand();
+    // Until the receiver initialisation dialog exists, Initialize Data Source sends the stored
+    // "RcvrInit" settings only when the user agrees to the reset they hold (by default a factory
+    // reset).
+    bool confirmStoredInitialisation();
     // The close request: false when the user keeps the program running.
     bool exitRequested();
     // A timed run or a signal: the log closes without asking, and neither a log nor a source

@@ -456,12 +456,6 @@ TEST_F(MainFrameCoreTest, TheDrovanaViewExistsOnlyWhileTheTargetIsDrovana) {
     EXPECT_FALSE(frame.viewOpen(kSlotDrovana));
 }
 
-} // namespace
-} // namespace zeph::monitor
-
-namespace zeph::monitor {
-namespace {
-
 // Only a serial source takes line commands; a dialog whose software cannot report its settings
 // opens at once with its defaults.
 TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
@@ -490,6 +484,20 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
         EXPECT_EQ(window.polled, c.atOnce ? std::vector<int>{c.mid} : std::vector<int>{})
             << c.targetClass << " " << int{c.mid};
     }
+}
+
+TEST_F(MainFrameCoreTest, TheStoredInitialisationGoesOnlyWhenTheUserAgreesToItsReset) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    prompter.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
+    EXPECT_FALSE(frame.confirmStoredInitialisation());
+    ReceiverInitSettings init;
+    init.cfgBits = 0x93; // warm start with init, navigation-library data
+    ASSERT_TRUE(init.save(*profile));
+    EXPECT_TRUE(frame.confirmStoredInitialisation());
+    EXPECT_EQ(prompter.asked,
+              (std::vector<std::string>{
+                  "Initialize the receiver from the stored settings?\nReset: Factory Reset",
+                  "Initialize the receiver from the stored settings?\nReset: Warm Start (Init)"}));
 }
 
 } // namespace

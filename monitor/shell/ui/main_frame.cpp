@@ -86,9 +86,9 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                           }
                           return dialog.values();
                       },
-                      // Until the initialisation dialog exists, the command sends what the settings
-                      // file's "RcvrInit" section holds.
-                      [] { return true; }};
+                      // Until the initialisation dialog exists, the user confirms what the
+                      // settings file's "RcvrInit" section holds.
+                      [this] { return core_->confirmStoredInitialisation(); }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
