@@ -63,17 +63,7 @@ std::vector<uint8_t> setSerialPortPayload(uint8_t mid, const SerialPortValues& p
 std::vector<uint8_t> uartConfigPayload(const UartConfigRecord& record) {
     const CommandSpec& s = spec(165);
     CommandValues v = defaultValues(s);
-    for (size_t i = 0; i < kUartCount; ++i) {
-        const std::string p = "uart-" + std::to_string(i) + "-";
-        const UartEntry& e = record[i];
-        v.set(p + "port", e.port);
-        v.set(p + "input-protocol", e.protocol);
-        v.set(p + "output-protocol", e.protocol);
-        v.set(p + "baud", e.baud);
-        v.set(p + "data", e.dataBits);
-        v.set(p + "stop", e.stopBits);
-        v.set(p + "parity-code", e.parity);
-    }
+    setUartRecordValues(v, record);
     return encodePayload(s, v);
 }
 

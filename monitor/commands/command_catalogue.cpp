@@ -342,18 +342,7 @@ std::optional<std::string> uartConfigRule(CommandValues& v) {
     if (auto refusal = checkUartChoices(choices)) {
         return refusal;
     }
-    const UartConfigRecord record = uartConfigRecord(choices);
-    for (size_t i = 0; i < kUartCount; ++i) {
-        const std::string p = "uart-" + std::to_string(i) + "-";
-        const UartEntry& e = record[i];
-        v.set(p + "port", e.port);
-        v.set(p + "input-protocol", e.protocol);
-        v.set(p + "output-protocol", e.protocol);
-        v.set(p + "baud", e.baud);
-        v.set(p + "data", e.dataBits);
-        v.set(p + "stop", e.stopBits);
-        v.set(p + "parity-code", e.parity);
-    }
+    setUartRecordValues(v, uartConfigRecord(choices));
     return std::nullopt;
 }
 
@@ -526,6 +515,20 @@ const CommandSpec kCatalogue[] = {
 constexpr uint8_t kPolledMids[] = {133, 136, 137, 138, 139, 140, 143, 170};
 
 } // namespace
+
+void setUartRecordValues(CommandValues& v, const UartConfigRecord& record) {
+    for (size_t i = 0; i < kUartCount; ++i) {
+        const std::string p = "uart-" + std::to_string(i) + "-";
+        const UartEntry& e = record[i];
+        v.set(p + "port", e.port);
+        v.set(p + "input-protocol", e.protocol);
+        v.set(p + "output-protocol", e.protocol);
+        v.set(p + "baud", e.baud);
+        v.set(p + "data", e.dataBits);
+        v.set(p + "stop", e.stopBits);
+        v.set(p + "parity-code", e.parity);
+    }
+}
 
 std::span<const CommandSpec> commandCatalogue() {
     return kCatalogue;

@@ -4,6 +4,7 @@
 // constant name, its payload rows and the dialog fields behind them.
 
 #include "command_layout.h"
+#include "uart_config.h"
 
 #include <span>
 #include <string>
@@ -23,6 +24,9 @@ const CommandSpec* findCommandByName(std::string_view name);
 
 // The commands whose dialogs first poll the receiver's current settings (MID 168 / MID 43).
 std::span<const uint8_t> polledCommandMids();
+
+// MID 165's wire fields for the four entries of a filled record.
+void setUartRecordValues(CommandValues& values, const UartConfigRecord& record);
 
 // The refusal of an NMEA baud rate the set-NMEA-mode command's 16-bit field cannot carry.
 constexpr const char* kNmeaBaudRefusal =
