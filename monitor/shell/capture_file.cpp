@@ -14,7 +14,10 @@ bool opensAsCapture(const std::string& name) {
         return false;
     }
     struct stat st {};
-    const bool playable = ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISCHR(st.st_mode));
+    // A terminal is a receiver's line, read as a serial source: as a capture it would hold the
+    // program in a read until the receiver speaks.
+    const bool playable = ::fstat(fd, &st) == 0 &&
+                          (S_ISREG(st.st_mode) || (S_ISCHR(st.st_mode) && ::isatty(fd) == 0));
     ::close(fd);
     return playable;
 }

@@ -33,13 +33,17 @@ long hexItem(const std::string& item) {
     return std::strtol(item.c_str(), nullptr, 16);
 }
 
-// Reads one line of at most kMaxLine characters; false at the end of the file.
+// Reads one line of at most kMaxLine characters; false at the end of the file. Zero bytes are
+// kept, so that a file of them reads as invalid data instead of endless empty lines.
 bool readLine(std::FILE* file, std::string& line) {
-    char buf[kMaxLine + 1];
-    if (std::fgets(buf, sizeof buf, file) == nullptr) {
+    line.clear();
+    int c = 0;
+    while (line.size() < kMaxLine && c != '\n' && (c = std::getc(file)) != EOF) {
+        line.push_back(static_cast<char>(c));
+    }
+    if (line.empty()) {
         return false;
     }
-    line = buf;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
     }

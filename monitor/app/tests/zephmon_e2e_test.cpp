@@ -1,6 +1,7 @@
 // zephmon against zephsim on a pseudo-terminal, as a lab user runs it, and what it does with
 // the files and signals it is given.
 
+#include "common/serial/testing/pty_pair.h"
 #include "common/testing/child_process.h"
 
 #include "common/testing/temp_dir.h"
@@ -161,11 +162,15 @@ TEST_F(ZephmonE2e, AHangUpClosesTheLog) {
     }
 }
 
-// A FIFO without a writer or a reader, named as settings, log or capture, must not hold the
-// program: each run ends at once, or at its --seconds.
-TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
+// A FIFO without a writer or a reader, named as settings, log or capture, a silent terminal
+// named as capture, or a capture of endless zero bytes must not hold the program: each run ends
+// at once, or at its --seconds.
+TEST_F(ZephmonE2e, AFifoATerminalOrZeroBytesNeverHoldTheProgram) {
     const std::string fifo = dir.path("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    zeph::testing::PtyPair terminal;
+    ASSERT_TRUE(terminal.valid()) << terminal.error();
+    const std::string tty = terminal.slavePath();
     const std::string settings = dir.path("zephmon.ini");
     const struct {
         std::vector<std::string> args;
@@ -178,6 +183,10 @@ TEST_F(ZephmonE2e, AFifoNeverHoldsTheProgram) {
         {{"--settings", fifo, "--source", "random"}, 2},
         {{"--settings", settings, "--source", "random", "--log", fifo, "--seconds", "1"}, 0},
         {{"--settings", settings, "--source", "file:" + fifo, "--seconds", "1"}, 0},
+        {{"--headless", "--settings", settings, "--source", "file:" + tty}, 1},
+        {{"--headless", "--settings", settings, "--source", "csv:" + tty}, 1},
+        {{"--headless", "--settings", settings, "--source", "csv:/dev/zero", "--seconds", "2"}, 1},
+        {{"--settings", settings, "--source", "csv:/dev/zero", "--seconds", "2"}, 0},
     };
     for (const auto& row : rows) {
         if (!ZEPH_WINDOW && row.args.front() != "--headless") {

@@ -242,8 +242,8 @@ TEST_F(Sources, TextCaptureErrors) {
         EXPECT_EQ(prompter.asked.back(), "Item counts not equal.");
         EXPECT_TRUE(source.finished());
     }
-    {
-        TextSource source(context(), writeFile("single.csv", "7\n"));
+    for (const std::string& text : {std::string("7\n"), std::string(5000, '\0')}) {
+        TextSource source(context(), writeFile("single.csv", text));
         ASSERT_TRUE(source.open(""));
         source.start();
         EXPECT_EQ(prompter.asked[prompter.asked.size() - 2], "Invalid data encountered.");
