@@ -26,9 +26,36 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
         return 2;
     }
     QApplication app(argc, argv);
+    // A timed run or a signal ends like Exit, without asking about the log, whatever question
+    // or dialog is open: also a warning of the settings check while the frame is being made.
+    CMainFrame* made = nullptr;
+    bool ended = false;
+    auto finish = [&] {
+        ended = true;
+        if (made != nullptr) {
+            made->endRun(0);
+        } else {
+            QCoreApplication::exit(0); // leaves the warning's loop; the start-up goes no further
+        }
+    };
+    if (options.seconds) {
+        QTimer::singleShot(*options.seconds * 1000, &app, finish);
+    }
+    QTimer stopPoll;
+    QObject::connect(&stopPoll, &QTimer::timeout, &app, [&] {
+        if (stop.load()) {
+            finish();
+        }
+    });
+    stopPoll.start(kStopPollMs);
+
     ProfileFile profile(options.settingsPath);
     SystemClock clock;
     CMainFrame frame(profile, clock);
+    if (ended) {
+        return 0;
+    }
+    made = &frame;
     MainFrameCore& core = frame.core();
     if (options.selection) {
         core.log().setSelection(*options.selection);
@@ -46,19 +73,6 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
                          options.logPath->c_str());
         }
     });
-    // A timed run or a signal ends like Exit, without asking about the log, whatever question
-    // or dialog is open.
-    auto finish = [&] { frame.endRun(0); };
-    if (options.seconds) {
-        QTimer::singleShot(*options.seconds * 1000, &frame, finish);
-    }
-    QTimer stopPoll;
-    QObject::connect(&stopPoll, &QTimer::timeout, &frame, [&] {
-        if (stop.load()) {
-            finish();
-        }
-    });
-    stopPoll.start(kStopPollMs);
     return app.exec();
 }
 
