@@ -9,8 +9,8 @@ namespace zeph::monitor {
 // terminal would wait for its writer, so they count as files that cannot be opened.
 bool opensAsCapture(const std::string& name);
 
-// A capture's name as an absolute path, so that the settings still find it after a start from
-// another folder; the name itself when the current folder is unknown.
+// A capture's or a log's name as an absolute path, so that the settings still find it after a
+// start from another folder; the name itself when the current folder is unknown.
 std::string absoluteFileName(const std::string& name);
 
 } // namespace zeph::monitor

@@ -2,6 +2,7 @@
 
 #include "common/text/strprintf.h"
 #include "monitor/messages/message_names.h"
+#include "monitor/shell/capture_file.h"
 #include "monitor/shell/message_log.h"
 
 #include <algorithm>
@@ -83,7 +84,7 @@ LogFileSettings::Outcome LogFileSettings::accept(const std::string& name,
         return Outcome::StayOpen;
     }
 
-    log_.file = name;
+    log_.file = absoluteFileName(name); // the next run logs there from any folder
     if (log_.msgs.size() < settings::kMsgsLength) {
         log_.msgs.resize(settings::kMsgsLength, '0');
     }

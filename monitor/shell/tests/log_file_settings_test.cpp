@@ -88,6 +88,14 @@ TEST_F(LogFileSettingsTest, ANewFileIsCreatedEmptyAndTheChoiceStored) {
     expected[18] = '1';                                            // MID 18 kept
     EXPECT_EQ(storedMsgs(), expected);
     EXPECT_EQ(settings.selectedMids(), (std::vector<uint8_t>{1, 4, 255}));
+
+    // A name relative to the working folder is stored by its absolute name.
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.folder());
+    const Outcome relative = settings.accept("rel log.gps", {1}, prompter, question);
+    std::filesystem::current_path(before);
+    EXPECT_EQ(relative, Outcome::Accepted);
+    EXPECT_EQ(storedFile(), (dir / "rel log.gps").string());
 }
 
 TEST_F(LogFileSettingsTest, AFileThatCannotBeCreatedKeepsTheDialogOpen) {
