@@ -427,11 +427,38 @@ Bytes navLibInitMessage(const ReceiverSnapshot& s, const OutputOptions& o) {
     return w;
 }
 
+// The velocity over the ground: speed and course in 0.01 m/s and 0.01 degree, climb in
+// 0.01 m/s, from the earth-centred velocity turned into local east, north and up.
+struct GroundVelocity {
+    uint16_t speed;
+    uint16_t course;
+    int16_t climb;
+};
+
+GroundVelocity groundVelocity(const ReceiverSnapshot& s) {
+    const double lat = s.latitude * kDeg;
+    const double lon = s.longitude * kDeg;
+    const double vx = s.velocity[0] / 8.0;
+    const double vy = s.velocity[1] / 8.0;
+    const double vz = s.velocity[2] / 8.0;
+    const double east = -std::sin(lon) * vx + std::cos(lon) * vy;
+    const double north = -std::sin(lat) * std::cos(lon) * vx - std::sin(lat) * std::sin(lon) * vy +
+                         std::cos(lat) * vz;
+    const double up = std::cos(lat) * std::cos(lon) * vx + std::cos(lat) * std::sin(lon) * vy +
+                      std::sin(lat) * vz;
+    double course = std::atan2(east, north) / kDeg;
+    course += course < 0 ? 360 : 0;
+    return {static_cast<uint16_t>(std::hypot(east, north) * 100),
+            static_cast<uint16_t>(static_cast<int>(course * 100) % 36000),
+            static_cast<int16_t>(up * 100)};
+}
+
 Bytes geodeticNavMessage(const ReceiverSnapshot& s) {
     const uint32_t daySeconds = (s.towMs / 1000) % 86400;
+    const GroundVelocity ground = groundVelocity(s);
     return PayloadWriter(41)
         .u16(0)
-        .u16(0x0204)
+        .u16(static_cast<uint16_t>(0x0200 | s.mode1))
         .u16(s.week)
         .u32(s.towMs)
         .u16(2002)
@@ -446,10 +473,10 @@ Bytes geodeticNavMessage(const ReceiverSnapshot& s) {
         .u32(asU32(s.altitude * 100))
         .u32(asU32(s.altitude * 100 + 3200))
         .u8(21)
-        .u16(110)
-        .u16(9000)
+        .u16(ground.speed)
+        .u16(ground.course)
         .u16(0)
-        .u16(static_cast<uint16_t>(-12))
+        .u16(static_cast<uint16_t>(ground.climb))
         .u16(57)
         .u32(350)
         .u32(700)
