@@ -81,6 +81,9 @@ void HeadlessMonitor::sendStartPolls() {
 
 int HeadlessMonitor::run(const std::atomic<bool>& stop) {
     if (options_.logPath) {
+        if (options_.source && options_.source->src == 1) {
+            log_.setPlaying(options_.source->fileName);
+        }
         // The log is appended to; a new one is made empty first.
         touchLogFile(*options_.logPath, false);
         log_.open(false);

@@ -65,6 +65,11 @@ LogFileSettings::Outcome LogFileSettings::accept(const std::string& name,
         prompter.tell(logdialog::kNameRequired);
         return Outcome::StayOpen;
     }
+    // Overwritten or appended to, the settings file or the capture played would be lost.
+    if (logWouldWriteInto(profile_, name)) {
+        prompter.tell(logdialog::kCannotCreate);
+        return Outcome::StayOpen;
+    }
     bool ready = true;
     if (existingFile(name)) {
         switch (question.askExistingFile()) {

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -35,6 +36,25 @@ bool touchLogFile(const std::string& name, bool truncate) {
     }
     ::close(fd);
     return true;
+}
+
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+bool logWouldWriteInto(const ProfileFile& profile, const std::string& name,
+                       const std::string& playing) {
+    DataSourceSettings source;
+    source.load(profile);
+    return sameFile(name, profile.path().string()) || sameFile(name, playing) ||
+           (source.src == 1 && sameFile(name, source.fileName));
 }
 
 MessageLog::MessageLog(Clock& clock, ProfileFile& settings, TitleChanged titleChanged)
@@ -87,6 +107,9 @@ bool MessageLog::open(bool ask) {
 // Appends to the existing file; others may not write it while the log holds it. Opening never
 // waits (a FIFO nobody reads is refused); writing then may.
 bool MessageLog::openFile() {
+    if (logWouldWriteInto(profile_, settings_.file, playing_)) {
+        return false;
+    }
     const int fd = ::open(settings_.file.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return false;

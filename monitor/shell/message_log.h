@@ -28,6 +28,11 @@ std::string localTimeText(std::time_t when, const char* format);
 // it again. Never waits: a FIFO nobody reads fails. False when it cannot be opened.
 bool touchLogFile(const std::string& name, bool truncate);
 
+// Whether a log named `name` would write into the monitor's own data: its settings file, the
+// capture the settings name as data source, or `playing`. Such a log is refused, never opened.
+bool logWouldWriteInto(const ProfileFile& profile, const std::string& name,
+                       const std::string& playing = {});
+
 class MessageLog {
 public:
     enum class DialogResult { Ok, Cancelled };
@@ -67,6 +72,8 @@ public:
     void setSelection(std::string msgs);
     // Likewise a log file (the command line's --log).
     void setFileName(std::string file);
+    // A capture played for this run only, which the log must not be either.
+    void setPlaying(std::string capture) { playing_ = std::move(capture); }
 
 private:
     struct FileCloser {
@@ -86,6 +93,7 @@ private:
     LogSettings settings_;
     std::optional<std::string> selectionOverride_;
     std::optional<std::string> fileOverride_;
+    std::string playing_;
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::time_t openedAt_ = 0;   // shown in the title
     std::time_t lastReopen_ = 0; // the auto-save rule counts from here

@@ -98,6 +98,24 @@ TEST_F(LogFileSettingsTest, ANewFileIsCreatedEmptyAndTheChoiceStored) {
     EXPECT_EQ(storedFile(), (dir / "rel log.gps").string());
 }
 
+// Overwriting the settings file or the capture played would lose it: the dialog refuses them
+// before it asks.
+TEST_F(LogFileSettingsTest, TheSettingsFileAndTheCaptureAreNoLog) {
+    const std::string capture = (dir / "rx.gps").string();
+    writeFile(capture, "capture");
+    ASSERT_TRUE(profile.writeInt("DataSrc", "Src", 1));
+    ASSERT_TRUE(profile.writeString("DataSrc", "FileName", capture));
+    const std::string settingsBefore = readFile(profile.path());
+    LogFileSettings settings(profile);
+    for (const std::string& name : {profile.path().string(), capture}) {
+        EXPECT_EQ(settings.accept(name, {2}, prompter, question), Outcome::StayOpen);
+    }
+    EXPECT_EQ(question.asked, 0);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>(2, logdialog::kCannotCreate));
+    EXPECT_EQ(readFile(capture), "capture");
+    EXPECT_EQ(readFile(profile.path()), settingsBefore);
+}
+
 TEST_F(LogFileSettingsTest, AFileThatCannotBeCreatedKeepsTheDialogOpen) {
     writeFile(dir / "plain", "");
     LogFileSettings settings(profile);

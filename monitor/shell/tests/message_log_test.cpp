@@ -95,6 +95,30 @@ TEST_F(MessageLogTest, AMissingFileIsNotOpenedNorCreated) {
     EXPECT_FALSE(std::filesystem::exists(logPath));
 }
 
+// The settings file, the stored capture and a capture played for the run are never a log, by
+// any name (a link to one included).
+TEST_F(MessageLogTest, TheMonitorsOwnFilesAreNeverTheLog) {
+    const std::filesystem::path capture = dir / "rx.gps";
+    const std::filesystem::path played = dir / "played.bin";
+    writeFile(capture, "capture");
+    writeFile(played, "played");
+    std::filesystem::create_symlink(capture, dir / "link.gps");
+    ASSERT_TRUE(profile.writeInt("DataSrc", "Src", 1));
+    ASSERT_TRUE(profile.writeString("DataSrc", "FileName", capture.string()));
+    log.setPlaying(played.string());
+    const std::string settingsBefore = readFile(profile.path());
+    for (const std::filesystem::path& name :
+         {profile.path(), capture, dir / "link.gps", dir / "." / "played.bin"}) {
+        log.setFileName(name.string());
+        EXPECT_FALSE(log.open(false)) << name;
+    }
+    EXPECT_EQ(readFile(capture), "capture");
+    EXPECT_EQ(readFile(played), "played");
+    EXPECT_EQ(readFile(profile.path()), settingsBefore);
+    log.setFileName(logPath.string());
+    EXPECT_TRUE(log.open(false));
+}
+
 TEST_F(MessageLogTest, LogsSelectedMessagesRenderedWithALineEnd) {
     std::string msgs = selecting({6, 50, 255});
     msgs[7] = 'Y'; // only '1' selects
