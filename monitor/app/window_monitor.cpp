@@ -20,9 +20,9 @@ constexpr int kStopPollMs = 200;
 } // namespace
 
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
-                     const std::atomic<bool>& stop) {
-    if (prepareDisplay()) {
-        std::fputs("zephmon: no display; run it with --headless\n", stderr);
+                     const std::atomic<bool>& stop, void (*watchingStop)()) {
+    if (const std::optional<std::string> reason = prepareDisplay()) {
+        std::fprintf(stderr, "zephmon: no display (%s); run it with --headless\n", reason->c_str());
         return 2;
     }
     QApplication app(argc, argv);
@@ -59,6 +59,7 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
         }
     });
     stopPoll.start(kStopPollMs);
+    watchingStop();
     return app.exec();
 }
 
