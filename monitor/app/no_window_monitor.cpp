@@ -8,7 +8,7 @@ namespace zeph::monitor {
 
 const bool kWindowBuild = false;
 
-int runWindowMonitor(int, char**, const HeadlessOptions&, const std::atomic<bool>&) {
+int runWindowMonitor(int, char**, const HeadlessOptions&, const std::atomic<bool>&, void (*)()) {
     std::fputs("zephmon: this build has no window; run it with --headless\n", stderr);
     return 2;
 }

@@ -20,9 +20,9 @@ constexpr int kStopPollMs = 200;
 } // namespace
 
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
-                     const std::atomic<bool>& stop) {
-    if (prepareDisplay()) {
-        std::fputs("zephmon: no display; run it with --headless\n", stderr);
+                     const std::atomic<bool>& stop, void (*watchingStop)()) {
+    if (const std::optional<std::string> reason = prepareDisplay()) {
+        std::fprintf(stderr, "zephmon: no display (%s); run it with --headless\n", reason->c_str());
         return 2;
     }
     QApplication app(argc, argv);
@@ -48,6 +48,7 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
         }
     });
     stopPoll.start(kStopPollMs);
+    watchingStop(); // from here a signal sets the flag the poll reads
 
     ProfileFile profile(options.settingsPath);
     SystemClock clock;

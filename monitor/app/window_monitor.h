@@ -11,8 +11,9 @@ namespace zeph::monitor {
 // Whether this build has the window (a build without Qt has not).
 extern const bool kWindowBuild;
 
-// Runs the Qt event loop until the window closes, the time is up or `stop` is set.
+// Runs the Qt event loop until the window closes, the time is up or `stop` is set; calls
+// `watchingStop` once `stop` is looked at, so signals can set it from then on.
 int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
-                     const std::atomic<bool>& stop);
+                     const std::atomic<bool>& stop, void (*watchingStop)());
 
 } // namespace zeph::monitor

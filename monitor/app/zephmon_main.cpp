@@ -19,6 +19,15 @@ void requestStop(int) {
     stopRequested.store(true);
 }
 
+// A closed terminal ends the run as SIGTERM does, so the log gets its tail and closing line.
+// Until the run looks at the flag the signals keep their default and end the program at once:
+// the window's start-up may wait on the display.
+void watchStopSignals() {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, requestStop);
+    }
+}
+
 std::string programPath(const char* argv0) {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -47,14 +56,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zephmon: %s\n", refusal->c_str());
         return 2;
     }
-    // A closed terminal ends the run as SIGTERM does, so the log gets its tail and closing line.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        std::signal(signal, requestStop);
-    }
-
     if (std::find(args.begin(), args.end(), "--headless") == args.end()) {
-        return runWindowMonitor(argc, argv, options, stopRequested);
+        return runWindowMonitor(argc, argv, options, stopRequested, watchStopSignals);
     }
+    watchStopSignals();
     zeph::SystemClock clock;
     StderrPrompter prompter;
     HeadlessMonitor monitor(options, clock, prompter);

@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -248,21 +252,58 @@ TEST_F(ZephmonE2e, ASettingsWarningAtStartUpDoesNotHoldATimedRun) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-// Without a display the window programs refuse with one line rather than abort in Qt: when none
-// is named, and when the one named does not answer.
+// A display number on the loopback where the kernel accepts connections that nobody ever
+// answers; the socket closes with the object.
+class SilentDisplay {
+public:
+    SilentDisplay() {
+        for (int n = 150; n < 250 && number_ < 0; ++n) {
+            fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            a.sin_port = htons(static_cast<uint16_t>(6000 + n));
+            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                ::listen(fd_, 8) == 0) {
+                number_ = n;
+            } else {
+                ::close(fd_);
+            }
+        }
+    }
+    ~SilentDisplay() {
+        if (number_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    SilentDisplay(const SilentDisplay&) = delete;
+    SilentDisplay& operator=(const SilentDisplay&) = delete;
+    std::string name() const { return "localhost:" + std::to_string(number_); }
+
+private:
+    int fd_ = -1;
+    int number_ = -1;
+};
+
+// Without a display the window programs refuse with one line rather than abort in Qt or wait
+// forever: when none is named, when the one named does not answer, and when QT_QPA_PLATFORM
+// names one that needs a display.
 TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
     if (!ZEPH_WINDOW) {
         GTEST_SKIP() << "this build has no window";
     }
     ASSERT_FALSE(std::filesystem::exists("/tmp/.X11-unix/X987")) << "a server on display 987";
+    const SilentDisplay silent;
     const struct {
         std::vector<std::string> env;
-        const char* trekdashReason;
+        std::string reason;
     } displays[] = {
         {{}, "DISPLAY is not set"},
         {{"DISPLAY=:987"}, "cannot reach DISPLAY :987"},
         {{"WAYLAND_DISPLAY=wayland-9", "XDG_RUNTIME_DIR=" + dir.path("")},
          "cannot reach WAYLAND_DISPLAY wayland-9"},
+        {{"DISPLAY=" + silent.name()}, "the display at " + silent.name() + " does not answer"},
+        {{"QT_QPA_PLATFORM=xcb"}, "DISPLAY is not set"},
     };
     for (const auto& display : displays) {
         const struct {
@@ -270,20 +311,44 @@ TEST_F(ZephmonE2e, WithoutADisplayTheWindowProgramsRefuseWithOneLine) {
             std::string refusal;
         } programs[] = {
             {{programPath("zephmon"), "--settings", dir.path("zephmon.ini"), "--source", "random"},
-             "zephmon: no display; run it with --headless\n"},
+             "zephmon: no display (" + display.reason + "); run it with --headless\n"},
             {{programPath("Trekdash")},
-             std::string("Trekdash: no display to show its window on (") + display.trekdashReason +
-                 ")\n"},
+             "Trekdash: no display to show its window on (" + display.reason + ")\n"},
         };
         for (const auto& program : programs) {
-            std::vector<std::string> argv = {"/usr/bin/env",    "-u", "DISPLAY",        "-u",
-                                             "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+            std::vector<std::string> argv = {"/usr/bin/timeout",
+                                             "-k",
+                                             "2",
+                                             "20",
+                                             "/usr/bin/env",
+                                             "-u",
+                                             "DISPLAY",
+                                             "-u",
+                                             "WAYLAND_DISPLAY",
+                                             "-u",
+                                             "QT_QPA_PLATFORM"};
             argv.insert(argv.end(), display.env.begin(), display.env.end());
             argv.insert(argv.end(), program.args.begin(), program.args.end());
             const ProgramResult r = runProgram(argv);
-            EXPECT_EQ(r.exitCode, 2) << program.args.front() << " " << display.trekdashReason;
+            EXPECT_EQ(r.exitCode, 2) << program.args.front() << " " << display.reason;
             EXPECT_EQ(r.err, program.refusal);
         }
+    }
+}
+
+// A signal ends the window program even while it still waits on the display.
+TEST_F(ZephmonE2e, ASignalEndsTheWindowWhileItWaitsForTheDisplay) {
+    if (!ZEPH_WINDOW) {
+        GTEST_SKIP() << "this build has no window";
+    }
+    const SilentDisplay silent;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        BackgroundProgram monitor({"/usr/bin/env", "-u", "QT_QPA_PLATFORM",
+                                   "DISPLAY=" + silent.name(), programPath("zephmon"), "--settings",
+                                   dir.path("zephmon.ini"), "--source", "random"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        monitor.signal(signal);
+        EXPECT_TRUE(monitor.wait(2000).has_value()) << "signal " << signal;
     }
 }
 
