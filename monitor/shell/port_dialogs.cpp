@@ -1,5 +1,7 @@
 #include "monitor/shell/port_dialogs.h"
 
+#include <algorithm>
+
 #include "monitor/commands/command_builders.h"
 
 #include <cctype>
@@ -44,11 +46,22 @@ const char* SerialPortSetup::caption() const {
     return role_ == SerialPortRole::Main ? portdialog::kMainCaption : portdialog::kDgpsCaption;
 }
 
-std::vector<std::string> SerialPortSetup::dataBitsEntries() const {
-    if (role_ == SerialPortRole::Main) {
-        return {"8"};
-    }
-    return {portdialog::kDataBits.begin(), portdialog::kDataBits.end()};
+SerialPortSetup::Lists SerialPortSetup::lists() const {
+    const auto with = [](auto fixed, const std::string& current) {
+        std::vector<std::string> entries(fixed.begin(), fixed.end());
+        if (!current.empty() &&
+            std::find(entries.begin(), entries.end(), current) == entries.end()) {
+            entries.push_back(current);
+        }
+        return entries;
+    };
+    const std::array<const char*, 1> mainDataBits = {"8"}; // "7" is not offered
+    const std::vector<std::string> dataBits = role_ == SerialPortRole::Main
+                                                  ? with(mainDataBits, initial_.dataBits)
+                                                  : with(portdialog::kDataBits, initial_.dataBits);
+    return {with(portdialog::kBaudRates, initial_.baud), dataBits,
+            with(portdialog::kParities, initial_.parity),
+            with(portdialog::kStopBits, initial_.stopBits)};
 }
 
 uint8_t SerialPortSetup::mid() const {

@@ -63,7 +63,16 @@ public:
     SerialPortRole role() const { return role_; }
     const char* caption() const;
     const LineValues& initial() const { return initial_; }
-    std::vector<std::string> dataBitsEntries() const;
+    // The entries of the four lists. The monitor's own values stay in them where the fixed
+    // entries lack them (a rate given on the command line, 7 data bits of the main port), so
+    // Send never sends or stores an empty value.
+    struct Lists {
+        std::vector<std::string> baud;
+        std::vector<std::string> dataBits;
+        std::vector<std::string> parity;
+        std::vector<std::string> stopBits;
+    };
+    Lists lists() const;
     bool onlyBaudEditable() const { return role_ == SerialPortRole::Main; }
     // The command that carries the values: MID 134 for the main port, MID 145 for DGPS.
     uint8_t mid() const;

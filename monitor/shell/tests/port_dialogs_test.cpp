@@ -14,16 +14,26 @@ TEST(SerialPortSetup, MainChangesOnlyTheBaudDgpsAllFour) {
     const SerialPortSetup main(SerialPortRole::Main, current);
     EXPECT_STREQ(main.caption(), "Set Serial Port Parameters");
     EXPECT_EQ(main.initial(), (LineValues{"19200", "8", "NONE", "1"}));
-    EXPECT_EQ(main.dataBitsEntries(), std::vector<std::string>{"8"});
+    EXPECT_EQ(main.lists().dataBits, std::vector<std::string>{"8"});
+    EXPECT_EQ(main.lists().baud.size(), 8u);
     EXPECT_TRUE(main.onlyBaudEditable());
     EXPECT_EQ(main.mid(), 134);
 
     const SerialPortSetup dgps(SerialPortRole::Dgps, current);
     EXPECT_STREQ(dgps.caption(), "Set DGPS Serial Port Parameters");
     EXPECT_EQ(dgps.initial(), (LineValues{"9600", "8", "NONE", "1"}));
-    EXPECT_EQ(dgps.dataBitsEntries(), (std::vector<std::string>{"7", "8"}));
+    EXPECT_EQ(dgps.lists().dataBits, (std::vector<std::string>{"7", "8"}));
     EXPECT_FALSE(dgps.onlyBaudEditable());
     EXPECT_EQ(dgps.mid(), 145);
+
+    // A rate given on the command line and 7 data bits stay choosable, so Send keeps them.
+    current.serBaud = "12345";
+    current.serDbit = "7";
+    const SerialPortSetup::Lists odd = SerialPortSetup(SerialPortRole::Main, current).lists();
+    EXPECT_EQ(odd.baud.back(), "12345");
+    EXPECT_EQ(odd.baud.size(), 9u);
+    EXPECT_EQ(odd.dataBits, (std::vector<std::string>{"8", "7"}));
+    EXPECT_EQ(odd.parity.size(), 3u);
 }
 
 LineValues lineOf(const UartChoice& c) {

@@ -65,10 +65,11 @@ SerialPortDialog::SerialPortDialog(SerialPortRole role, const DataSourceSettings
                                    QWidget* parent)
     : QDialog(parent), setup_(role, current) {
     setWindowTitle(QString::fromLatin1(setup_.caption()));
-    baud_ = listBox("baudBox", portdialog::kBaudRates, this);
-    dataBits_ = listBox("dataBitsBox", setup_.dataBitsEntries(), this);
-    parity_ = listBox("parityBox", portdialog::kParities, this);
-    stopBits_ = listBox("stopBitsBox", portdialog::kStopBits, this);
+    const SerialPortSetup::Lists lists = setup_.lists();
+    baud_ = listBox("baudBox", lists.baud, this);
+    dataBits_ = listBox("dataBitsBox", lists.dataBits, this);
+    parity_ = listBox("parityBox", lists.parity, this);
+    stopBits_ = listBox("stopBitsBox", lists.stopBits, this);
     const LineValues& initial = setup_.initial();
     choose(baud_, initial.baud);
     choose(dataBits_, initial.dataBits);
