@@ -9,6 +9,13 @@ bool LineSwitching::reopen() {
     return control_.openSource();
 }
 
+// An initialisation that still waits for the acknowledgement of its rate change gives up when
+// another line command goes out: an acknowledgement of that command's MID 134 must not set off
+// a reset the user asked for long before.
+void LineSwitching::endInitialisationWait() {
+    state_.initAfterAck = false;
+}
+
 void LineSwitching::storeBaud(const std::string& baud) {
     DataSourceSettings line = control_.savedLine();
     line.serBaud = baud;
@@ -16,6 +23,7 @@ void LineSwitching::storeBaud(const std::string& baud) {
 }
 
 void LineSwitching::switchProtocol(int type, const std::optional<NmeaModeValues>& nmea) {
+    endInitialisationWait();
     if (type == kSwitchToNmea) {
         if (!nmea) {
             return;
@@ -47,6 +55,7 @@ void LineSwitching::switchProtocol(int type, const std::optional<NmeaModeValues>
 // NMEA switch at every rate, then the binary port command at every rate. The port itself paces
 // it (the pause on opening, the wait for the receiver's first byte before a write).
 void LineSwitching::synchronise() {
+    endInitialisationWait();
     for (const char* baud : kSyncBauds) {
         storeBaud(baud);
         if (!reopen()) {
@@ -68,6 +77,7 @@ void LineSwitching::synchronise() {
 
 // The command leaves at the old rate; the monitor listens at the new one from then on.
 void LineSwitching::setMainSerialPort(const LineValues& line) {
+    endInitialisationWait();
     DataSourceSettings s = control_.savedLine();
     s.serBaud = line.baud;
     s.serDbit = line.dataBits;
@@ -83,6 +93,7 @@ void LineSwitching::setDgpsSerialPort(const LineValues& line) {
 }
 
 void LineSwitching::configureUarts(const UartConfigRecord& record, uint32_t monitorBaud) {
+    endInitialisationWait();
     control_.sendUartConfiguration(record);
     const std::string baud = std::to_string(monitorBaud);
     if (monitorBaud == 0 || baud == control_.savedLine().serBaud) {

@@ -88,6 +88,7 @@ public:
 
 private:
     bool reopen();
+    void endInitialisationWait();
     void storeBaud(const std::string& baud);
 
     LineControl& control_;

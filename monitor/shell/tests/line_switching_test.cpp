@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -182,10 +183,21 @@ TEST_F(LineSwitchingTest, InitialisationWaitsForTheBaudChangeWhenDevelopmentData
         EXPECT_EQ(control.steps, c.steps) << c.cfgBits << " " << c.baud;
         EXPECT_EQ(state.initAfterAck, c.waits) << c.cfgBits << " " << c.baud;
     }
-    // The acknowledgement's initialisation ends the wait.
-    state.initAfterAck = true;
-    flows.sendInitialisation();
-    EXPECT_FALSE(state.initAfterAck);
+    // The acknowledgement's initialisation ends the wait, and so does any other line command.
+    const std::function<void()> enders[] = {
+        [&] { flows.sendInitialisation(); },
+        [&] { flows.synchronise(); },
+        [&] { flows.switchProtocol(kSwitchToBinary, std::nullopt); },
+        [&] {
+            flows.setMainSerialPort({"9600", "8", "NONE", "1"});
+        },
+        [&] { flows.configureUarts(UartConfigRecord{}, 0); },
+    };
+    for (const auto& end : enders) {
+        state.initAfterAck = true;
+        end();
+        EXPECT_FALSE(state.initAfterAck);
+    }
 }
 
 TEST_F(LineSwitchingTest, PeriodicInitialisationRepeatsAfterEachInterval) {
