@@ -16,7 +16,13 @@ ReceiverSession::ReceiverSession(std::string path, bool verbose, std::FILE* out,
     : path_(std::move(path)), verbose_(verbose), out_(out), err_(err),
       decoder_(state_, *this, *this), msg_(std::make_unique<RxMessage>()) {}
 
-ReceiverSession::~ReceiverSession() = default;
+// The last bytes written leave before the line is given back with the settings it had.
+ReceiverSession::~ReceiverSession() {
+    if (line_.isOpen() && written_) {
+        line_.drain();
+        std::this_thread::sleep_for(kSettleTime);
+    }
+}
 
 SerialStatus ReceiverSession::open(uint32_t baud) {
     if (line_.isOpen() && written_) {
