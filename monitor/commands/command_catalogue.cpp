@@ -18,6 +18,10 @@ constexpr CommandField fixed(int16_t at, T type, const char* name, double value,
 constexpr CommandField derived(int16_t at, T type, const char* name, double def = 0) {
     return {at, type, name, FieldUse::Derived, def};
 }
+// What a signed 32-bit field carries: a value beyond it is refused, not wrapped.
+constexpr double kI32Min = -2147483648.0;
+constexpr double kI32Max = 2147483647.0;
+
 constexpr CommandField integer(int16_t at, T type, const char* name, const char* label, double def,
                                double min = 0, double max = 0, const char* refusal = nullptr) {
     return {at, type, name, FieldUse::User, def, 1, K::Integer, label, min, max, {}, refusal};
@@ -55,10 +59,10 @@ constexpr Choice kResetModes[] = {{"&Hot Start", 0},
                                   {"&Cold Start", 4},
                                   {"&Factory Reset", 8}};
 constexpr CommandField kInit[] = {
-    integer(1, T::I32, "x", "X (m):", 0),
-    integer(5, T::I32, "y", "Y (m):", 0),
-    integer(9, T::I32, "z", "Z (m):", 0),
-    integer(13, T::I32, "clock-offset", "Clock offset (Hz):", 0),
+    integer(1, T::I32, "x", "X (m):", 0, kI32Min, kI32Max),
+    integer(5, T::I32, "y", "Y (m):", 0, kI32Min, kI32Max),
+    integer(9, T::I32, "z", "Z (m):", 0, kI32Min, kI32Max),
+    integer(13, T::I32, "clock-offset", "Clock offset (Hz):", 0, kI32Min, kI32Max),
     check(kNotSent, T::U8, "use-current-pc-time", "&Use current PC time", false),
     integer(kNotSent, T::U32, "utc-offset", "UTC offset (s):", 13, 0, 4294967295.0),
     integer(kNotSent, T::U16, "week-number", "Week number:", 0, 0, 65535),

@@ -101,6 +101,9 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
          {"reset-mode=hot-start", "use-current-pc-time=1", "utc-offset=60"},
          "UTC offset > 59 seconds."},
         {"initialize-data-source",
+         {"reset-mode=hot-start", "x=2147483648"},
+         "Please enter an integer between -2147483648 and 2147483647."},
+        {"initialize-data-source",
          {"channels=8"},
          "initialize-data-source needs reset-mode=MODE (see --list)"},
     };
