@@ -7,11 +7,28 @@ namespace zeph::monitor {
 namespace {
 
 constexpr int kHeaderLines = 5;
+// Far longer than any line of these files; a longer one (a device of endless bytes named by
+// mistake) is a format error, not a line to hold in memory.
+constexpr size_t kMaxLineBytes = 4096;
+
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() == kMaxLineBytes) {
+            return false;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+}
 
 bool skipHeader(std::istream& in) {
     std::string line;
     for (int i = 0; i < kHeaderLines; ++i) {
-        if (!std::getline(in, line)) {
+        if (!readLine(in, line)) {
             return false;
         }
     }
@@ -46,7 +63,7 @@ std::optional<std::array<uint16_t, 448>> loadAlmanacFile(std::istream& in) {
     std::array<uint16_t, 448> words{};
     std::string line;
     for (int sv = 0; sv < kFileSatellites; ++sv) {
-        if (!std::getline(in, line)) {
+        if (!readLine(in, line)) {
             return std::nullopt;
         }
         const auto values = lineValues<kAlmanacFileWords>(line);
@@ -66,7 +83,7 @@ EphemerisFile loadEphemerisFile(std::istream& in) {
     }
     std::string line;
     for (int n = 0; n < kFileSatellites; ++n) {
-        if (!std::getline(in, line)) {
+        if (!readLine(in, line)) {
             file.formatError = true;
             return file;
         }

@@ -6,6 +6,7 @@
 #include "common/text/strprintf.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 
 namespace zeph::monitor {
@@ -82,6 +83,11 @@ PlanResult fileCommandPlan(const CommandSpec& spec, std::span<const std::string>
         return result;
     }
     const std::string path = fields[0].substr(5);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        result.error = "cannot open " + path + " (not a regular file)"; // a FIFO would hold us
+        return result;
+    }
     std::ifstream in(path);
     if (!in) {
         result.error = "cannot open " + path;
@@ -100,6 +106,10 @@ PlanResult fileCommandPlan(const CommandSpec& spec, std::span<const std::string>
         const EphemerisFile file = loadEphemerisFile(in);
         if (file.formatError) {
             result.error = kEphemerisFormatError;
+            return result;
+        }
+        if (file.satellites.empty()) { // a script must not take "nothing sent" for success
+            result.error = "no satellite numbered 1 to 32 in " + path;
             return result;
         }
         for (const auto& words : file.satellites) {

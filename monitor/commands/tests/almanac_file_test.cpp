@@ -39,6 +39,7 @@ TEST(AlmanacFile, ReadsBackWhatWasSavedAndRefusesShortFiles) {
         kHeader + dataLines(31, 14, [](int n) { return n; }),          // a line missing
         kHeader + dataLines(32, 13, [](int n) { return n; }),          // a value missing
         "//\n" + kHeader + dataLines(32, 14, [](int n) { return n; }), // six comment lines
+        std::string(100000, '\0'),                                     // no line end at all
     };
     for (const std::string& text : cases) {
         std::istringstream in(text);

@@ -83,6 +83,7 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
         {"elevation", {}, "unknown command elevation (see --list)"},
         {"set-almanac", {}, "set-almanac takes file=PATH"},
         {"set-ephemeris", {"file=/nonexistent/e.eph"}, "cannot open /nonexistent/e.eph"},
+        {"set-almanac", {"file=/dev/zero"}, "cannot open /dev/zero (not a regular file)"},
         {"poll-dop", {}, "unknown command poll-dop (see --list)"},
         {"elevation-mask",
          {"tracking=3"},
