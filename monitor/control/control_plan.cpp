@@ -5,6 +5,7 @@
 
 #include "common/text/strprintf.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -209,6 +210,10 @@ void addPollAnswer(ControlStep& step, uint8_t mid) {
     }
 }
 
+// The sentence rates of the switch to NMEA.
+constexpr std::array<const char*, 10> kNmeaRateFields = {
+    "gga", "gll", "gsa", "gsv", "rmc", "vtg", "mss", "user-8", "user-9", "user-10"};
+
 // The catalogue command's steps, following the receiver where the command changes its line.
 std::vector<ControlStep> commandSteps(const CommandSpec& spec, const CommandValues& values,
                                       const std::vector<std::vector<uint8_t>>& payloads,
@@ -233,7 +238,12 @@ std::vector<ControlStep> commandSteps(const CommandSpec& spec, const CommandValu
         if (values.integer("enable-debug-data") != 0) {
             steps.push_back(sentence(kDebugDataBody));
         }
-        steps.push_back(traffic(false));
+        // With every sentence off the receiver stays silent: there is nothing to wait for.
+        const bool talks = std::any_of(kNmeaRateFields.begin(), kNmeaRateFields.end(),
+                                       [&](const char* f) { return values.integer(f) != 0; });
+        if (talks) {
+            steps.push_back(traffic(false));
+        }
         return steps;
     }
     case 134:

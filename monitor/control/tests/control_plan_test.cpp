@@ -159,6 +159,7 @@ TEST(ControlPlan, StepsFollowTheReceiversLine) {
         {"poll-elevation-mask", {}, 57600, "F168+ack A43x1"},
         {"set-main-serial-port", {"baud-rate=38400"}, 57600, "F134+ack R38400 T"},
         {"to-nmea", {"enable-debug-data=1"}, 57600, "F129+ack R4800 SZUVE105,01 T"},
+        {"to-nmea", {"gga=0", "gsa=0", "gsv=0", "rmc=0"}, 57600, "F129+ack R4800"},
         {"to-binary", {}, 4800, "SZUVE100,0,38400,8,1,0 R38400 T!"},
         // navigation-library data needs 57600 first: MID 128 follows MID 134's acknowledgement
         {"initialize-data-source",
