@@ -85,20 +85,6 @@ TEST(SendData, WhatSendMakesOfTheTextUnderEachWrapper) {
     }
 }
 
-TEST(SendData, OpensWithTheLastSendEvenARefusedOne) {
-    ScriptedPrompter prompter;
-    SendDataCommand command(prompter);
-    EXPECT_EQ(command.text(), "");
-    EXPECT_EQ(command.wrapper(), SendWrapper::ZephBinary);
-    RecordingOutput output;
-    command.send("PSRF", SendWrapper::Nmea, output);
-    EXPECT_EQ(command.text(), "PSRF");
-    EXPECT_EQ(command.wrapper(), SendWrapper::Nmea);
-    command.send("zz", SendWrapper::None, output);
-    EXPECT_EQ(command.text(), "zz");
-    EXPECT_EQ(command.wrapper(), SendWrapper::None);
-}
-
 TEST(SendData, CommandFilesSaveUnchangedAndLoadAsJoinedLines) {
     testing::TempDir dir;
     ScriptedPrompter prompter;

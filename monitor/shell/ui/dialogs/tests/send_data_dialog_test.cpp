@@ -48,6 +48,8 @@ TEST(SendDataDialogTest, LoadThenSendRawAndTheNextOpeningShowsIt) {
         control<QPushButton>(dialog, "sendButton").click();
         EXPECT_EQ(prompter.asked, std::vector<std::string>{senddata::kInvalid});
         EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(command.text(), "a0A2") << "a refused Send is remembered too";
+        EXPECT_EQ(command.wrapper(), SendWrapper::None);
 
         control<QPlainTextEdit>(dialog, "commandText").setPlainText("A0\nA2");
         control<QPushButton>(dialog, "sendButton").click();
