@@ -170,6 +170,12 @@ void Feed::sendNmea(std::string_view body) {
     }
 }
 
+void Feed::writeRaw(const uint8_t* bytes, size_t length) {
+    if (source_ != nullptr) {
+        source_->writeRaw(bytes, length);
+    }
+}
+
 void Feed::onMessage(const RxMessage* msg) {
     if (msg == nullptr) {
         listener_.endOfData();

@@ -6,6 +6,7 @@
 #include "monitor/link/message_sink.h"
 #include "monitor/shell/line_switching.h"
 #include "monitor/shell/message_log.h"
+#include "monitor/shell/send_data.h"
 #include "monitor/shell/settings.h"
 #include "monitor/sources/data_source.h"
 
@@ -46,7 +47,7 @@ struct FeedContext {
     ProfileFile* profile = nullptr;
 };
 
-class Feed : public MessageSink, public SourceOwner {
+class Feed : public MessageSink, public SourceOwner, public CommandOutput {
 public:
     Feed(const FeedContext& ctx, FeedListener& listener);
     ~Feed() override;
@@ -61,8 +62,9 @@ public:
     const RxMessage& lastMessage() const { return *last_; }
 
     // Commands go out only through a serial source.
-    void sendBinary(const uint8_t* payload, size_t length);
+    void sendBinary(const uint8_t* payload, size_t length) override;
     void sendNmea(std::string_view body);
+    void writeRaw(const uint8_t* bytes, size_t length) override;
 
     // The message entry; nullptr marks the end of the data.
     void onMessage(const RxMessage* msg) override;

@@ -13,7 +13,8 @@ MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& promp
                              FrameWindow& window)
     : profile_(profile), clock_(clock), prompter_(prompter), window_(window),
       log_(clock, profile, [this] { window_.refresh(); }), decoder_(state_, *this, prompter),
-      timers_(clock, [this] { return sourceOpen_ && doc_ != nullptr && doc_->running(); }) {
+      timers_(clock, [this] { return sourceOpen_ && doc_ != nullptr && doc_->running(); }),
+      sendData_(prompter) {
     prepareSettingsFile(profile_, prompter_);
     recent_ = std::make_unique<RecentFiles>(profile_);
     openViews_ = profile_.getString(settings::kMain, settings::kOpenViews, "");
@@ -432,6 +433,15 @@ void MainFrameCore::initializeDataSourceCommand() {
     if (LineSwitching* l = lines()) {
         l->initialise();
     }
+    window_.refresh();
+}
+
+// Only a serial source can take what the dialog sends.
+void MainFrameCore::transmitSerialMessageCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    window_.runSendDataDialog(sendData_, doc_->feed());
     window_.refresh();
 }
 

@@ -10,6 +10,7 @@
 #include "monitor/shell/message_log.h"
 #include "monitor/shell/port_dialogs.h"
 #include "monitor/shell/recent_files.h"
+#include "monitor/shell/send_data.h"
 #include "monitor/shell/settings.h"
 #include "monitor/shell/timer_slots.h"
 
@@ -119,6 +120,8 @@ public:
     virtual std::optional<NmeaModeValues> runNmeaSetupDialog() { return std::nullopt; }
     // The receiver initialisation dialog: true when the initialisation is to go.
     virtual bool runReceiverInitDialog() { return false; }
+    // The Send Data dialog: its Send goes through `command` to `output`.
+    virtual void runSendDataDialog(SendDataCommand& /*command*/, CommandOutput& /*output*/) {}
     // A current-settings poll was answered (`current`) or ran out: the command's dialog opens.
     virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
 };
@@ -188,6 +191,9 @@ public:
     void setDgpsSerialPortCommand();
     void uartConfigurationCommand();
     void initializeDataSourceCommand();
+    // Transmit Serial Message: the Send Data dialog, with what the last Send left in it.
+    void transmitSerialMessageCommand();
+    const SendDataCommand& sendData() const { return sendData_; }
     // Until the receiver initialisation dialog exists, Initialize Data Source sends the stored
     // "RcvrInit" settings only when the user agrees to the reset they hold (by default a factory
     // reset).
@@ -254,6 +260,7 @@ private:
     MessageDecoder decoder_;
     TimerSlots timers_;
     std::unique_ptr<CFeedDoc> doc_;
+    SendDataCommand sendData_;
     std::unique_ptr<RecentFiles> recent_; // read once the start-up check has done its work
     std::array<ViewObserver*, settings::kViewSlotCount> views_{};
     std::string openViews_;

@@ -56,6 +56,8 @@ public:
     // Commands reach the receiver only through a serial source; the others ignore them.
     virtual void sendBinary(const uint8_t* /*payload*/, size_t /*length*/) {}
     virtual void sendNmea(std::string_view /*body*/) {}
+    // Bytes as they are, at once: no frame, no staging.
+    virtual void writeRaw(const uint8_t* /*bytes*/, size_t /*length*/) {}
     virtual bool isSerial() const { return false; }
     // True once a capture has been played to its end (a serial source never ends).
     virtual bool finished() const { return false; }

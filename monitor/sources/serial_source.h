@@ -3,9 +3,9 @@
 // The data source of a receiver on a serial port: one SerialPort and the live StreamParser.
 
 #include "monitor/link/command_sender.h"
+#include "monitor/link/stream_parser.h"
 #include "monitor/sources/data_source.h"
 #include "monitor/sources/serial_port.h"
-#include "monitor/link/stream_parser.h"
 
 #include <string>
 
@@ -35,6 +35,7 @@ public:
     bool isSerial() const override { return true; }
     void sendBinary(const uint8_t* payload, size_t length) override;
     void sendNmea(std::string_view body) override;
+    void writeRaw(const uint8_t* bytes, size_t length) override { port_.write(bytes, length); }
 
     // Timer 1033: the one-second tick.
     void onTimer(int clientId) override;

@@ -4,6 +4,7 @@
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
 #include "monitor/shell/ui/dialogs/port_dialogs.h"
+#include "monitor/shell/ui/dialogs/send_data_dialog.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
 #include "monitor/shell/ui/placement.h"
 #include "monitor/views/ui/dialogs/view_dialogs.h"
@@ -88,7 +89,11 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                       },
                       // Until the initialisation dialog exists, the user confirms what the
                       // settings file's "RcvrInit" section holds.
-                      [this] { return core_->confirmStoredInitialisation(); }};
+                      [this] { return core_->confirmStoredInitialisation(); },
+                      [this](SendDataCommand& command, CommandOutput& output) {
+                          SendDataDialog dialog(command, output, this);
+                          dialog.exec();
+                      }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
@@ -209,6 +214,8 @@ void CMainFrame::buildMenus() {
          &MainFrameCore::uartConfigurationCommand},
         {"&Initialize Data Source...", "actionInitializeDataSource", CommandNeed::SourceWithoutNmea,
          &MainFrameCore::initializeDataSourceCommand},
+        {"&Transmit Serial Message...", "actionTransmitSerialMessage", CommandNeed::Source,
+         &MainFrameCore::transmitSerialMessageCommand},
     };
     for (const auto& [text, name, need, command] : actions) {
         QAction* a = addCommand(actionMenu, QString::fromLatin1(text), name,
@@ -398,6 +405,12 @@ std::optional<NmeaModeValues> CMainFrame::runNmeaSetupDialog() {
 
 bool CMainFrame::runReceiverInitDialog() {
     return actionDialogs_.receiverInit && actionDialogs_.receiverInit();
+}
+
+void CMainFrame::runSendDataDialog(SendDataCommand& command, CommandOutput& output) {
+    if (actionDialogs_.sendData) {
+        actionDialogs_.sendData(command, output);
+    }
 }
 
 // At the first showing the frame takes its remembered normal rectangle; a program closed

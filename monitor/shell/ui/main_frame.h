@@ -39,6 +39,7 @@ public:
         std::function<std::optional<UartDialogResult>()> uartConfiguration;
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
         std::function<bool()> receiverInit;
+        std::function<void(SendDataCommand&, CommandOutput&)> sendData;
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
@@ -92,6 +93,7 @@ private:
     std::optional<UartDialogResult> runUartConfigurationDialog() override;
     std::optional<NmeaModeValues> runNmeaSetupDialog() override;
     bool runReceiverInitDialog() override;
+    void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
 
     void buildMenus();
     void buildStatusBar();

@@ -138,6 +138,16 @@ TEST_F(SerialSourceTest, OkToSendHoldsCommandsUntilTheReceiverIsReady) {
     EXPECT_NE(events.log.find("OkToSend: FALSE\nOkToSend: TRUE\nTx: 0x0D0A"), std::string::npos);
 }
 
+// The free-form command tool's bytes are neither framed nor held back.
+TEST_F(SerialSourceTest, RawWritesGoOutAtOnceWhileCommandsAreHeld) {
+    openSource();
+    receiveAndTick(frameOf({18, 0}));
+    const Bytes raw = {0xA0, 0xA2};
+    source->writeRaw(raw.data(), raw.size());
+    EXPECT_EQ(pty.readMaster(raw.size(), 1000), text(raw));
+    EXPECT_NE(events.log.find("Tx: 0xA0A2\n"), std::string::npos);
+}
+
 TEST_F(SerialSourceTest, ResetDropsWhatThePortGathered) {
     openSource();
     receiveAndTick(frameOf(kAckPayload));

@@ -1,0 +1,108 @@
+#include "monitor/shell/send_data.h"
+
+#include "common/text/strprintf.h"
+
+#include <fstream>
+
+namespace zeph::monitor {
+namespace {
+
+int hexValue(char c) {
+    return c <= '9' ? c - '0' : c - 'A' + 10;
+}
+
+} // namespace
+
+HexCommand parseHexCommand(std::string_view text) {
+    std::string digits;
+    for (char c : text) {
+        if (c != ' ' && c != '\r' && c != '\n') {
+            digits += c;
+        }
+    }
+    if (digits.empty()) {
+        return {{}, senddata::kEmpty};
+    }
+    if (text.find_first_not_of(senddata::kHexCharacters) != std::string_view::npos) {
+        return {{}, senddata::kInvalid};
+    }
+    if (text.size() > senddata::kMaxHexText) {
+        return {{}, senddata::kTooLong};
+    }
+    HexCommand command;
+    for (size_t i = 0; i + 1 < digits.size(); i += 2) {
+        command.bytes.push_back(
+            static_cast<uint8_t>(hexValue(digits[i]) << 4 | hexValue(digits[i + 1])));
+    }
+    return command;
+}
+
+std::string nmeaCommandSentence(std::string_view text) {
+    unsigned sum = 0;
+    for (char c : text) {
+        sum ^= static_cast<uint8_t>(c);
+    }
+    return "$" + std::string(text) + strprintf("*%02X\r\n", sum);
+}
+
+bool SendDataCommand::send(const std::string& text, SendWrapper wrapper, CommandOutput& output) {
+    text_ = text;
+    wrapper_ = wrapper;
+    if (wrapper == SendWrapper::Nmea) {
+        const std::string sentence = nmeaCommandSentence(text);
+        output.writeRaw(reinterpret_cast<const uint8_t*>(sentence.data()), sentence.size());
+        return true;
+    }
+    const HexCommand command = parseHexCommand(text);
+    if (command.refusal != nullptr) {
+        prompter_.tell(command.refusal, Prompter::Icon::Warning);
+        return false;
+    }
+    if (wrapper == SendWrapper::ZephBinary) {
+        output.sendBinary(command.bytes.data(), command.bytes.size());
+    } else {
+        output.writeRaw(command.bytes.data(), command.bytes.size());
+    }
+    return true;
+}
+
+std::optional<std::string> SendDataCommand::load(CommandFileChooser& chooser) {
+    const std::optional<std::string> name = chooser.openName();
+    if (!name) {
+        return std::nullopt;
+    }
+    std::ifstream in(*name);
+    if (!in) {
+        prompter_.tell(senddata::kCannotOpenFile);
+        return std::nullopt;
+    }
+    std::string joined;
+    std::string line;
+    while (std::getline(in, line)) {
+        // A file written with CR LF line ends reads the same.
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        joined += line;
+    }
+    return joined;
+}
+
+void SendDataCommand::save(const std::string& text, CommandFileChooser& chooser) {
+    if (text.empty()) {
+        prompter_.tell(senddata::kNotSavingEmpty);
+        return;
+    }
+    const std::optional<std::string> name = chooser.saveName();
+    if (!name) {
+        return;
+    }
+    std::ofstream out(*name, std::ios::trunc);
+    if (!out) {
+        prompter_.tell(senddata::kCannotOpenFile);
+        return;
+    }
+    out << text;
+}
+
+} // namespace zeph::monitor
