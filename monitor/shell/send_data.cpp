@@ -2,6 +2,7 @@
 
 #include "common/text/strprintf.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace zeph::monitor {
@@ -66,13 +67,25 @@ bool SendDataCommand::send(const std::string& text, SendWrapper wrapper, Command
     return true;
 }
 
+namespace {
+constexpr std::uintmax_t kMaxCommandFileBytes = 1 << 20;
+} // namespace
+
 std::optional<std::string> SendDataCommand::load(CommandFileChooser& chooser) {
     const std::optional<std::string> name = chooser.openName();
     if (!name) {
         return std::nullopt;
     }
-    std::ifstream in(*name);
-    if (!in) {
+    // Only a regular file of a command file's size: a device or a FIFO picked by mistake would
+    // hold the window or fill the memory.
+    std::error_code ec;
+    const bool regular = std::filesystem::is_regular_file(*name, ec);
+    const auto size = regular ? std::filesystem::file_size(*name, ec) : 0;
+    std::ifstream in;
+    if (regular && !ec && size <= kMaxCommandFileBytes) {
+        in.open(*name);
+    }
+    if (!in.is_open()) {
         prompter_.tell(senddata::kCannotOpenFile);
         return std::nullopt;
     }

@@ -113,6 +113,12 @@ TEST(SendData, CommandFilesSaveUnchangedAndLoadAsJoinedLines) {
     command.save("84 00", chooser);
     EXPECT_EQ(prompter.asked,
               (std::vector<std::string>{senddata::kCannotOpenFile, senddata::kCannotOpenFile}));
+
+    // A device picked by mistake is no command file: it would never end.
+    prompter.asked.clear();
+    chooser.name = "/dev/zero";
+    EXPECT_EQ(command.load(chooser), std::nullopt);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{senddata::kCannotOpenFile});
 }
 
 } // namespace
