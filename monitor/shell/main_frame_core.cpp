@@ -450,17 +450,11 @@ namespace {
 // "Factory Reset" for the reset mode in a ResetConfig byte.
 std::string resetModeText(int resetConfig) {
     const int mode = resetConfig & 0x0F;
-    for (const CommandField& f : findCommand(128)->fields) {
-        for (const Choice& c : f.choices) {
-            if (std::string_view(f.name) == "reset-mode" && c.code == mode) {
-                std::string text;
-                for (const char* t = c.text; *t != '\0'; ++t) {
-                    if (*t != '&') {
-                        text += *t;
-                    }
-                }
-                return text;
-            }
+    for (const Choice& c : findField(*findCommand(128), "reset-mode")->choices) {
+        if (c.code == mode) {
+            std::string text = c.text;
+            std::erase(text, '&');
+            return text;
         }
     }
     return strprintf("reset mode %d", mode);

@@ -6,11 +6,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 
 namespace zeph::monitor {
 
@@ -41,10 +41,8 @@ bool touchLogFile(const std::string& name, bool truncate) {
 namespace {
 
 bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ec; // a name that does not exist is no file of ours
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
 }
 
 } // namespace
