@@ -408,6 +408,21 @@ TEST_F(MainFrameTest, AgainstTheSimulatedReceiverTheTitleAndResponsesFill) {
         10000));
     EXPECT_EQ(targetDialogs, 0);
 
+    // A setting dialog opens from the receiver's echo, and its Send reaches the receiver.
+    std::vector<std::string> opened;
+    CMainFrame::ActionDialogs dialogs;
+    dialogs.navDialog = [&](NavDialog& d) {
+        opened.push_back(d.caption() + " mode " + std::to_string(d.value("mode")));
+        d.choose("mode", 0);
+        return !d.send();
+    };
+    f.setActionDialogs(dialogs);
+    action("actionNavigation170")->trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return opened.size() == 1; }, 5000));
+    action("actionNavigation170")->trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return opened.size() == 2; }, 5000));
+    EXPECT_EQ(opened, (std::vector<std::string>{"SBAS: Current mode 1", "SBAS: Current mode 0"}));
+
     // The picture of the main window the documentation shows.
     f.mdiArea()->tileSubWindows();
     processEventsUntil([&] { return list(kSlotDebug)->count() > 3; }, 3000);
