@@ -477,8 +477,14 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
         uint8_t mid;
         bool atOnce;
     };
-    const Case cases[] = {{kSwUnknown, 139, false}, {kSw21Or22, 136, false}, {kSw20, 139, true},
-                          {kSwDrovana, 133, true},  {kSwZephNav, 143, true}, {kSw20, 170, false},
+    const Case cases[] = {{kSwVersionPollPending, 137, false},
+                          {kSw23OrHigher, 140, false},
+                          {kSwUnknown, 139, false},
+                          {kSw21Or22, 136, false},
+                          {kSw20, 139, true},
+                          {kSwDrovana, 133, true},
+                          {kSwZephNav, 143, true},
+                          {kSw20, 170, false},
                           {kSwZephNav, 170, false}};
     for (const Case& c : cases) {
         window.polled.clear();
