@@ -7,6 +7,8 @@
 
 #include "common/text/strprintf.h"
 
+#include <algorithm>
+
 namespace zeph::monitor {
 
 MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& prompter,
@@ -333,12 +335,32 @@ void MainFrameCore::currentSettingsPoll(uint8_t mid) {
         return;
     }
     if (!currentSettingsPollDue(mid, state_.targetSwClass)) {
-        window_.openPolledDialog({mid, false, {}});
+        runNavDialog(mid, 0, nullptr);
         return;
     }
     const std::vector<uint8_t> payload = currentSettingsPollPayload(mid);
     doc_->feed().sendBinary(payload.data(), payload.size());
     doc_->feed().currentSettingsPolls().start(mid);
+}
+
+void MainFrameCore::navigationCommand(uint8_t mid, uint8_t subId) {
+    const auto polled = polledCommandMids();
+    if (subId == 0 && std::find(polled.begin(), polled.end(), mid) != polled.end()) {
+        currentSettingsPoll(mid);
+    } else if (doc_ != nullptr && sourceOpen_) {
+        runNavDialog(mid, subId, nullptr);
+    }
+}
+
+void MainFrameCore::runNavDialog(uint8_t mid, uint8_t subId, const PolledSettings* record) {
+    if (navdialog::findLayout(mid, subId) == nullptr) {
+        return;
+    }
+    NavDialog dialog(mid, subId, record, state_.targetSwClass);
+    // The source may have closed while the dialog was open.
+    if (window_.runNavDialog(dialog) && doc_ != nullptr && sourceOpen_) {
+        doc_->feed().sendBinary(dialog.payload().data(), dialog.payload().size());
+    }
 }
 
 LineSwitching* MainFrameCore::lines() {

@@ -8,6 +8,7 @@
 #include "common/version/version.h"
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/message_log.h"
+#include "monitor/shell/nav_dialogs.h"
 #include "monitor/shell/port_dialogs.h"
 #include "monitor/shell/recent_files.h"
 #include "monitor/shell/send_data.h"
@@ -122,8 +123,9 @@ public:
     virtual bool runReceiverInitDialog() { return false; }
     // The Send Data dialog: its Send goes through `command` to `output`.
     virtual void runSendDataDialog(SendDataCommand& /*command*/, CommandOutput& /*output*/) {}
-    // A current-settings poll was answered (`current`) or ran out: the command's dialog opens.
-    virtual void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& /*dialog*/) {}
+    // A dialog of the navigation family (opened with the receiver's current settings or its
+    // defaults): true when Send passed its checks and the command is to go.
+    virtual bool runNavDialog(NavDialog& /*dialog*/) { return false; }
 };
 
 class MainFrameCore : public MonitorEvents, private DocumentListener {
@@ -180,6 +182,12 @@ public:
     // the target software can answer it, and the window opens the dialog when the echo comes or
     // the poll runs out; otherwise at once, with its defaults.
     void currentSettingsPoll(uint8_t mid);
+    // A dialog of the Navigation menu, Switch Operating Mode or Set Message Rate: the polled
+    // ones through currentSettingsPoll, the others at once with their defaults.
+    void navigationCommand(uint8_t mid, uint8_t subId = 0);
+    // Runs the dialog (`record`: the poll's echo or cleared record; null when none was due) and
+    // sends its command on Send.
+    void runNavDialog(uint8_t mid, uint8_t subId, const PolledSettings* record);
 
     // The Action menu. Each works on a serial source only; those that move the monitor's line
     // leave the source reopened at the new settings.
@@ -236,8 +244,9 @@ private:
     // DocumentListener
     void endOfData() override;
     void showTargetSoftwareDialog() override { window_.showTargetSoftwareDialog(); }
+    // Called from the link tick: the modal dialog runs from the window's event loop.
     void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& dialog) override {
-        window_.openPolledDialog(dialog);
+        window_.post([this, dialog] { runNavDialog(dialog.mid, 0, &dialog.record); });
     }
     void sourceReopened(bool opened) override;
 

@@ -45,14 +45,22 @@ public:
     bool runLogSettingsDialog() override { return true; }
     void showTargetSoftwareDialog() override {}
     bool runReceiverInitDialog() override { return true; }
-    void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& dialog) override {
-        polled.push_back(dialog);
+    // Records what the dialog opened with; `answer` plays the user (none: Cancel).
+    bool runNavDialog(NavDialog& dialog) override {
+        polled.push_back({dialog.current(), dialog.caption(), dialog.text("navigation")});
+        return answer && answer(dialog);
     }
 
     MainFrameCore* core = nullptr;
     std::array<MessageCounter, settings::kViewSlotCount> views;
     std::deque<std::function<void()>> posted;
-    std::vector<CurrentSettingsPolls::DialogToOpen> polled;
+    struct Opened {
+        bool current;
+        std::string caption;
+        std::string navigation;
+    };
+    std::vector<Opened> polled;
+    std::function<bool(NavDialog&)> answer;
 };
 
 class LineE2e : public ::testing::Test {
@@ -160,21 +168,28 @@ TEST_F(LineE2e, InitialisationWithNavigationLibraryDataWaitsForTheFasterLine) {
     EXPECT_TRUE(runUntil([&] { return received(28) >= 1; }, 10000));
 }
 
-// The Elevation Mask's poll: the receiver's echo opens the dialog with its values; a receiver
-// that does not hear the poll leaves it on its defaults after three seconds.
+// The Elevation Mask's poll: the receiver's echo opens the dialog with its values, and what the
+// dialog sends is what the next poll reports; a receiver that does not hear the poll leaves it
+// on its defaults after three seconds.
 TEST_F(LineE2e, CurrentSettingsPollAnsweredAndNot) {
-    const CommandSpec* elevation = findCommand(139);
-    ASSERT_NE(elevation, nullptr);
     start({}, "57600");
     ASSERT_TRUE(runUntil([&] { return received(2) >= 1; }, 10000));
     core->state().targetSwClass = kSw23OrHigher;
-    core->currentSettingsPoll(139);
+    window.answer = [](NavDialog& d) {
+        d.setText("navigation", "12.5");
+        return !d.send();
+    };
+    core->navigationCommand(139);
     ASSERT_TRUE(runUntil([&] { return !window.polled.empty(); }, 5000));
     ASSERT_EQ(window.polled.size(), 1u);
     EXPECT_TRUE(window.polled[0].current);
-    const DialogOpening answered = dialogOpening(*elevation, &window.polled[0].record);
-    EXPECT_EQ(answered.caption, "Elevation Mask: Current");
-    EXPECT_DOUBLE_EQ(answered.values.get("navigation"), 7.5); // zephsim's own mask
+    EXPECT_EQ(window.polled[0].caption, "Elevation Mask: Current");
+    EXPECT_EQ(window.polled[0].navigation, "7.5"); // zephsim's own mask
+    window.answer = nullptr;
+    core->navigationCommand(139);
+    ASSERT_TRUE(runUntil([&] { return window.polled.size() == 2; }, 5000));
+    EXPECT_EQ(window.polled[1].caption, "Elevation Mask: Current");
+    EXPECT_EQ(window.polled[1].navigation, "12.5");
 
     // A monitor at another rate is not heard.
     core.reset();
@@ -188,8 +203,8 @@ TEST_F(LineE2e, CurrentSettingsPollAnsweredAndNot) {
     ASSERT_TRUE(runUntil([&] { return !window.polled.empty(); }, 8000));
     const auto waited = std::chrono::steady_clock::now() - sent;
     EXPECT_FALSE(window.polled[0].current);
-    EXPECT_EQ(dialogOpening(*elevation, &window.polled[0].record).caption,
-              "Elevation Mask: Default");
+    EXPECT_EQ(window.polled[0].caption, "Elevation Mask: Default");
+    EXPECT_EQ(window.polled[0].navigation, "7.5");
     EXPECT_GE(waited, std::chrono::milliseconds(2900));
 }
 

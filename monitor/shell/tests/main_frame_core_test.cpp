@@ -51,8 +51,10 @@ public:
         ++actionDialogs;
         return NmeaModeValues{};
     }
-    void openPolledDialog(const CurrentSettingsPolls::DialogToOpen& d) override {
-        polled.push_back(d.mid);
+    bool runNavDialog(NavDialog& d) override {
+        polled.push_back(d.command().mid);
+        captions.push_back(d.caption());
+        return false;
     }
 
     void runPosted() {
@@ -74,6 +76,7 @@ public:
     int refreshes = 0;
     int actionDialogs = 0;
     std::vector<int> polled;
+    std::vector<std::string> captions;
 };
 
 class MainFrameCoreTest : public ::testing::Test {
@@ -474,8 +477,14 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
         uint8_t mid;
         bool atOnce;
     };
-    const Case cases[] = {{kSwUnknown, 139, false}, {kSw21Or22, 136, false}, {kSw20, 139, true},
-                          {kSwDrovana, 133, true},  {kSwZephNav, 143, true}, {kSw20, 170, false},
+    const Case cases[] = {{kSwVersionPollPending, 137, false},
+                          {kSw23OrHigher, 140, false},
+                          {kSwUnknown, 139, false},
+                          {kSw21Or22, 136, false},
+                          {kSw20, 139, true},
+                          {kSwDrovana, 133, true},
+                          {kSwZephNav, 143, true},
+                          {kSw20, 170, false},
                           {kSwZephNav, 170, false}};
     for (const Case& c : cases) {
         window.polled.clear();
@@ -484,6 +493,16 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
         EXPECT_EQ(window.polled, c.atOnce ? std::vector<int>{c.mid} : std::vector<int>{})
             << c.targetClass << " " << int{c.mid};
     }
+    // The dialogs that never poll open at once with their plain captions; the menu's polled
+    // ones go through the poll.
+    window.captions.clear();
+    frame.state().targetSwClass = kSwDrovana;
+    for (const auto& [mid, sid] : {std::pair{150, 0}, {166, 0}, {172, 4}, {172, 5}, {143, 0}}) {
+        frame.navigationCommand(static_cast<uint8_t>(mid), static_cast<uint8_t>(sid));
+    }
+    EXPECT_EQ(window.captions, (std::vector<std::string>{"Operating Mode", "Message Rate",
+                                                         "Drovana DR Sensor's Parameters",
+                                                         "Static Navigation: Default"}));
 }
 
 TEST_F(MainFrameCoreTest, TheStoredInitialisationGoesOnlyWhenTheUserAgreesToItsReset) {

@@ -3,6 +3,7 @@
 #include "common/version/version.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
+#include "monitor/shell/ui/dialogs/nav_dialog.h"
 #include "monitor/shell/ui/dialogs/port_dialogs.h"
 #include "monitor/shell/ui/dialogs/send_data_dialog.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
@@ -93,6 +94,10 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                       [this](SendDataCommand& command, CommandOutput& output) {
                           SendDataDialog dialog(command, output, this);
                           dialog.exec();
+                      },
+                      [this](NavDialog& nav) {
+                          NavCommandDialog dialog(nav, *prompter_, this);
+                          return dialog.exec() == QDialog::Accepted;
                       }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
@@ -178,19 +183,22 @@ void CMainFrame::buildMenus() {
         }
     });
 
-    // Only the Drovana popup lives here for now; the menu shows while the target has it.
+    // The setting dialogs, then the Drovana popup while the target runs that software.
     navigationMenu_ = menuBar()->addMenu(QStringLiteral("&Navigation"));
     navigationMenu_->setObjectName(QStringLiteral("menuNavigation"));
-    QMenu* drovana = navigationMenu_->addMenu(QStringLiteral("Dro&vana"));
-    drovana->setObjectName(QStringLiteral("menuDrovana"));
-    const std::pair<const char*, uint8_t> drovanaPolls[] = {
-        {"Poll DR Data Validity", kSidPollDrValid},
-        {"Poll Gyro Factory Calibration", kSidPollGyrFactCal},
-        {"Poll Sensor's Parameters", kSidPollDrSensParam}};
-    for (const auto& [text, sid] : drovanaPolls) {
-        const std::string name = "actionDrovanaPoll" + std::to_string(sid);
-        QAction* a = addCommand(drovana, QString::fromLatin1(text), name.c_str(),
-                                [this, sid = sid] { core_->sendDrovanaPoll(sid); });
+    drovanaMenu_ = new QMenu(QStringLiteral("Dro&vana"), this);
+    drovanaMenu_->setObjectName(QStringLiteral("menuDrovana"));
+    for (const navdialog::MenuItem& item : navdialog::navigationMenu()) {
+        const std::string name = "actionNavigation" + std::to_string(item.mid) +
+                                 (item.subId != 0 ? "_" + std::to_string(item.subId) : "");
+        QMenu* menu = item.drovana ? drovanaMenu_ : navigationMenu_;
+        QAction* a = addCommand(menu, QString::fromLatin1(item.text), name.c_str(), [this, item] {
+            if (item.poll) {
+                core_->sendDrovanaPoll(item.subId);
+            } else {
+                core_->navigationCommand(item.mid, item.subId);
+            }
+        });
         receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
 
@@ -221,6 +229,13 @@ void CMainFrame::buildMenus() {
         QAction* a = addCommand(actionMenu, QString::fromLatin1(text), name,
                                 [this, command = command] { ((*core_).*command)(); });
         receiverCommands_.emplace_back(a, need);
+    }
+    for (const auto& [item, name] :
+         {std::pair{navdialog::kOperatingModeItem, "actionOperatingMode"},
+          std::pair{navdialog::kMessageRateItem, "actionMessageRate"}}) {
+        QAction* a = addCommand(actionMenu, QString::fromLatin1(item.text), name,
+                                [this, mid = item.mid] { core_->navigationCommand(mid); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
 
     QMenu* poll = menuBar()->addMenu(QStringLiteral("&Poll"));
@@ -289,7 +304,12 @@ void CMainFrame::updateDrovanaMenus() {
     } else if (!core_->drovanaMenus() && present) {
         messagesMenu_->removeAction(drovanaView);
     }
-    navigationMenu_->menuAction()->setVisible(core_->drovanaMenus());
+    const bool drovanaPresent = navigationMenu_->actions().contains(drovanaMenu_->menuAction());
+    if (core_->drovanaMenus() && !drovanaPresent) {
+        navigationMenu_->addMenu(drovanaMenu_);
+    } else if (!core_->drovanaMenus() && drovanaPresent) {
+        navigationMenu_->removeAction(drovanaMenu_->menuAction());
+    }
     if (!core_->drovanaMenus() && core_->viewOpen(kSlotDrovana)) {
         post([this] { core_->followTargetClass(); }); // not while the frame is being refreshed
     }
@@ -411,6 +431,12 @@ void CMainFrame::runSendDataDialog(SendDataCommand& command, CommandOutput& outp
     if (actionDialogs_.sendData) {
         actionDialogs_.sendData(command, output);
     }
+}
+
+bool CMainFrame::runNavDialog(NavDialog& dialog) {
+    const bool sent = actionDialogs_.navDialog && actionDialogs_.navDialog(dialog);
+    refresh();
+    return sent;
 }
 
 // At the first showing the frame takes its remembered normal rectangle; a program closed

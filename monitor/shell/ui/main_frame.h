@@ -40,6 +40,8 @@ public:
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
         std::function<bool()> receiverInit;
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
+        // The navigation, mask and receiver-mode dialogs: true on Send.
+        std::function<bool(NavDialog&)> navDialog;
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
@@ -94,6 +96,7 @@ private:
     std::optional<NmeaModeValues> runNmeaSetupDialog() override;
     bool runReceiverInitDialog() override;
     void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
+    bool runNavDialog(NavDialog& dialog) override;
 
     void buildMenus();
     void buildStatusBar();
@@ -118,6 +121,7 @@ private:
     std::array<int, kStatusPanes> paneChars_{};
     QMenu* messagesMenu_ = nullptr;
     QMenu* navigationMenu_ = nullptr;
+    QMenu* drovanaMenu_ = nullptr; // in the Navigation menu only while the target is Drovana
     QAction* openSourceAction_ = nullptr;
     QAction* pauseAction_ = nullptr;
     QAction* openLogAction_ = nullptr;

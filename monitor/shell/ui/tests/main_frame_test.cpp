@@ -196,14 +196,19 @@ TEST_F(MainFrameTest, TheDrovanaEntriesComeAndGoWithTheTargetClass) {
     auto* view = f.findChild<QMenu*>("menuView");
     auto* navigation = f.findChild<QMenu*>("menuNavigation");
     ASSERT_TRUE(messages && view && navigation);
+    auto* drovana = f.findChild<QMenu*>("menuDrovana");
+    ASSERT_NE(drovana, nullptr);
     EXPECT_FALSE(messages->actions().contains(action("actionView9")));
-    EXPECT_FALSE(navigation->menuAction()->isVisible());
+    EXPECT_EQ(navigation->actions().size(), 8);
+    EXPECT_FALSE(navigation->actions().contains(drovana->menuAction()));
 
     f.core().state().targetSwClass = kSwDrovana;
     emit view->aboutToShow();
     ASSERT_GE(messages->actions().size(), 7);
     EXPECT_EQ(messages->actions()[6], action("actionView9"));
-    EXPECT_TRUE(navigation->menuAction()->isVisible());
+    ASSERT_EQ(navigation->actions().size(), 9);
+    EXPECT_EQ(navigation->actions()[8], drovana->menuAction());
+    EXPECT_EQ(drovana->actions().size(), 7);
 
     action("actionView9")->trigger();
     ASSERT_NE(f.frame(kSlotDrovana), nullptr);
@@ -213,7 +218,7 @@ TEST_F(MainFrameTest, TheDrovanaEntriesComeAndGoWithTheTargetClass) {
     f.core().state().targetSwClass = kSw23OrHigher;
     emit view->aboutToShow();
     EXPECT_FALSE(messages->actions().contains(action("actionView9")));
-    EXPECT_FALSE(navigation->menuAction()->isVisible());
+    EXPECT_FALSE(navigation->actions().contains(drovana->menuAction()));
     EXPECT_TRUE(processEventsUntil([&] { return f.frame(kSlotDrovana) == nullptr; }, 3000));
 }
 
@@ -402,6 +407,21 @@ TEST_F(MainFrameTest, AgainstTheSimulatedReceiverTheTitleAndResponsesFill) {
         },
         10000));
     EXPECT_EQ(targetDialogs, 0);
+
+    // A setting dialog opens from the receiver's echo, and its Send reaches the receiver.
+    std::vector<std::string> opened;
+    CMainFrame::ActionDialogs dialogs;
+    dialogs.navDialog = [&](NavDialog& d) {
+        opened.push_back(d.caption() + " mode " + std::to_string(d.value("mode")));
+        d.choose("mode", 0);
+        return !d.send();
+    };
+    f.setActionDialogs(dialogs);
+    action("actionNavigation170")->trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return opened.size() == 1; }, 5000));
+    action("actionNavigation170")->trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return opened.size() == 2; }, 5000));
+    EXPECT_EQ(opened, (std::vector<std::string>{"SBAS: Current mode 1", "SBAS: Current mode 0"}));
 
     // The picture of the main window the documentation shows.
     f.mdiArea()->tileSubWindows();
