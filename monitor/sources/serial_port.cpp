@@ -19,6 +19,9 @@ constexpr auto kReadPause = 1ms;  // the reader's sleep after each read
 constexpr auto kReadyPoll = 50ms; // a write's wait for the receiver's first byte
 constexpr auto kDrainPoll = 1ms;  // close's wait for the output queue
 constexpr auto kDrainLimit = 3000ms;
+// Bytes the driver counts as sent may still sit in an adapter's FIFO, or unread at the far end
+// of a pseudo-terminal: they must leave at the old settings before the line changes.
+constexpr auto kWrittenSettle = 100ms;
 constexpr int kWriteRateBase = 19200; // a write may take 19200 / baud ms per byte
 
 struct LineErrorText {
@@ -150,6 +153,7 @@ std::string SerialPort::open(PortConsumer& consumer, const std::string& port,
     }
 
     consumer_ = &consumer;
+    wroteSinceOpen_ = false;
     silentTicks_ = 0;
     sendNow_ = true;
     slots_.reset();
@@ -186,6 +190,9 @@ void SerialPort::close() {
         reader_.join();
     }
     waitForOutputDrain();
+    if (wroteSinceOpen_) {
+        clock_.sleepFor(kWrittenSettle);
+    }
     purgeQueues();
     line_.close();
     open_ = false;
@@ -198,6 +205,7 @@ void SerialPort::write(const uint8_t* bytes, size_t n) {
     }
     waitForReceiver();
     line_.write(bytes, n, writeTimeoutMs(settings_.baud, n));
+    wroteSinceOpen_ = true;
 
     events_.writeLog(txLogLine(bytes, n));
 }

@@ -131,6 +131,7 @@ private:
     std::string path_;
     LineSettings settings_;
     bool open_ = false;
+    bool wroteSinceOpen_ = false;
     int timerHandle_ = 0;
     int silentTicks_ = 0;
     bool inService_ = false;
