@@ -38,7 +38,9 @@ public:
             serialPort;
         std::function<std::optional<UartDialogResult>()> uartConfiguration;
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
-        std::function<bool()> receiverInit;
+        std::function<std::optional<ReceiverInitAccepted>(const ReceiverInitSettings&)>
+            receiverInit;
+        std::function<std::optional<LowPowerSend>(int targetSwClass)> lowPower;
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
     };
 
@@ -92,7 +94,9 @@ private:
                                                   const DataSourceSettings& current) override;
     std::optional<UartDialogResult> runUartConfigurationDialog() override;
     std::optional<NmeaModeValues> runNmeaSetupDialog() override;
-    bool runReceiverInitDialog() override;
+    std::optional<ReceiverInitAccepted>
+    runReceiverInitDialog(const ReceiverInitSettings& stored) override;
+    std::optional<LowPowerSend> runLowPowerDialog(int targetSwClass) override;
     void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
 
     void buildMenus();
