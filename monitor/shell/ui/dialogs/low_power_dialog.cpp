@@ -93,6 +93,7 @@ LowPowerDialog::LowPowerDialog(int targetSwClass, Prompter& prompter, QWidget* p
         form->addWidget(l, row, 0);
         form->addWidget(field, row++, 1);
     }
+    form->setRowStretch(row, 1); // the rows stay together when the group below the modes shows
 
     QPushButton* send = button(lowpower::kSend, "sendButton", this);
     QPushButton* cancel = button(lowpower::kCancel, "cancelButton", this);
