@@ -210,7 +210,10 @@ void ReceiverInitDialog::applyEnabling() {
 }
 
 void ReceiverInitDialog::loadPosition() {
-    const std::optional<std::string> name = chooser_();
+    std::optional<std::string> name = chooser_();
+    while (name && name->empty()) { // an empty name asks again
+        name = chooser_();
+    }
     if (!name) {
         return;
     }

@@ -45,8 +45,15 @@ TEST(ActionDialogsTest, ReceiverInitEnablesLoadsAndSendsTheResetByte) {
     control<QPushButton>(dialog, "loadButton").click();
     EXPECT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(control<QLineEdit>(dialog, "xEdit").text(), "0");
-    chosen = dir.path("home.pos");
+    // An empty name shows the file dialog again.
+    std::vector<std::string> names = {"", dir.path("home.pos")};
+    dialog.setChooser([&]() -> std::optional<std::string> {
+        const std::string name = names.front();
+        names.erase(names.begin());
+        return name;
+    });
     control<QPushButton>(dialog, "loadButton").click();
+    EXPECT_TRUE(names.empty());
     EXPECT_EQ(control<QLineEdit>(dialog, "xEdit").text(), "-2694685");
     EXPECT_EQ(control<QLineEdit>(dialog, "clockOffsetEdit").text(), "75000");
 
