@@ -269,25 +269,33 @@ constexpr CommandField kLowPower[] = {
     derived(3, T::U16, "duty-cycle"),
     integer(5, T::U32, "on-time", "On time (ms):", 200, 0, 4294967295.0),
     integer(kNotSent, T::U8, "update-rate", "Update rate (sec):", 1, 0, 4294967295.0),
+    // The dialog's lists take only their own entries (as it opens); a right double-click lets
+    // any typed value through.
+    derived(kNotSent, T::U8, "list-only", 1),
 };
 std::optional<std::string> lowPowerRule(CommandValues& v) {
     const int64_t mode = v.integer("mode");
     const int64_t on = v.integer("on-time");
     const int64_t rate = v.integer("update-rate");
-    // The lists take only their own entries, as the dialog opens.
-    if (mode == 1 && (rate < 1 || rate > 10)) {
+    const bool lullcycle = mode == 1;
+    const bool listOnly = v.integer("list-only") != 0;
+    if (lullcycle && listOnly && (rate < 1 || rate > 10)) {
         return std::string("Select update rate from list");
     }
-    if (mode == 1 && (on < 200 || on > 900 || on % 100 != 0)) {
+    if (lullcycle && listOnly && (on < 200 || on > 900 || on % 100 != 0)) {
         return std::string("Select on-time from list");
     }
+    // A typed rate of 0 cannot divide the on time.
+    if (lullcycle && rate < 1) {
+        return integerRangeText(1, 4294967295.0);
+    }
     v.set("wake-on-demand", mode == 2 ? 1 : 0);
-    v.set("duty-cycle", mode == 0 ? 1000 : mode == 1 ? static_cast<double>(on / rate) : 10);
+    v.set("duty-cycle", mode == 0 ? 1000 : lullcycle ? static_cast<double>(on / rate) : 10);
     const int64_t period = v.integer("wake-on-demand-period");
     if (mode == 2 && (period < 10 || period > 7200)) {
         return std::string("Wake-On-Demand off time is out of range (10 to 7200-s).");
     }
-    if (mode == 1 && rate == 1 && on > 600) {
+    if (lullcycle && listOnly && rate == 1 && on > 600) {
         return std::string("Lullcycler on-time is invalid with update rate.");
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "monitor/commands/almanac_file.h"
 #include "monitor/commands/command_builders.h"
+#include "monitor/commands/position_file.h"
 
 #include "common/text/strprintf.h"
 
@@ -269,11 +270,75 @@ std::vector<ControlStep> commandSteps(const CommandSpec& spec, const CommandValu
     }
 }
 
+// init's short reset words and the list entries they stand for.
+constexpr std::pair<const char*, const char*> kResetWords[] = {
+    {"hot", "hot-start"},   {"warm", "warm-start-no-init"}, {"warm-init", "warm-start-init"},
+    {"cold", "cold-start"}, {"factory", "factory-reset"},
+};
+constexpr const char* kInitUsage = "init needs reset=hot|warm|warm-init|cold|factory (see --help)";
+
+// init: initialize-data-source's fields from friendlier ones. reset=WORD gives the reset mode,
+// pc-time the PC-clock box, position-file=FILE.pos the position and clock offset (fields given
+// as well win over the file's).
+std::optional<std::string> initFields(std::span<const std::string> args,
+                                      std::vector<std::string>& fields) {
+    std::vector<std::string> given;
+    bool reset = false;
+    for (const std::string& arg : args) {
+        const size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+        if (name == "position-file") {
+            const PositionFileResult read = readPositionFile(value);
+            if (!read.position) {
+                std::string error = read.error;
+                std::replace(error.begin(), error.end(), '\n', ' ');
+                return error;
+            }
+            const Position& p = *read.position;
+            fields.insert(fields.begin(), {"x=" + std::to_string(p.x), "y=" + std::to_string(p.y),
+                                           "z=" + std::to_string(p.z),
+                                           "clock-offset=" + std::to_string(p.clockOffset)});
+        } else if (name == "reset" || name == "reset-mode") {
+            std::string mode = value;
+            for (const auto& [word, entry] : kResetWords) {
+                mode = value == word ? entry : mode;
+            }
+            given.push_back("reset-mode=" + mode);
+            reset = true;
+        } else if (name == "pc-time") {
+            given.push_back("use-current-pc-time=" + (eq == std::string::npos ? "1" : value));
+        } else {
+            given.push_back(arg);
+        }
+    }
+    if (!reset) {
+        return std::string(kInitUsage);
+    }
+    fields.insert(fields.end(), given.begin(), given.end());
+    return std::nullopt;
+}
+
 } // namespace
 
 PlanResult makePlan(std::string_view command, std::span<const std::string> fields,
                     const ControlLine& line, int64_t nowUnixMs) {
     PlanResult result;
+    if (command == "init") {
+        std::vector<std::string> translated;
+        if (auto error = initFields(fields, translated)) {
+            result.error = *error;
+            return result;
+        }
+        result = makePlan("initialize-data-source", translated, line, nowUnixMs);
+        if (result.plan) {
+            result.plan->command = command;
+        }
+        return result;
+    }
+    if (command == "low-power") {
+        return makePlan("set-low-power", fields, line, nowUnixMs);
+    }
     ControlPlan plan;
     plan.command = command;
     if (command == "sync" || command == "to-binary") {
@@ -375,6 +440,13 @@ std::string commandListText() {
     };
     text += "sync\n    (from any protocol and rate to binary at 38400 baud)\n";
     text += "to-binary\n    (NMEA to binary at 38400 baud)\n";
+    text += "init  initialize-data-source with shorter fields\n";
+    text += strprintf("%-40s %s\n", "    reset=(required)", "hot, warm, warm-init, cold, factory");
+    text += strprintf("%-40s %s\n", "    position-file=PATH",
+                      "x, y, z, clock-offset from a position file (.pos)");
+    text += strprintf("%-40s %s\n", "    pc-time[=1]", "week and time of week from the PC clock");
+    text += strprintf("%-40s %s\n", "    FIELD=VALUE", "any field of initialize-data-source");
+    text += "low-power  the same as set-low-power\n";
     for (const CommandSpec& spec : commandCatalogue()) {
         if (!offered(spec)) {
             continue;

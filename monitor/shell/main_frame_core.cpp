@@ -449,11 +449,36 @@ void MainFrameCore::uartConfigurationCommand() {
 }
 
 void MainFrameCore::initializeDataSourceCommand() {
-    if (lines() == nullptr || !window_.runReceiverInitDialog()) {
+    if (lines() == nullptr) {
         return;
     }
+    ReceiverInitSettings stored;
+    stored.load(profile_);
+    const std::optional<ReceiverInitAccepted> accepted = window_.runReceiverInitDialog(stored);
+    if (!accepted) {
+        return;
+    }
+    accepted->settings.save(profile_);
     if (LineSwitching* l = lines()) {
+        l->setPeriodicInitialisation(accepted->periodSeconds);
         l->initialise();
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::setLowPowerCommand() {
+    if (lines() == nullptr) {
+        return;
+    }
+    const std::optional<LowPowerSend> sent = window_.runLowPowerDialog(state_.targetSwClass);
+    if (!sent || sent->refusal || lines() == nullptr) {
+        return;
+    }
+    for (const std::vector<uint8_t>& payload : sent->payloads) {
+        doc_->feed().sendBinary(payload.data(), payload.size());
+    }
+    if (sent->stopAutoDetect) {
+        state_.autoDetect = false;
     }
     window_.refresh();
 }
@@ -465,32 +490,6 @@ void MainFrameCore::transmitSerialMessageCommand() {
     }
     window_.runSendDataDialog(sendData_, doc_->feed());
     window_.refresh();
-}
-
-namespace {
-
-// "Factory Reset" for the reset mode in a ResetConfig byte.
-std::string resetModeText(int resetConfig) {
-    const int mode = resetConfig & 0x0F;
-    for (const Choice& c : findField(*findCommand(128), "reset-mode")->choices) {
-        if (c.code == mode) {
-            std::string text = c.text;
-            std::erase(text, '&');
-            return text;
-        }
-    }
-    return strprintf("reset mode %d", mode);
-}
-
-} // namespace
-
-bool MainFrameCore::confirmStoredInitialisation() {
-    ReceiverInitSettings init;
-    init.load(profile_);
-    const std::string question =
-        "Initialize the receiver from the stored settings?\nReset: " + resetModeText(init.cfgBits);
-    return prompter_.ask(question, Prompter::Icon::Question, Prompter::Buttons::YesNo) ==
-           Prompter::Answer::Yes;
 }
 
 bool MainFrameCore::exitRequested() {

@@ -7,9 +7,11 @@
 
 #include "common/version/version.h"
 #include "monitor/shell/feed_doc.h"
+#include "monitor/shell/low_power.h"
 #include "monitor/shell/message_log.h"
 #include "monitor/shell/nav_dialogs.h"
 #include "monitor/shell/port_dialogs.h"
+#include "monitor/shell/receiver_init.h"
 #include "monitor/shell/recent_files.h"
 #include "monitor/shell/send_data.h"
 #include "monitor/shell/settings.h"
@@ -119,8 +121,15 @@ public:
     }
     virtual std::optional<UartDialogResult> runUartConfigurationDialog() { return std::nullopt; }
     virtual std::optional<NmeaModeValues> runNmeaSetupDialog() { return std::nullopt; }
-    // The receiver initialisation dialog: true when the initialisation is to go.
-    virtual bool runReceiverInitDialog() { return false; }
+    // The Receiver Initialization dialog, opened on the stored settings: what its Send leaves.
+    virtual std::optional<ReceiverInitAccepted>
+    runReceiverInitDialog(const ReceiverInitSettings& /*stored*/) {
+        return std::nullopt;
+    }
+    // The Low Power dialog: the messages of its Send.
+    virtual std::optional<LowPowerSend> runLowPowerDialog(int /*targetSwClass*/) {
+        return std::nullopt;
+    }
     // The Send Data dialog: its Send goes through `command` to `output`.
     virtual void runSendDataDialog(SendDataCommand& /*command*/, CommandOutput& /*output*/) {}
     // A dialog of the navigation family (opened with the receiver's current settings or its
@@ -198,14 +207,14 @@ public:
     void setMainSerialPortCommand();
     void setDgpsSerialPortCommand();
     void uartConfigurationCommand();
+    // The Receiver Initialization dialog; its Send stores the "RcvrInit" settings, sets the
+    // periodic reset and sends MID 128 by the line rules of the initialisation.
     void initializeDataSourceCommand();
+    // The Low Power dialog; its Send sends MID 151 and then MID 167.
+    void setLowPowerCommand();
     // Transmit Serial Message: the Send Data dialog, with what the last Send left in it.
     void transmitSerialMessageCommand();
     const SendDataCommand& sendData() const { return sendData_; }
-    // Until the receiver initialisation dialog exists, Initialize Data Source sends the stored
-    // "RcvrInit" settings only when the user agrees to the reset they hold (by default a factory
-    // reset).
-    bool confirmStoredInitialisation();
     // The close request: false when the user keeps the program running.
     bool exitRequested();
     // A timed run or a signal: the log closes without asking, and neither a log nor a source

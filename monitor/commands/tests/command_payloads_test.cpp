@@ -275,6 +275,13 @@ TEST(CommandPayloads, LowPowerAndItsAcquisitionParameters) {
             {{{"mode", "lullcycle"}, {"on-time", "700"}, {"update-rate", "1"}},
              "Lullcycler on-time is invalid with update rate."},
             {{{"mode", "lullcycle"}, {"update-rate", "12"}}, "Select update rate from list"},
+            // the dialog's lists opened to any value by a right double-click
+            {{{"mode", "lullcycle"}, {"on-time", "700"}, {"update-rate", "1"}, {"list-only", "0"}},
+             "97 00 00 02 BC 00 00 02 BC" + acq},
+            {{{"mode", "lullcycle"}, {"on-time", "250"}, {"update-rate", "12"}, {"list-only", "0"}},
+             "97 00 00 00 14 00 00 00 FA" + acq},
+            {{{"mode", "lullcycle"}, {"update-rate", "0"}, {"list-only", "0"}},
+             "Please enter an integer between 1 and 4294967295."},
             {{{"mode", "lullcycle"}, {"on-time", "250"}}, "Select on-time from list"},
             {{{"mode", "wake-on-demand"}, {"wake-on-demand-period", "5"}},
              "Wake-On-Demand off time is out of range (10 to 7200-s)."},

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <map>
 
 namespace zeph::monitor {
@@ -107,6 +109,15 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
         {"initialize-data-source",
          {"channels=8"},
          "initialize-data-source needs reset-mode=MODE (see --list)"},
+        {"init", {"channels=8"}, "init needs reset=hot|warm|warm-init|cold|factory (see --help)"},
+        {"init",
+         {"reset=lukewarm"},
+         "bad value lukewarm for reset-mode (one of hot-start, "
+         "warm-start-no-init, warm-start-init, cold-start, "
+         "factory-reset)"},
+        {"init",
+         {"reset=hot", "position-file=/nonexistent/home.pos"},
+         "Cannot read the position file /nonexistent/home.pos. The position was not changed."},
     };
     for (const Case& c : cases) {
         const PlanResult r = plan(c.command, c.fields);
@@ -154,6 +165,9 @@ TEST(ControlPlan, StepsFollowTheReceiversLine) {
     const Case cases[] = {
         {"elevation-mask", {}, 57600, "F139+ack"},
         {"set-low-power", {}, 57600, "F151+ack F167+ack"},
+        {"low-power", {"mode=lullcycle"}, 57600, "F151+ack F167+ack"},
+        {"init", {"reset=factory"}, 57600, "F128+ack R38400 T!"},
+        {"init", {"reset=warm", "enable-debug-data=1"}, 19200, "F134+ack R57600 F128+ack"},
         {"poll-sw-version", {}, 57600, "F132+ack A6x1"},
         {"poll-ephemeris", {}, 57600, "F147+ack A15x32"},
         {"poll-elevation-mask", {}, 57600, "F168+ack A43x1"},
@@ -201,6 +215,33 @@ TEST(ControlPlan, StepsFollowTheReceiversLine) {
         }
     }
     EXPECT_EQ(shape(plan("sync", {})), sync + " R38400 T!");
+}
+
+// init sends what initialize-data-source sends, its position from a file unless a field is
+// given; a file of fewer than four lines is refused.
+TEST(ControlPlan, InitTakesItsPositionFromAFile) {
+    const std::string dir = ::testing::TempDir();
+    const std::string home = dir + "/zephctl-home.pos";
+    const std::string half = dir + "/zephctl-half.pos";
+    std::ofstream(home) << "-2694685\n-4293642\n3857878\n75000\n";
+    std::ofstream(half) << "-2694685\n-4293642\n";
+    const auto bytes = [](const std::string& command, std::vector<std::string> fields) {
+        const PlanResult r = plan(command, fields);
+        return r.plan ? r.plan->steps.back().bytes : std::vector<uint8_t>{};
+    };
+    const std::vector<uint8_t> init =
+        bytes("init", {"position-file=" + home, "reset=warm-init", "z=7", "pc-time=0"});
+    EXPECT_EQ(init, bytes("initialize-data-source",
+                          {"x=-2694685", "y=-4293642", "z=7", "clock-offset=75000",
+                           "reset-mode=warm-start-init"}));
+    ASSERT_EQ(init.size(), 25u);
+    EXPECT_EQ(init[24], 0x83);
+    EXPECT_EQ(plan("init", {"reset=hot", "position-file=" + half}).error,
+              "The position file " + half +
+                  " holds fewer than four lines (X, Y, Z and clock offset). The position was "
+                  "not changed.");
+    std::remove(home.c_str());
+    std::remove(half.c_str());
 }
 
 TEST(ControlPlan, ListNamesEveryCommandWithItsFields) {

@@ -93,6 +93,7 @@ TEST_F(ZephctlE2e, EveryCommandIsAcknowledgedWithItsPinnedBytes) {
     std::ofstream(dir.path("sky.alm")) << wordFile(14, [](int n) { return -n; });
     std::ofstream(dir.path("sky.eph"))
         << wordFile(45, [](int n) { return n == 7 || n == 9 ? n : 0; });
+    std::ofstream(dir.path("home.pos")) << "-2694685\n-4293642\n3857878\n75000\n";
     std::string almanac = "82";
     for (int n = 1; n <= 32; ++n) {
         almanac += wordHex(n, -n, 14);
@@ -127,6 +128,12 @@ TEST_F(ZephctlE2e, EveryCommandIsAcknowledgedWithItsPinnedBytes) {
                                 "00000000"
                                 "00000000"},
          "Ack: MID_LPAcqParams\n"},
+        {{"low-power", "on-time=300"},
+         {"97000003E80000012C", "A7000075300001D4C000000708000000000000000000000000"},
+         "Ack: MID_LowPower\nTx: 0xA0A20019A7"}, // 151 acknowledged before 167 goes
+        {{"init", "reset=hot", "position-file=" + dir.path("home.pos")},
+         {"80FFD6E1E3FFBE7BF6003ADDD6000124F80000000000000C80"},
+         ""},
         {{"poll-nav-parameters"}, {"9800"}, "Polling Navigation Parameters\n"},
         {{"set-uart-configuration", "uart-0-protocol=zeph-binary", "uart-0-baud-rate=57600",
           "uart-1-protocol=nmea"},

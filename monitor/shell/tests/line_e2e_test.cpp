@@ -44,7 +44,14 @@ public:
     bool runDataSourceDialog(bool /*cancelEnabled*/) override { return true; }
     bool runLogSettingsDialog() override { return true; }
     void showTargetSoftwareDialog() override {}
-    bool runReceiverInitDialog() override { return true; }
+    std::optional<ReceiverInitAccepted>
+    runReceiverInitDialog(const ReceiverInitSettings& stored) override {
+        openedOn = stored;
+        return initSend.accepted;
+    }
+    std::optional<LowPowerSend> runLowPowerDialog(int /*targetSwClass*/) override {
+        return lowPower;
+    }
     // Records what the dialog opened with; `answer` plays the user (none: Cancel).
     bool runNavDialog(NavDialog& dialog) override {
         polled.push_back({dialog.current(), dialog.caption(), dialog.text("navigation")});
@@ -61,6 +68,9 @@ public:
     };
     std::vector<Opened> polled;
     std::function<bool(NavDialog&)> answer;
+    ReceiverInitSettings openedOn;
+    ReceiverInitSend initSend;
+    std::optional<LowPowerSend> lowPower;
 };
 
 class LineE2e : public ::testing::Test {
@@ -165,10 +175,18 @@ TEST_F(LineE2e, SynchronisingFromNmeaAt4800EndsInBinaryAt38400) {
 TEST_F(LineE2e, InitialisationWithNavigationLibraryDataWaitsForTheFasterLine) {
     start({"--baud", "19200"}, "19200");
     ASSERT_TRUE(runUntil([&] { return received(2) >= 1; }, 10000));
-    ReceiverInitSettings init;
-    init.cfgBits = 0x90;
-    init.save(*profile);
+    // The dialog's Send: hot start with navigation-library data, a reset every 30 s.
+    ReceiverInitFields fields = receiverInitFields(ReceiverInitSettings{});
+    fields.resetMode = kHotStart;
+    fields.navLibData = true;
+    fields.period = "30";
+    window.initSend = receiverInitSend(fields);
+    ASSERT_TRUE(window.initSend.accepted);
     core->initializeDataSourceCommand();
+    EXPECT_EQ(window.openedOn, ReceiverInitSettings{}); // the dialog opened on what was stored
+    EXPECT_EQ(profile->getInt(settings::kRcvrInit, settings::kCfgBits, 0), 0x90);
+    ASSERT_NE(core->document()->feed().lines(), nullptr);
+    EXPECT_EQ(core->document()->feed().lines()->periodicInitialisation(), 30);
     EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kSerBaud, ""), "57600");
     EXPECT_TRUE(core->state().initAfterAck); // MID 128 has not gone yet
     ASSERT_TRUE(
@@ -183,6 +201,32 @@ TEST_F(LineE2e, InitialisationWithNavigationLibraryDataWaitsForTheFasterLine) {
     EXPECT_FALSE(core->state().initAfterAck);
     // The receiver took it, at 57600, and its navigation-library messages follow.
     EXPECT_TRUE(runUntil([&] { return received(28) >= 1; }, 10000));
+}
+
+// Low Power's Send: MID 151 and then MID 167, each acknowledged; an update rate above 4 s ends
+// the target-software detection.
+TEST_F(LineE2e, LowPowerSendsBothMessagesAndEndsTheSoftwareDetection) {
+    start({}, "57600");
+    ASSERT_TRUE(runUntil([&] { return received(2) >= 1; }, 10000));
+    core->state().autoDetect = true;
+    LowPowerFields fields;
+    fields.mode = kLullcycle;
+    fields.updateRate = "5";
+    fields.onTime = "300";
+    window.lowPower = lowPowerSend(fields);
+    ASSERT_FALSE(window.lowPower->refusal);
+    core->setLowPowerCommand();
+    EXPECT_FALSE(core->state().autoDetect);
+    ASSERT_TRUE(
+        runUntil([&] { return log().find("Ack: MID_LPAcqParams") != std::string::npos; }, 10000))
+        << log();
+    const std::string text = log();
+    const size_t lowPower = text.find("Tx: 0xA0A200099700000"
+                                      "03C0000012C");
+    const size_t acquisition = text.find("Tx: 0xA0A20019A7");
+    ASSERT_NE(lowPower, std::string::npos) << text;
+    EXPECT_LT(lowPower, acquisition);
+    EXPECT_LT(text.find("Ack: MID_LowPower"), text.find("Ack: MID_LPAcqParams"));
 }
 
 // The Elevation Mask's poll: the receiver's echo opens the dialog with its values, and what the

@@ -51,6 +51,15 @@ public:
         ++actionDialogs;
         return NmeaModeValues{};
     }
+    std::optional<ReceiverInitAccepted>
+    runReceiverInitDialog(const ReceiverInitSettings&) override {
+        ++actionDialogs;
+        return ReceiverInitAccepted{};
+    }
+    std::optional<LowPowerSend> runLowPowerDialog(int /*targetSwClass*/) override {
+        ++actionDialogs;
+        return LowPowerSend{};
+    }
     bool runNavDialog(NavDialog& d) override {
         polled.push_back(d.command().mid);
         captions.push_back(d.caption());
@@ -469,6 +478,8 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
     frame.switchToNmeaCommand();
     frame.switchToBinaryCommand();
     frame.synchroniseCommand();
+    frame.initializeDataSourceCommand();
+    frame.setLowPowerCommand();
     EXPECT_EQ(window.actionDialogs, 0);
     EXPECT_EQ(profile->getString(settings::kDataSrc, settings::kSerBaud, ""), "");
 
@@ -503,20 +514,6 @@ TEST_F(MainFrameCoreTest, LineCommandsNeedASerialSourceAndPollsTheirSoftware) {
     EXPECT_EQ(window.captions, (std::vector<std::string>{"Operating Mode", "Message Rate",
                                                          "Drovana DR Sensor's Parameters",
                                                          "Static Navigation: Default"}));
-}
-
-TEST_F(MainFrameCoreTest, TheStoredInitialisationGoesOnlyWhenTheUserAgreesToItsReset) {
-    MainFrameCore& frame = makeCore(2, "0000000000");
-    prompter.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
-    EXPECT_FALSE(frame.confirmStoredInitialisation());
-    ReceiverInitSettings init;
-    init.cfgBits = 0x93; // warm start with init, navigation-library data
-    ASSERT_TRUE(init.save(*profile));
-    EXPECT_TRUE(frame.confirmStoredInitialisation());
-    EXPECT_EQ(prompter.asked,
-              (std::vector<std::string>{
-                  "Initialize the receiver from the stored settings?\nReset: Factory Reset",
-                  "Initialize the receiver from the stored settings?\nReset: Warm Start (Init)"}));
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include "common/version/version.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
+#include "monitor/shell/ui/dialogs/low_power_dialog.h"
 #include "monitor/shell/ui/dialogs/nav_dialog.h"
 #include "monitor/shell/ui/dialogs/port_dialogs.h"
+#include "monitor/shell/ui/dialogs/receiver_init_dialog.h"
 #include "monitor/shell/ui/dialogs/send_data_dialog.h"
 #include "monitor/shell/ui/dialogs/target_software_dialog.h"
 #include "monitor/shell/ui/placement.h"
@@ -64,41 +66,52 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                     PreferencesDialog dialog(core_->profile(), *prompter_, this);
                     return dialog.exec() == QDialog::Accepted;
                 }};
-    actionDialogs_ =
-        ActionDialogs{[this](SerialPortRole role,
-                             const DataSourceSettings& current) -> std::optional<LineValues> {
-                          SerialPortDialog dialog(role, current, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return dialog.values();
-                      },
-                      [this]() -> std::optional<UartDialogResult> {
-                          UartConfigurationDialog dialog(*prompter_, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return UartDialogResult{dialog.configuration().record(),
-                                                  dialog.configuration().monitorBaud()};
-                      },
-                      [this]() -> std::optional<NmeaModeValues> {
-                          NmeaSetupDialog dialog(*prompter_, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return dialog.values();
-                      },
-                      // Until the initialisation dialog exists, the user confirms what the
-                      // settings file's "RcvrInit" section holds.
-                      [this] { return core_->confirmStoredInitialisation(); },
-                      [this](SendDataCommand& command, CommandOutput& output) {
-                          SendDataDialog dialog(command, output, this);
-                          dialog.exec();
-                      },
-                      [this](NavDialog& nav) {
-                          NavCommandDialog dialog(nav, *prompter_, this);
-                          return dialog.exec() == QDialog::Accepted;
-                      }};
+    actionDialogs_ = ActionDialogs{
+        [this](SerialPortRole role,
+               const DataSourceSettings& current) -> std::optional<LineValues> {
+            SerialPortDialog dialog(role, current, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.values();
+        },
+        [this]() -> std::optional<UartDialogResult> {
+            UartConfigurationDialog dialog(*prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return UartDialogResult{dialog.configuration().record(),
+                                    dialog.configuration().monitorBaud()};
+        },
+        [this]() -> std::optional<NmeaModeValues> {
+            NmeaSetupDialog dialog(*prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.values();
+        },
+        [this](const ReceiverInitSettings& stored) -> std::optional<ReceiverInitAccepted> {
+            ReceiverInitDialog dialog(stored, *prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.accepted();
+        },
+        [this](int targetSwClass) -> std::optional<LowPowerSend> {
+            LowPowerDialog dialog(targetSwClass, *prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.sent();
+        },
+        [this](SendDataCommand& command, CommandOutput& output) {
+            SendDataDialog dialog(command, output, this);
+            dialog.exec();
+        },
+        [this](NavDialog& nav) {
+            NavCommandDialog dialog(nav, *prompter_, this);
+            return dialog.exec() == QDialog::Accepted;
+        }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
@@ -222,6 +235,8 @@ void CMainFrame::buildMenus() {
          &MainFrameCore::uartConfigurationCommand},
         {"&Initialize Data Source...", "actionInitializeDataSource", CommandNeed::SourceWithoutNmea,
          &MainFrameCore::initializeDataSourceCommand},
+        {"Set &Low Power...", "actionSetLowPower", CommandNeed::SourceWithoutNmea,
+         &MainFrameCore::setLowPowerCommand},
         {"&Transmit Serial Message...", "actionTransmitSerialMessage", CommandNeed::Source,
          &MainFrameCore::transmitSerialMessageCommand},
     };
@@ -423,8 +438,13 @@ std::optional<NmeaModeValues> CMainFrame::runNmeaSetupDialog() {
     return actionDialogs_.nmeaSetup ? actionDialogs_.nmeaSetup() : std::nullopt;
 }
 
-bool CMainFrame::runReceiverInitDialog() {
-    return actionDialogs_.receiverInit && actionDialogs_.receiverInit();
+std::optional<ReceiverInitAccepted>
+CMainFrame::runReceiverInitDialog(const ReceiverInitSettings& stored) {
+    return actionDialogs_.receiverInit ? actionDialogs_.receiverInit(stored) : std::nullopt;
+}
+
+std::optional<LowPowerSend> CMainFrame::runLowPowerDialog(int targetSwClass) {
+    return actionDialogs_.lowPower ? actionDialogs_.lowPower(targetSwClass) : std::nullopt;
 }
 
 void CMainFrame::runSendDataDialog(SendDataCommand& command, CommandOutput& output) {

@@ -38,7 +38,9 @@ public:
             serialPort;
         std::function<std::optional<UartDialogResult>()> uartConfiguration;
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
-        std::function<bool()> receiverInit;
+        std::function<std::optional<ReceiverInitAccepted>(const ReceiverInitSettings&)>
+            receiverInit;
+        std::function<std::optional<LowPowerSend>(int targetSwClass)> lowPower;
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
         // The navigation, mask and receiver-mode dialogs: true on Send.
         std::function<bool(NavDialog&)> navDialog;
@@ -94,7 +96,9 @@ private:
                                                   const DataSourceSettings& current) override;
     std::optional<UartDialogResult> runUartConfigurationDialog() override;
     std::optional<NmeaModeValues> runNmeaSetupDialog() override;
-    bool runReceiverInitDialog() override;
+    std::optional<ReceiverInitAccepted>
+    runReceiverInitDialog(const ReceiverInitSettings& stored) override;
+    std::optional<LowPowerSend> runLowPowerDialog(int targetSwClass) override;
     void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
     bool runNavDialog(NavDialog& dialog) override;
 

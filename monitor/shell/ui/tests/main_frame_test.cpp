@@ -158,11 +158,11 @@ TEST_F(MainFrameTest, ReceiverCommandsFollowTheSourceAndTheNmeaFlag) {
     // The Action menu: the switch back to binary only while NMEA arrives, the binary commands
     // only while it does not, synchronise and User1 whatever arrives.
     const std::pair<const char*, int> actions[] = {
-        {"actionSwitchToNmea", 0},          {"actionSwitchToZeph", 1},
-        {"actionSynchronize", 2},           {"actionSwitchToUser1", 2},
-        {"actionSetMainPort", 0},           {"actionSetDgpsPort", 0},
-        {"actionSetUartConfiguration", 0},  {"actionInitializeDataSource", 0},
-        {"actionTransmitSerialMessage", 2},
+        {"actionSwitchToNmea", 0},         {"actionSwitchToZeph", 1},
+        {"actionSynchronize", 2},          {"actionSwitchToUser1", 2},
+        {"actionSetMainPort", 0},          {"actionSetDgpsPort", 0},
+        {"actionSetUartConfiguration", 0}, {"actionInitializeDataSource", 0},
+        {"actionSetLowPower", 0},          {"actionTransmitSerialMessage", 2},
     };
     for (const bool nmea : {false, true}) {
         f.core().state().nmeaArriving = nmea;
