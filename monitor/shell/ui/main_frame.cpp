@@ -1,6 +1,7 @@
 #include "monitor/shell/ui/main_frame.h"
 
 #include "common/version/version.h"
+#include "monitor/shell/ui/dialogs/collection_file_dialog.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
 #include "monitor/shell/ui/dialogs/port_dialogs.h"
@@ -63,37 +64,38 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                     PreferencesDialog dialog(core_->profile(), *prompter_, this);
                     return dialog.exec() == QDialog::Accepted;
                 }};
-    actionDialogs_ =
-        ActionDialogs{[this](SerialPortRole role,
-                             const DataSourceSettings& current) -> std::optional<LineValues> {
-                          SerialPortDialog dialog(role, current, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return dialog.values();
-                      },
-                      [this]() -> std::optional<UartDialogResult> {
-                          UartConfigurationDialog dialog(*prompter_, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return UartDialogResult{dialog.configuration().record(),
-                                                  dialog.configuration().monitorBaud()};
-                      },
-                      [this]() -> std::optional<NmeaModeValues> {
-                          NmeaSetupDialog dialog(*prompter_, this);
-                          if (dialog.exec() != QDialog::Accepted) {
-                              return std::nullopt;
-                          }
-                          return dialog.values();
-                      },
-                      // Until the initialisation dialog exists, the user confirms what the
-                      // settings file's "RcvrInit" section holds.
-                      [this] { return core_->confirmStoredInitialisation(); },
-                      [this](SendDataCommand& command, CommandOutput& output) {
-                          SendDataDialog dialog(command, output, this);
-                          dialog.exec();
-                      }};
+    actionDialogs_ = ActionDialogs{
+        [this](SerialPortRole role,
+               const DataSourceSettings& current) -> std::optional<LineValues> {
+            SerialPortDialog dialog(role, current, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.values();
+        },
+        [this]() -> std::optional<UartDialogResult> {
+            UartConfigurationDialog dialog(*prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return UartDialogResult{dialog.configuration().record(),
+                                    dialog.configuration().monitorBaud()};
+        },
+        [this]() -> std::optional<NmeaModeValues> {
+            NmeaSetupDialog dialog(*prompter_, this);
+            if (dialog.exec() != QDialog::Accepted) {
+                return std::nullopt;
+            }
+            return dialog.values();
+        },
+        // Until the initialisation dialog exists, the user confirms what the
+        // settings file's "RcvrInit" section holds.
+        [this] { return core_->confirmStoredInitialisation(); },
+        [this](SendDataCommand& command, CommandOutput& output) {
+            SendDataDialog dialog(command, output, this);
+            dialog.exec();
+        },
+        [this](const CollectionFileDialog& dialog) { return runCollectionFileBox(dialog, this); }};
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
@@ -222,6 +224,16 @@ void CMainFrame::buildMenus() {
                                 [this, command = command] { ((*core_).*command)(); });
         receiverCommands_.emplace_back(a, need);
     }
+    actionMenu->addSeparator();
+    const std::tuple<const char*, const char*, Collection> sets[] = {
+        {"Set &Almanac...", "actionSetAlmanac", Collection::Almanac},
+        {"Set &Ephemeris...", "actionSetEphemeris", Collection::Ephemeris}};
+    for (const auto& [text, name, collection] : sets) {
+        QAction* a = addCommand(
+            actionMenu, QString::fromLatin1(text), name,
+            [this, collection = collection] { core_->setCollectionCommand(collection); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
 
     QMenu* poll = menuBar()->addMenu(QStringLiteral("&Poll"));
     poll->setObjectName(QStringLiteral("menuPoll"));
@@ -232,6 +244,16 @@ void CMainFrame::buildMenus() {
     for (const auto& [text, name, mid] : polls) {
         QAction* a = addCommand(poll, QString::fromLatin1(text), name,
                                 [this, mid = mid] { core_->sendPoll(mid); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
+    const std::tuple<const char*, const char*, Collection> collections[] = {
+        {"&Almanac...", "actionPollAlmanac", Collection::Almanac},
+        {"&Ephemeris...", "actionPollEphemeris", Collection::Ephemeris}};
+    for (const auto& [text, name, collection] : collections) {
+        QAction* a =
+            addCommand(poll, QString::fromLatin1(text), name, [this, collection = collection] {
+                core_->pollCollectionCommand(collection);
+            });
         receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
 
@@ -411,6 +433,10 @@ void CMainFrame::runSendDataDialog(SendDataCommand& command, CommandOutput& outp
     if (actionDialogs_.sendData) {
         actionDialogs_.sendData(command, output);
     }
+}
+
+ChosenFile CMainFrame::runCollectionFileDialog(const CollectionFileDialog& dialog) {
+    return actionDialogs_.collectionFile ? actionDialogs_.collectionFile(dialog) : ChosenFile{};
 }
 
 // At the first showing the frame takes its remembered normal rectangle; a program closed

@@ -40,6 +40,7 @@ public:
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
         std::function<bool()> receiverInit;
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
+        std::function<ChosenFile(const CollectionFileDialog&)> collectionFile;
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
@@ -94,6 +95,7 @@ private:
     std::optional<NmeaModeValues> runNmeaSetupDialog() override;
     bool runReceiverInitDialog() override;
     void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
+    ChosenFile runCollectionFileDialog(const CollectionFileDialog& dialog) override;
 
     void buildMenus();
     void buildStatusBar();
