@@ -64,38 +64,40 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
                     PreferencesDialog dialog(core_->profile(), *prompter_, this);
                     return dialog.exec() == QDialog::Accepted;
                 }};
-    actionDialogs_ = ActionDialogs{
-        [this](SerialPortRole role,
-               const DataSourceSettings& current) -> std::optional<LineValues> {
-            SerialPortDialog dialog(role, current, this);
-            if (dialog.exec() != QDialog::Accepted) {
-                return std::nullopt;
-            }
-            return dialog.values();
-        },
-        [this]() -> std::optional<UartDialogResult> {
-            UartConfigurationDialog dialog(*prompter_, this);
-            if (dialog.exec() != QDialog::Accepted) {
-                return std::nullopt;
-            }
-            return UartDialogResult{dialog.configuration().record(),
-                                    dialog.configuration().monitorBaud()};
-        },
-        [this]() -> std::optional<NmeaModeValues> {
-            NmeaSetupDialog dialog(*prompter_, this);
-            if (dialog.exec() != QDialog::Accepted) {
-                return std::nullopt;
-            }
-            return dialog.values();
-        },
-        // Until the initialisation dialog exists, the user confirms what the
-        // settings file's "RcvrInit" section holds.
-        [this] { return core_->confirmStoredInitialisation(); },
-        [this](SendDataCommand& command, CommandOutput& output) {
-            SendDataDialog dialog(command, output, this);
-            dialog.exec();
-        },
-        [this](const CollectionFileDialog& dialog) { return runCollectionFileBox(dialog, this); }};
+    actionDialogs_ =
+        ActionDialogs{[this](SerialPortRole role,
+                             const DataSourceSettings& current) -> std::optional<LineValues> {
+                          SerialPortDialog dialog(role, current, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return dialog.values();
+                      },
+                      [this]() -> std::optional<UartDialogResult> {
+                          UartConfigurationDialog dialog(*prompter_, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return UartDialogResult{dialog.configuration().record(),
+                                                  dialog.configuration().monitorBaud()};
+                      },
+                      [this]() -> std::optional<NmeaModeValues> {
+                          NmeaSetupDialog dialog(*prompter_, this);
+                          if (dialog.exec() != QDialog::Accepted) {
+                              return std::nullopt;
+                          }
+                          return dialog.values();
+                      },
+                      // Until the initialisation dialog exists, the user confirms what the
+                      // settings file's "RcvrInit" section holds.
+                      [this] { return core_->confirmStoredInitialisation(); },
+                      [this](SendDataCommand& command, CommandOutput& output) {
+                          SendDataDialog dialog(command, output, this);
+                          dialog.exec();
+                      }};
+    actionDialogs_.collectionFile = [this](const CollectionFileDialog& dialog) {
+        return runCollectionFileBox(dialog, this);
+    };
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);

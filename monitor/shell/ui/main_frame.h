@@ -40,7 +40,7 @@ public:
         std::function<std::optional<NmeaModeValues>()> nmeaSetup;
         std::function<bool()> receiverInit;
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
-        std::function<ChosenFile(const CollectionFileDialog&)> collectionFile;
+        std::function<ChosenFile(const CollectionFileDialog&)> collectionFile = {};
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
