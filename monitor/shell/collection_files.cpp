@@ -15,11 +15,30 @@ using namespace collectionfile;
 
 CollectionFileDialog collectionFileDialog(Collection collection, bool save) {
     if (collection == Collection::Almanac) {
-        return {save ? kAlmanacSaveTitle : kAlmanacLoadTitle, kAlmanacDefaultName, kAlmanacFilter,
-                save};
+        return {collection, save ? kAlmanacSaveTitle : kAlmanacLoadTitle, kAlmanacDefaultName,
+                kAlmanacFilter, save};
     }
-    return {save ? kEphemerisSaveTitle : kEphemerisLoadTitle, kEphemerisDefaultName,
+    return {collection, save ? kEphemerisSaveTitle : kEphemerisLoadTitle, kEphemerisDefaultName,
             kEphemerisFilter, save};
+}
+
+const char* saveNameRefusal(Collection collection, const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path path(name);
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    bool refused = !fs::is_directory(folder, ec);
+    if (!refused && fs::exists(path, ec)) {
+        // Read-only by its permissions, whoever runs the program.
+        const fs::perms writable =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        refused = fs::is_directory(path, ec) ||
+                  (fs::status(path, ec).permissions() & writable) == fs::perms::none;
+    }
+    if (!refused) {
+        return nullptr;
+    }
+    return collection == Collection::Almanac ? kCannotOpenAlmanac : kCannotOpenEphemeris;
 }
 
 unsigned fileNameError(const std::string& name) {

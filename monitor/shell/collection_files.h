@@ -43,6 +43,7 @@ constexpr unsigned kInvalidName = 0x3002;
 // One of the four file dialogs. A save dialog asks before overwriting and needs an existing
 // folder; a load dialog needs an existing file. Both are centred on the main window.
 struct CollectionFileDialog {
+    Collection collection;
     const char* title;
     const char* defaultName;
     const char* filter;
@@ -56,6 +57,10 @@ struct ChosenFile {
     std::string name;
     unsigned error = 0;
 };
+
+// What the save dialog says to a name it refuses, staying open: a read-only file, or a folder
+// that does not exist (the file could not be created); nullptr when the name will do.
+const char* saveNameRefusal(Collection collection, const std::string& name);
 
 // The error a chosen name gives on this system (0 when the name can be used).
 unsigned fileNameError(const std::string& name);

@@ -138,6 +138,27 @@ TEST_F(CollectionFilesTest, SetAlmanacSendsTheWholeFileOrNothing) {
     EXPECT_EQ(prompter.asked, std::vector<std::string>{kAlmanacFormatError});
 }
 
+// The save dialog stays open on a name the file cannot be written under.
+TEST(CollectionFileDialogs, TheSaveDialogRefusesReadOnlyFilesAndMissingFolders) {
+    zeph::testing::TempDir dir;
+    writeFile(dir / "kept.alm", "");
+    writeFile(dir / "locked.alm", "");
+    std::filesystem::permissions(dir / "locked.alm", std::filesystem::perms::owner_read);
+    const struct {
+        std::string name;
+        bool refused;
+    } cases[] = {
+        {dir.path("new.alm"), false},   {dir.path("kept.alm"), false},
+        {dir.path("locked.alm"), true}, {dir.path("missing/new.alm"), true},
+        {dir.folder().string(), true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(saveNameRefusal(Collection::Almanac, c.name) != nullptr, c.refused) << c.name;
+    }
+    EXPECT_STREQ(saveNameRefusal(Collection::Ephemeris, dir.path("locked.alm")),
+                 "Cannot open ephemeris file!");
+}
+
 TEST(CollectionFileDialogs, AChoiceTheSystemCannotTakeEndsInTheDialogError) {
     testing::ScriptedPrompter prompter;
     struct Case {

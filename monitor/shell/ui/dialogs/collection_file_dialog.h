@@ -15,6 +15,11 @@ public:
     CollectionFileBox(const CollectionFileDialog& dialog, QWidget* parent);
     // The chosen name, or an empty one when the dialog was cancelled.
     ChosenFile chosen() const;
+    // A save dialog stays open on a name the file cannot be written under.
+    void accept() override;
+
+private:
+    CollectionFileDialog dialog_;
 };
 
 // Runs the dialog modally.
