@@ -140,6 +140,12 @@ PlanResult collectionPlan(std::string_view command, std::span<const std::string>
         return result;
     }
     const bool almanac = command == "almanac";
+    const Collection collection = almanac ? Collection::Almanac : Collection::Ephemeris;
+    // A file that cannot be written is refused before the receiver is asked.
+    if (const char* refusal = saveNameRefusal(collection, *options.save)) {
+        result.error = std::string(refusal) + " (" + *options.save + ")";
+        return result;
+    }
     const CommandSpec& poll = *findCommand(almanac ? 146 : 147);
     ControlStep step = frame(encodePayload(poll, defaultValues(poll)));
     addPollAnswer(step, poll.mid);
@@ -147,7 +153,7 @@ PlanResult collectionPlan(std::string_view command, std::span<const std::string>
     ControlPlan plan;
     plan.command = command;
     plan.steps.push_back(std::move(step));
-    plan.save = almanac ? Collection::Almanac : Collection::Ephemeris;
+    plan.save = collection;
     plan.savePath = *options.save;
     result.plan = std::move(plan);
     return result;

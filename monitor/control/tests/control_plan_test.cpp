@@ -236,6 +236,10 @@ TEST(ControlPlan, CollectionsFilesAndSendData) {
         {"almanac", {}, {.save = "a.alm"}, "F146+ack A14x32"},
         {"ephemeris", {}, {.save = "e.eph"}, "F147+ack A15x32"},
         {"almanac", {}, {}, "almanac takes --save FILE"},
+        {"ephemeris",
+         {},
+         {.save = dir.path("no/e.eph")},
+         "Cannot open ephemeris file! (" + dir.path("no/e.eph") + ")"},
         {"ephemeris", {"x"}, {.save = "e.eph"}, "ephemeris takes --save FILE"},
         {"poll-almanac", {}, {.save = "a.alm"}, "--save goes with almanac or ephemeris"},
         {"set-ephemeris", {dir.path("twenty.eph")}, {}, ""}, // below
