@@ -1,5 +1,7 @@
 #include "almanac_file.h"
 
+#include "common/text/strprintf.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -7,20 +9,22 @@ namespace zeph::monitor {
 namespace {
 
 constexpr int kHeaderLines = 5;
-// Far longer than any line of these files; a longer one (a device of endless bytes named by
-// mistake) is a format error, not a line to hold in memory.
-constexpr size_t kMaxLineBytes = 4096;
+// A line is read into an 897-byte buffer: at most 896 characters, the line end among them. A
+// longer line goes on as the next one, so a file of endless bytes without a line end is read
+// a piece at a time and never held whole.
+constexpr size_t kLineBuffer = 897;
 
 bool readLine(std::istream& in, std::string& line) {
     line.clear();
-    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
-        if (c == '\n') {
-            return true;
-        }
-        if (line.size() == kMaxLineBytes) {
-            return false;
+    while (line.size() + 1 < kLineBuffer) {
+        const int c = in.get();
+        if (c == std::char_traits<char>::eof()) {
+            break;
         }
         line.push_back(static_cast<char>(c));
+        if (c == '\n') {
+            break;
+        }
     }
     return !line.empty();
 }
@@ -42,11 +46,11 @@ template <size_t N> std::optional<std::array<uint16_t, N>> lineValues(const std:
     size_t found = 0;
     size_t at = 0;
     while (found < N) {
-        at = line.find_first_not_of(" \t,\r", at);
+        at = line.find_first_not_of(" \t,\r\n", at);
         if (at == std::string::npos) {
             return std::nullopt;
         }
-        const size_t end = line.find_first_of(" \t,\r", at);
+        const size_t end = line.find_first_of(" \t,\r\n", at);
         const std::string token = line.substr(at, end - at);
         values[found++] = static_cast<uint16_t>(std::strtol(token.c_str(), nullptr, 10));
         at = end;
@@ -55,6 +59,53 @@ template <size_t N> std::optional<std::array<uint16_t, N>> lineValues(const std:
 }
 
 } // namespace
+
+namespace {
+
+void appendHeader(std::string& text, const char* what, std::time_t collectedUtc) {
+    text += "//\n// ";
+    text += what;
+    text += " Collection Time(UTC): " + asctimeText(collectedUtc) + "//\n//\n//\n";
+}
+
+template <class Table>
+std::string fileText(const Table& table, const char* what, bool signedWords,
+                     std::time_t collectedUtc) {
+    std::string text;
+    appendHeader(text, what, collectedUtc);
+    for (const auto& entry : table) {
+        for (size_t k = 0; k < entry.size(); ++k) {
+            if (k != 0) {
+                text += ", ";
+            }
+            // Almanac words are printed as the signed values they hold.
+            text += signedWords ? strprintf("%d", static_cast<int16_t>(entry[k]))
+                                : strprintf("%u", unsigned{entry[k]});
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
+
+std::string asctimeText(std::time_t utc) {
+    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm tm{};
+    gmtime_r(&utc, &tm);
+    return strprintf("%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", kDays[tm.tm_wday], kMonths[tm.tm_mon],
+                     tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 1900 + tm.tm_year);
+}
+
+std::string almanacFileText(const AlmanacTable& table, std::time_t collectedUtc) {
+    return fileText(table, "Almanac", true, collectedUtc);
+}
+
+std::string ephemerisFileText(const EphemerisTable& table, std::time_t collectedUtc) {
+    return fileText(table, "Ephemeris", false, collectedUtc);
+}
 
 std::optional<std::array<uint16_t, 448>> loadAlmanacFile(std::istream& in) {
     if (!skipHeader(in)) {

@@ -1,13 +1,18 @@
 #pragma once
 
-// The almanac and ephemeris text files read back for Set Almanac and Set Ephemeris: five
-// header lines skipped whatever they hold, then one satellite a line, values separated by
-// blanks and/or commas.
+// The almanac and ephemeris text files: written when a polled collection is complete (five
+// comment lines with the collection time, then one satellite a line), read back for Set
+// Almanac and Set Ephemeris (the five header lines skipped whatever they hold, values separated
+// by blanks and/or commas).
+
+#include "monitor/messages/program_state.h"
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <istream>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zeph::monitor {
@@ -19,6 +24,15 @@ constexpr int kFileSatellites = 32;
 constexpr const char* kAlmanacFormatError = "Almanac Data File Format Error\nSet Almanac Aborted";
 constexpr const char* kEphemerisFormatError =
     "Ephemeris Data File Format Error\nSet Ephemeris Aborted";
+
+// The saved files' text: "//", the collection time line (UTC, in asctime's form), three more
+// "//" lines, then the 32 entries from SVID 1, words separated by ", " (almanac words signed,
+// ephemeris words unsigned).
+std::string almanacFileText(const AlmanacTable& table, std::time_t collectedUtc);
+std::string ephemerisFileText(const EphemerisTable& table, std::time_t collectedUtc);
+
+// "Fri Sep  6 00:00:00 2002\n": asctime's form in English whatever the locale.
+std::string asctimeText(std::time_t utc);
 
 // The 448 words of MID 130, or none on a format error (a header or data line missing, a line
 // with fewer than 14 values).

@@ -6,7 +6,10 @@ namespace zeph::monitor {
 namespace {
 
 constexpr OptionSpec kOptions[] = {
-    {"--help"}, {"-h"}, {"--list"}, {"--verbose"}, {"-v"}, {"--port", true}, {"--timeout", true},
+    {"--help"},          {"-h"},           {"--list"},
+    {"--verbose"},       {"-v"},           {"--port", true},
+    {"--timeout", true}, {"--save", true}, {"--wrapper", true},
+    {"--file", true},
 };
 constexpr ScanRules kRules{.options = kOptions,
                            .inlineValues = true,
@@ -59,6 +62,19 @@ const char* const kControlUsage =
     "                        refused; fields given win), week and time from the PC clock\n"
     "  set-low-power [mode=continuous|lullcycle|wake-on-demand] [FIELD=...], or low-power\n"
     "                        MID 151, then MID 167; both acknowledgements are printed\n"
+    "  almanac --save FILE   poll the almanac (MID 146), wait for all 32 satellites and save\n"
+    "                        them as Poll > Almanac saves them (a comment header, one line a\n"
+    "                        satellite)\n"
+    "  ephemeris --save FILE the same for the ephemeris (MID 147)\n"
+    "  set-almanac FILE      send a saved almanac file (MID 130, all 32 satellites at once)\n"
+    "  set-ephemeris FILE    send a saved ephemeris file (MID 149 for each satellite line\n"
+    "                        numbered 1 to 32; the lines before a faulty one are sent first)\n"
+    "  send [--wrapper zeph|nmea|none] TEXT...\n"
+    "  send [--wrapper ...] --file FILE.cmd\n"
+    "                        Action > Transmit Serial Message: hex bytes (\"84 00\") framed as\n"
+    "                        a binary message (zeph, the default; its acknowledgement is\n"
+    "                        awaited) or sent as they are (none), or a text sent as an NMEA\n"
+    "                        sentence with its checksum (nmea); --file loads a command file\n"
     "  and every other command of --list (elevation-mask, set-main-serial-port, ...)\n"
     "\n"
     "  --port PORT[@BAUD]  the receiver's port (a device path or COMn) and the rate it talks\n"
@@ -79,10 +95,13 @@ const char* const kControlUsage =
     "  zephctl --port COM1 --verbose poll-sw-version\n"
     "  ZEPHCTL_PORT=/dev/ttyUSB0@4800 zephctl sync\n"
     "  zephctl --port COM1 init reset=warm-init position-file=home.pos pc-time\n"
+    "  zephctl --port COM1 almanac --save almanac.alm\n"
+    "  zephctl --port COM1 send --wrapper nmea ZUVE105,01\n"
     "\n"
     "Exit status: 0 when the receiver acknowledged the command (MID 11) or answered the poll,\n"
-    "1 when it rejected it (MID 12) or did not answer within the time-out, 2 on bad usage\n"
-    "(unknown command or field, bad or refused value, a port that cannot be opened).\n";
+    "1 when it rejected it (MID 12) or did not answer within the time-out (or a collection's\n"
+    "file could not be written), 2 on bad usage (unknown command or field, bad or refused\n"
+    "value or text, a port that cannot be opened, a file with a format error).\n";
 
 ControlOptionsResult
 parseControlOptions(std::span<const std::string> args,
@@ -112,6 +131,12 @@ parseControlOptions(std::span<const std::string> args,
                 return result;
             }
             o.timeoutSeconds = *seconds;
+        } else if (name == "--save") {
+            o.save = arg->value;
+        } else if (name == "--wrapper") {
+            o.wrapper = arg->value;
+        } else if (name == "--file") {
+            o.file = arg->value;
         } else if (o.command.empty()) {
             o.command = arg->value;
         } else {

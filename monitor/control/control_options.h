@@ -1,7 +1,8 @@
 #pragma once
 
 // zephctl's command line: zephctl [--port PORT[@BAUD]] [--verbose] [--timeout S] COMMAND
-// [FIELD=VALUE ...], or --list, or --help.
+// [FIELD=VALUE ...] (with --save FILE for a collection, --wrapper or --file for send), or
+// --list, or --help.
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +26,10 @@ struct ControlOptions {
     double timeoutSeconds = kDefaultTimeoutSeconds;
     std::string command;
     std::vector<std::string> fields;
+    // almanac and ephemeris: the file the collection is saved to; send: its wrapper or file.
+    std::optional<std::string> save;
+    std::optional<std::string> wrapper;
+    std::optional<std::string> file;
 };
 
 struct ControlOptionsResult {

@@ -75,16 +75,26 @@ bool loadsFile(const CommandSpec& spec) {
     return spec.mid == 130 || spec.mid == 149;
 }
 
-// Set Almanac and Set Ephemeris send what a file holds: the file is read, and refused on a
-// format error, before anything is sent.
+void addPollAnswer(ControlStep& step, uint8_t mid) {
+    for (const PollAnswer& a : kPollAnswers) {
+        if (a.pollMid == mid) {
+            step.answerMid = a.answerMid;
+            step.answerCount = a.count;
+        }
+    }
+}
+
+// Set Almanac and Set Ephemeris send what a file holds, read as the monitor reads it: an
+// almanac with a format error sends nothing; an ephemeris sends the satellites before its
+// faulty line, and the error is told after them.
 PlanResult fileCommandPlan(const CommandSpec& spec, std::span<const std::string> fields) {
     PlanResult result;
     const std::string name = commandName(spec);
-    if (fields.size() != 1 || !fields[0].starts_with("file=")) {
-        result.error = name + " takes file=PATH";
+    if (fields.size() != 1) {
+        result.error = name + " takes FILE";
         return result;
     }
-    const std::string path = fields[0].substr(5);
+    const std::string path = fields[0].starts_with("file=") ? fields[0].substr(5) : fields[0];
     std::error_code ec;
     if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
         result.error = "cannot open " + path + " (not a regular file)"; // a FIFO would hold us
@@ -106,18 +116,123 @@ PlanResult fileCommandPlan(const CommandSpec& spec, std::span<const std::string>
         plan.steps.push_back(frame(setAlmanacPayload(*words)));
     } else {
         const EphemerisFile file = loadEphemerisFile(in);
-        if (file.formatError) {
-            result.error = kEphemerisFormatError;
-            return result;
-        }
         if (file.satellites.empty()) { // a script must not take "nothing sent" for success
-            result.error = "no satellite numbered 1 to 32 in " + path;
+            result.error = file.formatError ? std::string(kEphemerisFormatError)
+                                            : "no satellite numbered 1 to 32 in " + path;
             return result;
         }
         for (const auto& words : file.satellites) {
             plan.steps.push_back(frame(setEphemerisPayload(words)));
         }
+        if (file.formatError) {
+            plan.finalError = kEphemerisFormatError;
+        }
     }
+    result.plan = std::move(plan);
+    return result;
+}
+
+// almanac --save FILE, ephemeris --save FILE: the poll, the whole collection, then the file.
+PlanResult collectionPlan(std::string_view command, std::span<const std::string> fields,
+                          const PlanOptions& options) {
+    PlanResult result;
+    if (!options.save || options.save->empty() || !fields.empty()) {
+        result.error = std::string(command) + " takes --save FILE";
+        return result;
+    }
+    const bool almanac = command == "almanac";
+    const Collection collection = almanac ? Collection::Almanac : Collection::Ephemeris;
+    // A file that cannot be written is refused before the receiver is asked.
+    if (const char* refusal = saveNameRefusal(collection, *options.save)) {
+        result.error = std::string(refusal) + " (" + *options.save + ")";
+        return result;
+    }
+    const CommandSpec& poll = *findCommand(almanac ? 146 : 147);
+    ControlStep step = frame(encodePayload(poll, defaultValues(poll)));
+    addPollAnswer(step, poll.mid);
+    step.quiet = true;
+    ControlPlan plan;
+    plan.command = command;
+    plan.steps.push_back(std::move(step));
+    plan.save = collection;
+    plan.savePath = *options.save;
+    result.plan = std::move(plan);
+    return result;
+}
+
+// The command file's name, whatever the file dialog would have shown.
+class NamedFile : public CommandFileChooser {
+public:
+    explicit NamedFile(std::string name) : name_(std::move(name)) {}
+    std::optional<std::string> openName() override { return name_; }
+    std::optional<std::string> saveName() override { return std::nullopt; }
+
+private:
+    std::string name_;
+};
+
+// What Send Data refuses is told here, before the port is touched.
+class KeptMessage : public Prompter {
+public:
+    Answer ask(const std::string& text, Icon, Buttons) override {
+        message = text;
+        return Answer::Ok;
+    }
+    std::string message;
+};
+
+// send [--wrapper zeph|nmea|none] TEXT..., or --file FILE.cmd: the Send Data dialog's Send.
+PlanResult sendPlan(std::span<const std::string> fields, const PlanOptions& options) {
+    PlanResult result;
+    ControlStep step;
+    step.kind = Kind::SendData;
+    const std::string wrapper = options.wrapper.value_or("zeph");
+    if (wrapper == "zeph") {
+        step.wrapper = SendWrapper::ZephBinary;
+    } else if (wrapper == "nmea") {
+        step.wrapper = SendWrapper::Nmea;
+    } else if (wrapper == "none") {
+        step.wrapper = SendWrapper::None;
+    } else {
+        result.error = "--wrapper takes zeph, nmea or none, not " + wrapper;
+        return result;
+    }
+    std::string text;
+    if (options.file) {
+        if (!fields.empty()) {
+            result.error = "send takes TEXT or --file FILE, not both";
+            return result;
+        }
+        KeptMessage kept;
+        SendDataCommand command(kept);
+        NamedFile file(*options.file);
+        const std::optional<std::string> loaded = command.load(file);
+        if (!loaded) {
+            result.error = kept.message + " (" + *options.file + ")";
+            return result;
+        }
+        text = *loaded;
+    } else if (fields.empty()) {
+        result.error = "send takes TEXT or --file FILE";
+        return result;
+    } else {
+        for (const std::string& f : fields) { // "send 84 00" is the text "84 00"
+            text += (text.empty() ? "" : " ") + f;
+        }
+    }
+    if (step.wrapper != SendWrapper::Nmea) {
+        const HexCommand hex = parseHexCommand(text);
+        if (hex.refusal != nullptr) {
+            result.error = hex.refusal;
+            return result;
+        }
+        // A framed command is acknowledged by its MID; raw bytes may be anything.
+        step.awaitAck = step.wrapper == SendWrapper::ZephBinary && !hex.bytes.empty();
+    }
+    step.bytes.assign(text.begin(), text.end());
+    ControlPlan plan;
+    plan.command = "send";
+    plan.steps.push_back(std::move(step));
     result.plan = std::move(plan);
     return result;
 }
@@ -200,15 +315,6 @@ std::optional<std::string> readFields(const CommandSpec& spec, std::span<const s
         values.set(name, *value);
     }
     return std::nullopt;
-}
-
-void addPollAnswer(ControlStep& step, uint8_t mid) {
-    for (const PollAnswer& a : kPollAnswers) {
-        if (a.pollMid == mid) {
-            step.answerMid = a.answerMid;
-            step.answerCount = a.count;
-        }
-    }
 }
 
 // The sentence rates of the switch to NMEA.
@@ -322,8 +428,17 @@ std::optional<std::string> initFields(std::span<const std::string> args,
 } // namespace
 
 PlanResult makePlan(std::string_view command, std::span<const std::string> fields,
-                    const ControlLine& line, int64_t nowUnixMs) {
+                    const ControlLine& line, int64_t nowUnixMs, const PlanOptions& options) {
     PlanResult result;
+    const bool collection = command == "almanac" || command == "ephemeris";
+    if (options.save && !collection) {
+        result.error = "--save goes with almanac or ephemeris";
+        return result;
+    }
+    if ((options.wrapper || options.file) && command != "send") {
+        result.error = std::string(options.wrapper ? "--wrapper" : "--file") + " goes with send";
+        return result;
+    }
     if (command == "init") {
         std::vector<std::string> translated;
         if (auto error = initFields(fields, translated)) {
@@ -338,6 +453,12 @@ PlanResult makePlan(std::string_view command, std::span<const std::string> field
     }
     if (command == "low-power") {
         return makePlan("set-low-power", fields, line, nowUnixMs);
+    }
+    if (collection) {
+        return collectionPlan(command, fields, options);
+    }
+    if (command == "send") {
+        return sendPlan(fields, options);
     }
     ControlPlan plan;
     plan.command = command;
@@ -447,6 +568,11 @@ std::string commandListText() {
     text += strprintf("%-40s %s\n", "    pc-time[=1]", "week and time of week from the PC clock");
     text += strprintf("%-40s %s\n", "    FIELD=VALUE", "any field of initialize-data-source");
     text += "low-power  the same as set-low-power\n";
+    text += "almanac --save FILE\n    (Poll > Almanac: MID 146, the 32 satellites saved to FILE)\n";
+    text += "ephemeris --save FILE\n    (Poll > Ephemeris: MID 147, the 32 satellites saved to "
+            "FILE)\n";
+    text += "send [--wrapper zeph|nmea|none] TEXT... | --file FILE.cmd\n    (Action > Transmit "
+            "Serial Message)\n";
     for (const CommandSpec& spec : commandCatalogue()) {
         if (!offered(spec)) {
             continue;
@@ -463,7 +589,7 @@ std::string commandListText() {
         }
         text += '\n';
         if (loadsFile(spec)) {
-            text += strprintf("%-40s %s\n", "    file=PATH",
+            text += strprintf("%-40s %s\n", "    FILE",
                               spec.mid == 130 ? "the file Poll > Almanac saves"
                                               : "the file Poll > Ephemeris saves");
         }

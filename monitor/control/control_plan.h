@@ -5,6 +5,8 @@
 // steps on the line (frames, sentences, reopening at new settings, the answers to wait for).
 
 #include "monitor/commands/command_catalogue.h"
+#include "monitor/shell/collection_files.h"
+#include "monitor/shell/send_data.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +28,7 @@ struct ControlStep {
         Sentence, // send `bytes` as an NMEA body
         Reopen,   // close the port and open it again at `baud`
         Traffic,  // wait for the receiver's output at the current settings
+        SendData, // `bytes` is a Send Data text, sent in `wrapper` as the dialog sends it
     };
     Kind kind = Kind::Frame;
     std::vector<uint8_t> bytes;
@@ -36,8 +39,10 @@ struct ControlStep {
     uint8_t answerMid = 0;
     int answerCount = 0;
     uint8_t echoedMid = 0;
-    uint32_t baud = 0;       // Reopen
-    bool binaryOnly = false; // Traffic: a binary frame, not a sentence
+    uint32_t baud = 0;                             // Reopen
+    bool binaryOnly = false;                       // Traffic: a binary frame, not a sentence
+    SendWrapper wrapper = SendWrapper::ZephBinary; // SendData
+    bool quiet = false; // the answers are counted, not printed (a collection for a file)
 };
 
 struct ControlPlan {
@@ -45,6 +50,20 @@ struct ControlPlan {
     std::vector<ControlStep> steps;
     // A current-settings poll: the command whose echoed fields are printed.
     const CommandSpec* echoOf = nullptr;
+    // A collection saved, once complete, to `savePath` as the monitor saves it.
+    std::optional<Collection> save;
+    std::string savePath;
+    // Told once the steps are done, and the run ends with the usage status: a file whose faulty
+    // line comes after satellites that were sent.
+    std::string finalError;
+};
+
+// What zephctl's options add to a command: the file a collection is saved to, and the wrapper
+// or the command file of send.
+struct PlanOptions {
+    std::optional<std::string> save = std::nullopt;
+    std::optional<std::string> wrapper = std::nullopt;
+    std::optional<std::string> file = std::nullopt;
 };
 
 struct PlanResult {
@@ -55,7 +74,7 @@ struct PlanResult {
 // The plan for `command` with `fields` ("NAME=VALUE"); `nowUnixMs` is the PC clock for the
 // initialisation's GPS time.
 PlanResult makePlan(std::string_view command, std::span<const std::string> fields,
-                    const ControlLine& line, int64_t nowUnixMs);
+                    const ControlLine& line, int64_t nowUnixMs, const PlanOptions& options = {});
 
 // A field's value as zephctl takes it: a number, or a list entry's word form.
 std::string fieldValueText(const CommandField& field, double value);

@@ -6,6 +6,7 @@
 #include "monitor/messages/output_catalogue.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace zeph::monitor {
 namespace {
@@ -29,6 +30,38 @@ void printEcho(const CommandSpec& spec, const RxMessage& msg, std::FILE* out) {
     }
 }
 
+// Send Data's output on the session: framed by the monitor's framer, or as the bytes are.
+class SessionOutput : public CommandOutput {
+public:
+    explicit SessionOutput(ReceiverSession& session) : session_(session) {}
+    void sendBinary(const uint8_t* payload, size_t length) override {
+        framed = session_.sendFrame({payload, payload + length});
+    }
+    void writeRaw(const uint8_t* bytes, size_t length) override { session_.sendRaw(bytes, length); }
+    bool framed = true;
+
+private:
+    ReceiverSession& session_;
+};
+
+// The save's message boxes: where the file went on standard output, a failure on standard error.
+class SaveMessages : public Prompter {
+public:
+    SaveMessages(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+    Answer ask(const std::string& text, Icon icon, Buttons) override {
+        if (icon == Icon::Information) {
+            std::fprintf(out_, "%s\n", text.c_str());
+        } else {
+            std::fprintf(err_, "zephctl: %s\n", text.c_str());
+        }
+        return Answer::Ok;
+    }
+
+private:
+    std::FILE* out_;
+    std::FILE* err_;
+};
+
 class Runner {
 public:
     Runner(ReceiverSession& session, double timeoutSeconds, std::FILE* out, std::FILE* err)
@@ -41,6 +74,13 @@ public:
             if (const int status = runStep(step, plan.echoOf); status != kExitAnswered) {
                 return status;
             }
+        }
+        if (plan.save) {
+            return save(*plan.save, plan.savePath);
+        }
+        if (!plan.finalError.empty()) {
+            std::fprintf(err_, "zephctl: %s\n", plan.finalError.c_str());
+            return kExitUsage;
         }
         return kExitAnswered;
     }
@@ -79,14 +119,49 @@ private:
                                               step.binaryOnly ? "in binary" : "readable",
                                               session_.baud()));
         }
+        case ControlStep::Kind::SendData:
+            return sendData(step);
         case ControlStep::Kind::Frame:
             break;
         }
         if (!session_.sendFrame(step.bytes)) {
             return kExitUsage;
         }
-        const uint8_t mid = step.bytes[0];
-        const uint8_t subId = mid == 172 ? step.bytes[1] : 0;
+        return awaitAnswers(step, step.bytes, echoOf);
+    }
+
+    // The collection arrived whole: its file is written as the monitor writes it.
+    int save(Collection collection, const std::string& path) {
+        const bool almanac = collection == Collection::Almanac;
+        if ((almanac ? session_.almanacsComplete() : session_.ephemeridesComplete()) == 0) {
+            return noAnswer(almanac ? "no complete almanac" : "no complete ephemeris");
+        }
+        SaveMessages messages(out_, err_);
+        CollectionFiles files(messages);
+        files.setPending(collection, path);
+        files.save(collection, session_.state(), std::time(nullptr));
+        std::fflush(out_);
+        return files.pending(collection).empty() ? kExitAnswered : kExitNotDone;
+    }
+
+    // The Send Data dialog's Send; a framed command waits for its acknowledgement.
+    int sendData(const ControlStep& step) {
+        SessionOutput output(session_);
+        SendDataCommand command(session_);
+        const std::string text(step.bytes.begin(), step.bytes.end());
+        if (!command.send(text, step.wrapper, output) || !output.framed) {
+            return kExitUsage;
+        }
+        if (!step.awaitAck) {
+            return kExitAnswered;
+        }
+        return awaitAnswers(step, parseHexCommand(text).bytes, nullptr);
+    }
+
+    int awaitAnswers(const ControlStep& step, const std::vector<uint8_t>& payload,
+                     const CommandSpec* echoOf) {
+        const uint8_t mid = payload[0];
+        const uint8_t subId = mid == 172 && payload.size() > 1 ? payload[1] : 0;
         const std::string name = constantName(mid, subId);
         if (!step.awaitAck && step.answerCount == 0) {
             return kExitAnswered;
@@ -110,7 +185,7 @@ private:
                     ++answers;
                     if (m.mid == 43 && echoOf != nullptr) {
                         printEcho(*echoOf, m, out_);
-                    } else {
+                    } else if (!step.quiet) {
                         printRendered(m, out_);
                     }
                 }

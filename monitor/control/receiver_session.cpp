@@ -71,6 +71,11 @@ bool ReceiverSession::sendSentence(std::string_view body) {
     return SendNmea(*this, *this, body);
 }
 
+void ReceiverSession::sendRaw(const uint8_t* bytes, size_t n) {
+    awaitFirstByte();
+    write(bytes, n);
+}
+
 void ReceiverSession::write(const uint8_t* bytes, size_t n) {
     if (verbose_) {
         std::fputs(txLogLine(bytes, n).c_str(), out_);

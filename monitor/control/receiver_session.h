@@ -36,6 +36,14 @@ public:
 
     bool sendFrame(const std::vector<uint8_t>& payload);
     bool sendSentence(std::string_view body);
+    // Bytes as they are, once the receiver has said something (Send Data's raw and NMEA sends).
+    void sendRaw(const uint8_t* bytes, size_t n);
+
+    // The receiver as decoded so far: the collected almanac and ephemeris among it.
+    const ProgramState& state() const { return state_; }
+    // How many collections reached their last satellite.
+    int almanacsComplete() const { return almanacs_; }
+    int ephemeridesComplete() const { return ephemerides_; }
 
     // Reads and parses until a message satisfies `wanted` (true) or the deadline passes (false).
     bool waitFor(const std::function<bool(const RxMessage&)>& wanted, Deadline deadline);
@@ -46,6 +54,9 @@ public:
     StagingBuffer& staging() override { return staging_; }
     // MessageSink
     void onMessage(const RxMessage* msg) override;
+    // MonitorEvents
+    void almanacComplete() override { ++almanacs_; }
+    void ephemerisComplete() override { ++ephemerides_; }
     // Prompter: the framers' refusals go to standard error
     Answer ask(const std::string& text, Icon icon, Buttons buttons) override;
 
@@ -61,6 +72,8 @@ private:
     uint32_t baud_ = 0;
     bool heard_ = false;
     bool written_ = false;
+    int almanacs_ = 0;
+    int ephemerides_ = 0;
     SerialLine line_;
     StagingBuffer staging_;
     ProgramState state_;

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::system_clock::now().time_since_epoch())
                          .count();
-    const PlanResult plan = makePlan(o.command, o.fields, ControlLine{o.baud}, now);
+    const PlanResult plan = makePlan(o.command, o.fields, ControlLine{o.baud}, now,
+                                     PlanOptions{o.save, o.wrapper, o.file});
     if (!plan.plan) {
         std::fprintf(stderr, "zephctl: %s\n", plan.error.c_str());
         return kExitUsage;

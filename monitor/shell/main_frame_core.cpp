@@ -16,7 +16,7 @@ MainFrameCore::MainFrameCore(ProfileFile& profile, Clock& clock, Prompter& promp
     : profile_(profile), clock_(clock), prompter_(prompter), window_(window),
       log_(clock, profile, [this] { window_.refresh(); }), decoder_(state_, *this, prompter),
       timers_(clock, [this] { return sourceOpen_ && doc_ != nullptr && doc_->running(); }),
-      sendData_(prompter) {
+      sendData_(prompter), collectionFiles_(prompter) {
     prepareSettingsFile(profile_, prompter_);
     recent_ = std::make_unique<RecentFiles>(profile_);
     openViews_ = profile_.getString(settings::kMain, settings::kOpenViews, "");
@@ -328,6 +328,49 @@ void MainFrameCore::sendDrovanaPoll(uint8_t sid) {
     if (doc_ != nullptr) {
         doc_->feed().sendBinary(payload, sizeof payload);
     }
+}
+
+void MainFrameCore::pollCollectionCommand(Collection collection) {
+    const std::string name = acceptChosenFile(
+        window_.runCollectionFileDialog(collectionFileDialog(collection, true)), prompter_);
+    if (name.empty()) {
+        return;
+    }
+    collectionFiles_.setPending(collection, name);
+    openView(kSlotResponse);
+    const CommandSpec& poll = *findCommand(collection == Collection::Almanac ? 146 : 147);
+    const std::vector<uint8_t> payload = encodePayload(poll, defaultValues(poll));
+    if (doc_ != nullptr) {
+        doc_->feed().sendBinary(payload.data(), payload.size());
+    }
+    window_.refresh();
+}
+
+void MainFrameCore::setCollectionCommand(Collection collection) {
+    if (doc_ == nullptr || !sourceOpen_) {
+        return;
+    }
+    const std::string name = acceptChosenFile(
+        window_.runCollectionFileDialog(collectionFileDialog(collection, false)), prompter_);
+    if (name.empty() || doc_ == nullptr) {
+        return;
+    }
+    if (collection == Collection::Almanac) {
+        collectionFiles_.sendAlmanac(name, doc_->feed());
+    } else {
+        collectionFiles_.sendEphemeris(name, doc_->feed());
+    }
+}
+
+// Posted, as the decoder that completes the collection is still at work; the table is read when
+// the file is written.
+void MainFrameCore::almanacComplete() {
+    window_.post([this] { collectionFiles_.save(Collection::Almanac, state_, clock_.wallTime()); });
+}
+
+void MainFrameCore::ephemerisComplete() {
+    window_.post(
+        [this] { collectionFiles_.save(Collection::Ephemeris, state_, clock_.wallTime()); });
 }
 
 void MainFrameCore::currentSettingsPoll(uint8_t mid) {

@@ -6,6 +6,7 @@
 // asked for and shows what this class says (title, check marks, enabled commands, panes).
 
 #include "common/version/version.h"
+#include "monitor/shell/collection_files.h"
 #include "monitor/shell/feed_doc.h"
 #include "monitor/shell/low_power.h"
 #include "monitor/shell/message_log.h"
@@ -135,6 +136,10 @@ public:
     // A dialog of the navigation family (opened with the receiver's current settings or its
     // defaults): true when Send passed its checks and the command is to go.
     virtual bool runNavDialog(NavDialog& /*dialog*/) { return false; }
+    // The almanac and ephemeris file dialogs: what the user chose, or an empty name.
+    virtual ChosenFile runCollectionFileDialog(const CollectionFileDialog& /*dialog*/) {
+        return {};
+    }
 };
 
 class MainFrameCore : public MonitorEvents, private DocumentListener {
@@ -187,6 +192,12 @@ public:
     // A poll of the Poll menu (MID, 0): the Response view opens first when it is closed.
     void sendPoll(uint8_t mid);
     void sendDrovanaPoll(uint8_t sid);
+    // Poll > Almanac and Ephemeris: the file to save the collection in is chosen first; without
+    // one nothing is sent. The file is written when the collection is complete.
+    void pollCollectionCommand(Collection collection);
+    // Set Almanac and Set Ephemeris: a file is chosen, read and sent.
+    void setCollectionCommand(Collection collection);
+    const CollectionFiles& collectionFiles() const { return collectionFiles_; }
     // A dialog that opens with the receiver's current settings: the poll (MID 168) goes out when
     // the target software can answer it, and the window opens the dialog when the echo comes or
     // the poll runs out; otherwise at once, with its defaults.
@@ -244,8 +255,9 @@ public:
     void writeLog(std::string_view text) override { log_.writeText(text); }
     void showText(std::string_view text, uint16_t code) override;
     void targetSoftwareChanged() override { window_.refresh(); }
-    void almanacComplete() override {}
-    void ephemerisComplete() override {}
+    // The 32nd entry of a collection: its file is saved from the window's event loop.
+    void almanacComplete() override;
+    void ephemerisComplete() override;
     void nmeaArrivingStarted() override;
     void activity() override;
 
@@ -279,6 +291,7 @@ private:
     TimerSlots timers_;
     std::unique_ptr<CFeedDoc> doc_;
     SendDataCommand sendData_;
+    CollectionFiles collectionFiles_;
     std::unique_ptr<RecentFiles> recent_; // read once the start-up check has done its work
     std::array<ViewObserver*, settings::kViewSlotCount> views_{};
     std::string openViews_;

@@ -123,6 +123,10 @@ void ReceiverEngine::restoreDefaults() {
     binaryRates_[48] = config_.drovana ? 1 : 0;
     nmeaRates_ = {1, 0, 1, 1, 1, 0}; // GGA, GSA, GSV and RMC every second
     lull_ = {};
+    for (uint8_t svid = 1; svid <= 32; ++svid) {
+        almanac_[svid - 1] = almanacWords(svid);
+        ephemeris_[svid - 1] = ephemerisWords(svid);
+    }
 }
 
 void ReceiverEngine::changeLine(const LineFormat& line, std::vector<Packet>& out) {
@@ -253,18 +257,33 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
     case 144:
         out.push_back(framePacket(clockStatusMessage(s), true));
         return true;
+    case 130: // the whole almanac, 14 words a satellite from SVID 1
+        for (size_t k = 0; k < 32 * 14; ++k) {
+            almanac_[k / 14][k % 14] = readBe16(p, 1 + 2 * k);
+        }
+        return true;
     case 146:
         for (uint8_t svid = 1; svid <= 32; ++svid) {
-            out.push_back(framePacket(almanacMessage(svid), true));
+            out.push_back(framePacket(almanacMessage(svid, almanac_[svid - 1]), true));
         }
         return true;
     case 147:
         for (uint8_t svid = 1; svid <= 32; ++svid) {
             if (p[1] == 0 || p[1] == svid) {
-                out.push_back(framePacket(ephemerisMessage(svid), true));
+                out.push_back(framePacket(ephemerisMessage(svid, ephemeris_[svid - 1]), true));
             }
         }
         return true;
+    case 149: { // one satellite's ephemeris, its first word the satellite
+        const uint16_t svid = readBe16(p, 1);
+        if (svid < 1 || svid > 32) {
+            return false;
+        }
+        for (size_t k = 0; k < 45; ++k) {
+            ephemeris_[svid - 1][k] = readBe16(p, 1 + 2 * k);
+        }
+        return true;
+    }
     case 152:
         out.push_back(framePacket(navParamsMessage(), true));
         return true;
@@ -317,7 +336,7 @@ bool ReceiverEngine::handleCommand(const Bytes& p, uint64_t nowMs, std::vector<P
         }
         out.push_back(framePacket(commandParamsMessage(echoOf(p[1])), true));
         return true;
-    default: // 130, 135, 145, 149, 150, 172: taken without a visible effect
+    default: // 135, 145, 150, 172: taken without a visible effect
         return true;
     }
 }

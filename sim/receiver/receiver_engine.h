@@ -115,6 +115,9 @@ private:
     std::array<uint8_t, 256> binaryRates_{};
     std::array<uint8_t, kNmeaKinds> nmeaRates_{};
     std::map<uint8_t, Bytes> settings_; // last parameters by command MID, in payload form
+    // The collections the polls report: the model's until MID 130 or 149 sets them.
+    std::array<AlmanacWords, 32> almanac_{};
+    std::array<EphemerisWords, 32> ephemeris_{};
     uint64_t nextEpochMs_ = 0;
     Lull lull_;
     uint64_t ignored_ = 0;

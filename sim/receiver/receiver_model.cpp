@@ -301,7 +301,124 @@ Bytes visibleListMessage(const ReceiverSnapshot& s) {
     return w;
 }
 
-Bytes almanacMessage(uint8_t svid) {
+namespace {
+
+constexpr double kSqrtSemiMajorAxis = 5153.65; // square root of metres, a half-day orbit
+
+// The orbit of a satellite: the model's own where it has one, a spread of the others.
+Orbit orbitOf(uint8_t svid) {
+    for (const Orbit& o : kOrbits) {
+        if (o.prn == svid) {
+            return o;
+        }
+    }
+    return {svid, std::fmod(svid * 37.0, 360.0), std::fmod(svid * 0.19, 2 * kPi)};
+}
+
+bool tracked(uint8_t svid) {
+    return std::any_of(std::begin(kOrbits), std::end(kOrbits),
+                       [svid](const Orbit& o) { return o.prn == svid; });
+}
+
+// An angle in degrees as a signed fraction of a half circle, scaled by 2^bits.
+int64_t semicircles(double degrees, int bits) {
+    const double half = std::remainder(degrees, 360.0) / 180.0; // [-1, 1]
+    return std::clamp<int64_t>(std::llround(half * std::ldexp(1.0, bits)), -(int64_t{1} << bits),
+                               (int64_t{1} << bits) - 1);
+}
+
+// Appends a 32-bit value as its high and low word.
+template <size_t N> void put32(std::array<uint16_t, N>& w, size_t& at, int64_t v) {
+    const auto u = static_cast<uint32_t>(v);
+    w[at++] = static_cast<uint16_t>(u >> 16);
+    w[at++] = static_cast<uint16_t>(u);
+}
+
+uint16_t word(int64_t v) {
+    return static_cast<uint16_t>(v);
+}
+
+} // namespace
+
+// Health and satellite, week, reference time, eccentricity, inclination offset, rate of right
+// ascension, then the root of the semi-major axis, the right ascension, the argument of perigee
+// and the mean anomaly as 32-bit values.
+AlmanacWords almanacWords(uint8_t svid) {
+    const Orbit o = orbitOf(svid);
+    const double eccentricity = 0.004 + 0.0007 * (svid % 16);
+    AlmanacWords w{};
+    size_t at = 0;
+    w[at++] = word(svid << 8);
+    w[at++] = word(kStartWeek);
+    w[at++] = word(kStartTowMs / 1000 / 4096);
+    w[at++] = word(std::llround(eccentricity * (1 << 21)));
+    w[at++] = word(std::llround(2500 * std::sin(svid * 1.7)));
+    w[at++] = word(-2600 - svid * 7);
+    put32(w, at, std::llround((kSqrtSemiMajorAxis + svid * 0.01) * (1 << 11)));
+    put32(w, at, semicircles(o.azimuth0 - 180, 23));
+    put32(w, at, semicircles(o.azimuth0 * 0.5 + svid, 23));
+    put32(w, at, semicircles(o.phase0 / kDeg, 23));
+    return w;
+}
+
+// The satellite, week, issue of data, ephemeris and clock reference times, the orbit as 32-bit
+// values (root of the semi-major axis, eccentricity, mean anomaly, argument of perigee, right
+// ascension, inclination, its rate), the small corrections, the clock terms, and a last word
+// that sums the others.
+EphemerisWords ephemerisWords(uint8_t svid) {
+    EphemerisWords w{};
+    if (!tracked(svid)) {
+        return w;
+    }
+    const Orbit o = orbitOf(svid);
+    size_t at = 0;
+    w[at++] = svid;
+    w[at++] = word(kStartWeek);
+    w[at++] = word(svid * 3 % 256);
+    w[at++] = word(kStartTowMs / 1000 / 16);
+    w[at++] = word(kStartTowMs / 1000 / 16);
+    put32(w, at, std::llround((kSqrtSemiMajorAxis + svid * 0.01) * (1 << 19)));
+    put32(w, at, std::llround((0.004 + 0.0007 * (svid % 16)) * std::ldexp(1.0, 33)));
+    put32(w, at, semicircles(o.phase0 / kDeg, 31));
+    put32(w, at, semicircles(o.azimuth0 * 0.5 + svid, 31));
+    put32(w, at, semicircles(o.azimuth0 - 180, 31));
+    put32(w, at, semicircles(55.0 + std::sin(svid * 1.7), 31));
+    put32(w, at, -21000 - svid * 57);
+    for (int k = 0; k < 8; ++k) { // delta-n, inclination rate, harmonic corrections
+        w[at++] = word(std::llround(900 * std::sin(svid * 0.7 + k * 1.3)));
+    }
+    w[at++] = word(-(svid % 7)); // group delay
+    w[at++] = 0;                 // clock drift rate
+    w[at++] = word(std::llround(40 * std::cos(svid * 0.9)));
+    put32(w, at, std::llround(1e5 * std::sin(svid * 2.3)));
+    w[at++] = 0; // accuracy and health: good
+    uint32_t sum = 0;
+    for (size_t k = 0; k + 1 < w.size(); ++k) {
+        sum += w[k];
+    }
+    w.back() = word(sum);
+    return w;
+}
+
+Bytes almanacMessage(uint8_t svid, const AlmanacWords& words) {
+    PayloadWriter w(14);
+    w.u8(svid);
+    for (const uint16_t v : words) {
+        w.u16(v);
+    }
+    return w;
+}
+
+Bytes ephemerisMessage(uint8_t svid, const EphemerisWords& words) {
+    PayloadWriter w(15);
+    w.u8(svid);
+    for (const uint16_t v : words) {
+        w.u16(v);
+    }
+    return w;
+}
+
+Bytes almanacPatternMessage(uint8_t svid) {
     PayloadWriter w(14);
     w.u8(svid);
     for (uint32_t k = 0; k < 14; ++k) {
@@ -310,7 +427,7 @@ Bytes almanacMessage(uint8_t svid) {
     return w;
 }
 
-Bytes ephemerisMessage(uint8_t svid) {
+Bytes ephemerisPatternMessage(uint8_t svid) {
     PayloadWriter w(15);
     w.u8(svid);
     for (uint32_t k = 0; k < 45; ++k) {

@@ -5,6 +5,7 @@
 
 #include "wire_writer.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,8 +60,19 @@ Bytes throughputMessage(uint32_t second);
 Bytes errorMessage(uint16_t errorId, const std::vector<uint32_t>& params);
 Bytes ackMessage(bool ack, uint8_t mid, uint8_t subId = 0);
 Bytes visibleListMessage(const ReceiverSnapshot& s);
-Bytes almanacMessage(uint8_t svid);
-Bytes ephemerisMessage(uint8_t svid);
+
+// The almanac and ephemeris of the constellation as the receiver collects them, derived from
+// its orbits: the almanac has every satellite of the 32, the ephemeris only the satellites the
+// receiver tracks (the 45 words of any other are zero, its first word, the satellite, too).
+using AlmanacWords = std::array<uint16_t, 14>;
+using EphemerisWords = std::array<uint16_t, 45>;
+AlmanacWords almanacWords(uint8_t svid);
+EphemerisWords ephemerisWords(uint8_t svid);
+Bytes almanacMessage(uint8_t svid, const AlmanacWords& words);
+Bytes ephemerisMessage(uint8_t svid, const EphemerisWords& words);
+// The capture's fixed pattern of words, whatever the satellite.
+Bytes almanacPatternMessage(uint8_t svid);
+Bytes ephemerisPatternMessage(uint8_t svid);
 Bytes rawDgpsMessage(const Bytes& data);
 Bytes okToSendMessage(bool ready);
 Bytes navParamsMessage();

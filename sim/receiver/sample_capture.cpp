@@ -21,12 +21,12 @@ void appendExtras(Bytes& out, uint32_t second, const ReceiverSnapshot& s, const 
         break;
     case 1:
         for (uint8_t svid : Bytes{1, 2, 3, 32}) {
-            append(out, frame(almanacMessage(svid)));
+            append(out, frame(almanacPatternMessage(svid)));
         }
         break;
     case 2:
         for (uint8_t svid : Bytes{1, 17, 32, 40}) {
-            append(out, frame(ephemerisMessage(svid)));
+            append(out, frame(ephemerisPatternMessage(svid)));
         }
         break;
     case 3:

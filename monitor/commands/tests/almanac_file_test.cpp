@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -65,6 +66,56 @@ TEST(EphemerisFile, SkipsUnknownSatellitesAndKeepsWhatCameBeforeAnError) {
     f = loadEphemerisFile(shortLine);
     EXPECT_TRUE(f.formatError);
     EXPECT_EQ(f.satellites.size(), 5u);
+}
+
+// What a collection saves is what Set Almanac and Set Ephemeris send back, word for word.
+TEST(CollectionFile, SavedTablesLoadBackIntoTheSameWords) {
+    AlmanacTable almanac{};
+    EphemerisTable ephemeris{};
+    for (int sv = 0; sv < kSatellites; ++sv) {
+        for (int k = 0; k < kAlmanacWords; ++k) {
+            almanac[sv][k] = static_cast<uint16_t>(sv * 2011 + k * 4099); // many above 0x7FFF
+        }
+        for (int k = 0; k < kEphemerisWords; ++k) {
+            ephemeris[sv][k] = static_cast<uint16_t>(k == 0 ? sv + 1 : sv * 977 + k * 1543);
+        }
+    }
+    const std::time_t sept6 = 1031270400 + 3661; // Fri Sep  6 01:01:01 2002 UTC
+    const std::string almanacText = almanacFileText(almanac, sept6);
+    EXPECT_TRUE(almanacText.starts_with("//\n// Almanac Collection Time(UTC): "
+                                        "Fri Sep  6 01:01:01 2002\n//\n//\n//\n0, 4099, 8198, "))
+        << almanacText.substr(0, 120);
+    EXPECT_NE(almanacText.find("\n2011, 6110, 10209, 14308, 18407, 22506, 26605, 30704, -30733, "),
+              std::string::npos);
+    EXPECT_TRUE(ephemerisFileText(ephemeris, sept6)
+                    .starts_with("//\n// Ephemeris Collection Time(UTC): Fri Sep  6 01:01:01 "
+                                 "2002\n//\n//\n//\n1, 1543, 3086, "));
+
+    std::istringstream almanacIn(almanacText);
+    const auto words = loadAlmanacFile(almanacIn);
+    ASSERT_TRUE(words);
+    for (int i = 0; i < 448; ++i) {
+        ASSERT_EQ((*words)[i], almanac[i / kAlmanacWords][i % kAlmanacWords]) << i;
+    }
+    std::istringstream ephemerisIn(ephemerisFileText(ephemeris, sept6));
+    const EphemerisFile file = loadEphemerisFile(ephemerisIn);
+    EXPECT_FALSE(file.formatError);
+    ASSERT_EQ(file.satellites.size(), 32u);
+    for (int sv = 0; sv < kSatellites; ++sv) {
+        EXPECT_TRUE(std::equal(file.satellites[sv].begin(), file.satellites[sv].end(),
+                               ephemeris[sv].begin()))
+            << sv;
+    }
+    EXPECT_EQ(asctimeText(0), "Thu Jan  1 00:00:00 1970\n");
+}
+
+// A line is read 896 characters at a time: a longer header line counts as two.
+TEST(CollectionFile, AHeaderLineLongerThanTheLineBufferCountsTwice) {
+    const std::string data = dataLines(32, 14, [](int n) { return n; });
+    std::istringstream fits(std::string(895, '/') + "\n//\n//\n//\n//\n" + data);
+    EXPECT_TRUE(loadAlmanacFile(fits));
+    std::istringstream splits(std::string(896, '/') + "\n//\n//\n//\n//\n" + data);
+    EXPECT_FALSE(loadAlmanacFile(splits));
 }
 
 } // namespace

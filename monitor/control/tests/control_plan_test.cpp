@@ -4,6 +4,10 @@
 #include "monitor/control/control_options.h"
 #include "monitor/control/control_plan.h"
 
+#include "monitor/commands/almanac_file.h"
+
+#include "common/testing/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -70,9 +74,9 @@ TEST(ControlOptions, PortBaudTimeoutAndRefusals) {
     EXPECT_TRUE(parse({"--list"}).options); // needs no port
 }
 
-PlanResult plan(const std::string& command, std::vector<std::string> fields,
-                uint32_t baud = 57600) {
-    return makePlan(command, fields, ControlLine{baud}, 0);
+PlanResult plan(const std::string& command, std::vector<std::string> fields, uint32_t baud = 57600,
+                const PlanOptions& options = {}) {
+    return makePlan(command, fields, ControlLine{baud}, 0, options);
 }
 
 TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
@@ -83,7 +87,7 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
     };
     const Case cases[] = {
         {"elevation", {}, "unknown command elevation (see --list)"},
-        {"set-almanac", {}, "set-almanac takes file=PATH"},
+        {"set-almanac", {}, "set-almanac takes FILE"},
         {"set-ephemeris", {"file=/nonexistent/e.eph"}, "cannot open /nonexistent/e.eph"},
         {"set-almanac", {"file=/dev/zero"}, "cannot open /dev/zero (not a regular file)"},
         {"poll-dop", {}, "unknown command poll-dop (see --list)"},
@@ -149,6 +153,10 @@ std::string shape(const PlanResult& r) {
             break;
         case Kind::Traffic:
             text += s.binaryOnly ? "T!" : "T";
+            break;
+        case Kind::SendData:
+            text += "D" + std::to_string(static_cast<int>(s.wrapper)) + ":" +
+                    std::string(s.bytes.begin(), s.bytes.end()) + (s.awaitAck ? "+ack" : "");
             break;
         }
     }
@@ -244,6 +252,67 @@ TEST(ControlPlan, InitTakesItsPositionFromAFile) {
     std::remove(half.c_str());
 }
 
+// Collections saved to a file, files sent back, and Send Data's text in its wrapper.
+TEST(ControlPlan, CollectionsFilesAndSendData) {
+    zeph::testing::TempDir dir;
+    std::string twenty = "//\n//\n//\n//\n//\n";
+    for (int n = 1; n <= 20; ++n) {
+        twenty += std::to_string(n);
+        for (int k = 1; k < 45; ++k) {
+            twenty += ", 7";
+        }
+        twenty += "\n";
+    }
+    std::string cmd = dir.path("poll.cmd");
+    std::ofstream(cmd) << "84\n00\n";
+    std::ofstream(dir.path("twenty.eph")) << twenty;
+    struct Case {
+        std::string command;
+        std::vector<std::string> fields;
+        PlanOptions options;
+        std::string steps; // or the refusal
+    };
+    const Case cases[] = {
+        {"almanac", {}, {.save = "a.alm"}, "F146+ack A14x32"},
+        {"ephemeris", {}, {.save = "e.eph"}, "F147+ack A15x32"},
+        {"almanac", {}, {}, "almanac takes --save FILE"},
+        {"ephemeris",
+         {},
+         {.save = dir.path("no/e.eph")},
+         "Cannot open ephemeris file! (" + dir.path("no/e.eph") + ")"},
+        {"ephemeris", {"x"}, {.save = "e.eph"}, "ephemeris takes --save FILE"},
+        {"poll-almanac", {}, {.save = "a.alm"}, "--save goes with almanac or ephemeris"},
+        {"set-ephemeris", {dir.path("twenty.eph")}, {}, ""}, // below
+        {"send", {"84", "00"}, {}, "D0:84 00+ack"},
+        {"send", {}, {.file = cmd}, "D0:8400+ack"},
+        {"send", {"ZUVE105,01"}, {.wrapper = "nmea"}, "D1:ZUVE105,01"},
+        {"send", {"A0 A2"}, {.wrapper = "none"}, "D2:A0 A2"},
+        {"send", {"0x84"}, {}, "Command String Contains Invalid Characters"},
+        {"send", {" "}, {.wrapper = "none"}, "Command String Is Empty"},
+        {"send", {"84"}, {.wrapper = "hex"}, "--wrapper takes zeph, nmea or none, not hex"},
+        {"send", {}, {}, "send takes TEXT or --file FILE"},
+        {"send", {"84"}, {.file = cmd}, "send takes TEXT or --file FILE, not both"},
+        {"send",
+         {},
+         {.file = dir.path("none.cmd")},
+         "Cannot Open Command File! (" + dir.path("none.cmd") + ")"},
+        {"elevation-mask", {}, {.wrapper = "nmea"}, "--wrapper goes with send"},
+    };
+    for (const Case& c : cases) {
+        const PlanResult r = plan(c.command, c.fields, 57600, c.options);
+        if (c.command == "set-ephemeris") { // twenty frames, then the format error
+            ASSERT_TRUE(r.plan) << r.error;
+            EXPECT_EQ(r.plan->steps.size(), 20u);
+            EXPECT_EQ(r.plan->finalError, kEphemerisFormatError);
+            continue;
+        }
+        EXPECT_EQ(shape(r), c.steps) << c.command;
+    }
+    const PlanResult saved = plan("almanac", {}, 57600, {.save = "a.alm"});
+    EXPECT_TRUE(saved.plan->steps[0].quiet);
+    EXPECT_EQ(saved.plan->save, Collection::Almanac);
+}
+
 TEST(ControlPlan, ListNamesEveryCommandWithItsFields) {
     const std::string list = commandListText();
     for (const char* line : {"elevation-mask  MID 139 MID_SetElevMask\n",
@@ -255,7 +324,7 @@ TEST(ControlPlan, ListNamesEveryCommandWithItsFields) {
         EXPECT_NE(list.find(line), std::string::npos) << line;
     }
     EXPECT_EQ(list.find("pc-clock"), std::string::npos);
-    EXPECT_NE(list.find("set-almanac  MID 130 MID_SetAlmanac\n    file=PATH"), std::string::npos);
+    EXPECT_NE(list.find("set-almanac  MID 130 MID_SetAlmanac\n    FILE"), std::string::npos);
 }
 
 } // namespace

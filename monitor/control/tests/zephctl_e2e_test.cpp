@@ -6,6 +6,7 @@
 
 #include "common/testing/child_process.h"
 #include "common/testing/temp_dir.h"
+#include "common/testing/text_files.h"
 
 #include <gtest/gtest.h>
 
@@ -277,6 +278,73 @@ TEST_F(ZephctlE2e, InitialisationWithNavLibDataMovesTo57600First) {
     EXPECT_NE(initAt, std::string::npos) << r.out;
     EXPECT_GT(initAt, ack134);
     EXPECT_NE(r.out.find("Ack: MID_NavigationInitialization\n"), std::string::npos);
+}
+
+// A saved collection changed by hand and set goes back into the receiver: polled again, it is
+// saved with the same lines.
+TEST_F(ZephctlE2e, ACollectionSavedEditedAndSetIsPolledBackTheSame) {
+    BackgroundProgram sim({programPath("zephsim")});
+    const std::string port = startSim(sim);
+    TempDir dir;
+    const auto body = [](const std::string& text) { // the lines after the five comment lines
+        size_t at = 0;
+        for (int i = 0; i < 5 && at != std::string::npos; ++i) {
+            at = text.find('\n', at) + 1;
+        }
+        return text.substr(at);
+    };
+    for (const std::string kind : {"almanac", "ephemeris"}) {
+        SCOPED_TRACE(kind);
+        const std::string first = dir.path(kind + "-1"), second = dir.path(kind + "-2");
+        ProgramResult r = zephctl(port, {kind, "--save", first});
+        ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_EQ(r.out, "Ack: MID_Poll" +
+                             std::string(kind == "almanac" ? "Almanac" : "Ephemeris") + "\n" +
+                             (kind == "almanac" ? "Almanac" : "Ephemeris") +
+                             " Data Written to:\n\n" + first + "\n");
+        std::string text = readFile(first);
+        std::vector<std::string> lines;
+        std::istringstream in(body(text));
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        ASSERT_EQ(lines.size(), 32u) << text;
+        // The second satellite's line, changed in its last value: the receiver must keep it.
+        const std::string edited = lines[1].substr(0, lines[1].rfind(' ') + 1) + "12345";
+        const std::string changed =
+            body(text).replace(body(text).find(lines[1]), lines[1].size(), edited);
+        std::ofstream(first) << text.substr(0, text.size() - body(text).size()) << changed;
+
+        r = zephctl(port, {"set-" + kind, first});
+        ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+        r = zephctl(port, {kind, "--save", second});
+        ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_EQ(body(readFile(second)), changed);
+    }
+    // Send Data: a framed poll is acknowledged; an NMEA text goes as a sentence unanswered.
+    ProgramResult r = zephctl(port, {"--verbose", "send", "84", "00"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Tx: 0x" + frameHex("8400") + "\nAck: MID_PollSWVersion\n");
+    std::ofstream(dir.path("clock.cmd")) << "90\n00\n";
+    r = zephctl(port, {"send", "--file", dir.path("clock.cmd")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Ack: MID_PollClockStatus\n");
+}
+
+// An ephemeris file of 20 satellite lines: the 20 go out, then the format error is told.
+TEST_F(ZephctlE2e, AShortEphemerisFileSendsWhatItHasThenFails) {
+    BackgroundProgram sim({programPath("zephsim")});
+    const std::string port = startSim(sim);
+    TempDir dir;
+    std::string text = wordFile(45, [](int n) { return n; });
+    for (int i = 0; i < 12; ++i) {
+        text.erase(text.rfind('\n', text.size() - 2) + 1);
+    }
+    std::ofstream(dir.path("short.eph")) << text;
+    const ProgramResult r = zephctl(port, {"--verbose", "set-ephemeris", dir.path("short.eph")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(txLines(r.out).size(), 20u);
+    EXPECT_EQ(r.err, "zephctl: Ephemeris Data File Format Error\nSet Ephemeris Aborted\n");
 }
 
 TEST_F(ZephctlE2e, SyncFromNmeaAt4800EndsInBinaryAt38400) {

@@ -65,6 +65,10 @@ public:
         captions.push_back(d.caption());
         return false;
     }
+    ChosenFile runCollectionFileDialog(const CollectionFileDialog& dialog) override {
+        fileDialogs.emplace_back(dialog.title);
+        return chosenFile;
+    }
 
     void runPosted() {
         while (!posted.empty()) {
@@ -86,6 +90,8 @@ public:
     int actionDialogs = 0;
     std::vector<int> polled;
     std::vector<std::string> captions;
+    std::vector<std::string> fileDialogs;
+    ChosenFile chosenFile;
 };
 
 class MainFrameCoreTest : public ::testing::Test {
@@ -297,6 +303,32 @@ TEST_F(MainFrameCoreTest, APollOpensTheResponseViewAndTheNmeaFlagOpensDebugAndEr
     frame.toggleView(kSlotDebug);
     events.nmeaArrivingStarted();
     EXPECT_TRUE(frame.viewOpen(kSlotDebug));
+}
+
+// A collection poll goes out only with a file chosen; the file is written from the event loop
+// once the collection's last satellite has arrived.
+TEST_F(MainFrameCoreTest, ACollectionPollSavesItsFileWhenTheCollectionIsComplete) {
+    MainFrameCore& frame = makeCore(2, "0000000000");
+    frame.pollCollectionCommand(Collection::Almanac); // the dialog was cancelled
+    EXPECT_FALSE(frame.viewOpen(kSlotResponse));
+    EXPECT_EQ(frame.collectionFiles().pending(Collection::Almanac), "");
+
+    window.chosenFile = {dir.path("week.alm"), 0};
+    frame.pollCollectionCommand(Collection::Almanac);
+    EXPECT_TRUE(frame.viewOpen(kSlotResponse));
+    EXPECT_EQ(window.fileDialogs, (std::vector<std::string>{collectionfile::kAlmanacSaveTitle,
+                                                            collectionfile::kAlmanacSaveTitle}));
+    MonitorEvents& events = frame;
+    events.almanacComplete();
+    EXPECT_FALSE(std::filesystem::exists(dir / "week.alm"));
+    window.runPosted();
+    EXPECT_TRUE(std::filesystem::exists(dir / "week.alm"));
+    EXPECT_EQ(prompter.asked.back(), "Almanac Data Written to:\n\n" + dir.path("week.alm"));
+    EXPECT_EQ(frame.collectionFiles().pending(Collection::Almanac), "");
+
+    // Set Ephemeris needs an open source before it asks for a file.
+    frame.setCollectionCommand(Collection::Ephemeris);
+    EXPECT_EQ(window.fileDialogs.size(), 2u);
 }
 
 TEST_F(MainFrameCoreTest, TheEndOfACaptureClosesTheSourceFromTheEventLoop) {

@@ -1,6 +1,7 @@
 #include "monitor/shell/ui/main_frame.h"
 
 #include "common/version/version.h"
+#include "monitor/shell/ui/dialogs/collection_file_dialog.h"
 #include "monitor/shell/ui/dialogs/data_source_dialog.h"
 #include "monitor/shell/ui/dialogs/log_file_settings_dialog.h"
 #include "monitor/shell/ui/dialogs/low_power_dialog.h"
@@ -112,6 +113,9 @@ CMainFrame::CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent)
             NavCommandDialog dialog(nav, *prompter_, this);
             return dialog.exec() == QDialog::Accepted;
         }};
+    actionDialogs_.collectionFile = [this](const CollectionFileDialog& dialog) {
+        return runCollectionFileBox(dialog, this);
+    };
     FrameWindow& window = *this;
     core_ = std::make_unique<MainFrameCore>(profile, clock, forwarding_, window);
     timerDriver_ = std::make_unique<TimerDriver>(core_->timers(), clock);
@@ -252,6 +256,16 @@ void CMainFrame::buildMenus() {
                                 [this, mid = item.mid] { core_->navigationCommand(mid); });
         receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
+    actionMenu->addSeparator();
+    const std::tuple<const char*, const char*, Collection> sets[] = {
+        {"Set &Almanac...", "actionSetAlmanac", Collection::Almanac},
+        {"Set &Ephemeris...", "actionSetEphemeris", Collection::Ephemeris}};
+    for (const auto& [text, name, collection] : sets) {
+        QAction* a = addCommand(
+            actionMenu, QString::fromLatin1(text), name,
+            [this, collection = collection] { core_->setCollectionCommand(collection); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
 
     QMenu* poll = menuBar()->addMenu(QStringLiteral("&Poll"));
     poll->setObjectName(QStringLiteral("menuPoll"));
@@ -262,6 +276,16 @@ void CMainFrame::buildMenus() {
     for (const auto& [text, name, mid] : polls) {
         QAction* a = addCommand(poll, QString::fromLatin1(text), name,
                                 [this, mid = mid] { core_->sendPoll(mid); });
+        receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
+    }
+    const std::tuple<const char*, const char*, Collection> collections[] = {
+        {"&Almanac...", "actionPollAlmanac", Collection::Almanac},
+        {"&Ephemeris...", "actionPollEphemeris", Collection::Ephemeris}};
+    for (const auto& [text, name, collection] : collections) {
+        QAction* a =
+            addCommand(poll, QString::fromLatin1(text), name, [this, collection = collection] {
+                core_->pollCollectionCommand(collection);
+            });
         receiverCommands_.emplace_back(a, CommandNeed::SourceWithoutNmea);
     }
 
@@ -457,6 +481,10 @@ bool CMainFrame::runNavDialog(NavDialog& dialog) {
     const bool sent = actionDialogs_.navDialog && actionDialogs_.navDialog(dialog);
     refresh();
     return sent;
+}
+
+ChosenFile CMainFrame::runCollectionFileDialog(const CollectionFileDialog& dialog) {
+    return actionDialogs_.collectionFile ? actionDialogs_.collectionFile(dialog) : ChosenFile{};
 }
 
 // At the first showing the frame takes its remembered normal rectangle; a program closed

@@ -44,6 +44,7 @@ public:
         std::function<void(SendDataCommand&, CommandOutput&)> sendData;
         // The navigation, mask and receiver-mode dialogs: true on Send.
         std::function<bool(NavDialog&)> navDialog;
+        std::function<ChosenFile(const CollectionFileDialog&)> collectionFile = {};
     };
 
     CMainFrame(ProfileFile& profile, Clock& clock, QWidget* parent = nullptr);
@@ -101,6 +102,7 @@ private:
     std::optional<LowPowerSend> runLowPowerDialog(int targetSwClass) override;
     void runSendDataDialog(SendDataCommand& command, CommandOutput& output) override;
     bool runNavDialog(NavDialog& dialog) override;
+    ChosenFile runCollectionFileDialog(const CollectionFileDialog& dialog) override;
 
     void buildMenus();
     void buildStatusBar();

@@ -192,6 +192,50 @@ TEST_F(EngineTest, AnswersPollsAfterAcknowledgingThem) {
     EXPECT_EQ(payloadOf(one[1])[1], 5);
 }
 
+// Set Almanac and Set Ephemeris replace what the polls report; the rest stays the model's.
+TEST_F(EngineTest, TheCollectionsItIsGivenAreTheOnesItReports) {
+    const auto poll = [&](const Bytes& p) {
+        std::vector<Bytes> words;
+        for (const Packet& packet : at(0, command(p))) {
+            const Bytes payload = payloadOf(packet);
+            if (payload[0] == 14 || payload[0] == 15) {
+                words.emplace_back(payload.begin() + 2, payload.end());
+            }
+        }
+        return words;
+    };
+    const std::vector<Bytes> almanac = poll({146, 0});
+    const std::vector<Bytes> ephemeris = poll({147, 0, 0});
+    ASSERT_EQ(almanac.size(), 32u);
+    ASSERT_EQ(ephemeris.size(), 32u);
+    // Ephemeris only for tracked satellites, its first word the satellite; none for the rest.
+    EXPECT_EQ(ephemeris[1][1], 2);
+    EXPECT_TRUE(
+        std::all_of(ephemeris[0].begin(), ephemeris[0].end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(std::set<Bytes>(almanac.begin(), almanac.end()).size(), 32u);
+
+    Bytes setAlmanac{130};
+    for (int sv = 0; sv < 32; ++sv) {
+        const Bytes& words = almanac[(sv + 1) % 32]; // every satellite takes its neighbour's
+        setAlmanac.insert(setAlmanac.end(), words.begin(), words.end());
+    }
+    EXPECT_EQ(payloadOf(at(0, command(setAlmanac))[0]), (Bytes{11, 130, 0}));
+    Bytes setEphemeris{149};
+    setEphemeris.insert(setEphemeris.end(), ephemeris[1].begin(), ephemeris[1].end());
+    setEphemeris[2] = 7; // satellite 2's record as satellite 7's
+    EXPECT_EQ(payloadOf(at(0, command(setEphemeris))[0]), (Bytes{11, 149, 0}));
+    const Bytes seventh(setEphemeris.begin() + 1, setEphemeris.end());
+    setEphemeris[2] = 33;
+    EXPECT_EQ(payloadOf(at(0, command(setEphemeris))[0]), (Bytes{12, 149, 0}));
+
+    const std::vector<Bytes> almanacAfter = poll({146, 0});
+    const std::vector<Bytes> ephemerisAfter = poll({147, 0, 0});
+    EXPECT_EQ(almanacAfter[0], almanac[1]);
+    EXPECT_EQ(almanacAfter[31], almanac[0]);
+    EXPECT_EQ(ephemerisAfter[6], seventh);
+    EXPECT_EQ(ephemerisAfter[1], ephemeris[1]);
+}
+
 TEST_F(EngineTest, AcknowledgesWhatItUnderstandsAndRejectsTheRest) {
     EXPECT_EQ(payloadOf(at(0, command({143, 1}))[0]), (Bytes{11, 143, 0}));
     EXPECT_EQ(payloadOf(at(0, command({135, 4}))[0]), (Bytes{11, 135, 0}));

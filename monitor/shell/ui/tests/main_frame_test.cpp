@@ -163,6 +163,8 @@ TEST_F(MainFrameTest, ReceiverCommandsFollowTheSourceAndTheNmeaFlag) {
         {"actionSetMainPort", 0},          {"actionSetDgpsPort", 0},
         {"actionSetUartConfiguration", 0}, {"actionInitializeDataSource", 0},
         {"actionSetLowPower", 0},          {"actionTransmitSerialMessage", 2},
+        {"actionSetAlmanac", 0},           {"actionSetEphemeris", 0},
+        {"actionPollAlmanac", 0},          {"actionPollEphemeris", 0},
     };
     for (const bool nmea : {false, true}) {
         f.core().state().nmeaArriving = nmea;
