@@ -106,8 +106,13 @@ std::string enginePathBeside(const char* argv0) {
 }
 
 ChildOutcome EngineChild::run(const std::string& enginePath, const std::vector<std::string>& args,
-                              const std::function<void(const flash::PipeRecord&)>& onRecord) {
+                              const std::function<void(const flash::PipeRecord&)>& onRecord,
+                              const std::function<void()>& onStarted) {
     ChildOutcome outcome;
+    struct ClearEnding {
+        std::atomic<bool>& ending;
+        ~ClearEnding() { ending.store(false); }
+    } clearEnding{ending_};
     Fd recordsRead, recordsWrite, printedRead, printedWrite;
     if (!makePipe(recordsRead, recordsWrite) || !makePipe(printedRead, printedWrite)) {
         outcome.startFailure = "Cannot communicate with ZephBurnCL";
@@ -149,8 +154,14 @@ ChildOutcome EngineChild::run(const std::string& enginePath, const std::vector<s
         return outcome;
     }
     pid_.store(pid);
+    if (ending_.load()) {
+        ::kill(pid, SIGTERM); // terminate() came while the child was being started
+    }
     recordsWrite.reset();
     printedWrite.reset();
+    if (onStarted) {
+        onStarted();
+    }
 
     // The child's end is watched too: a process it left behind may hold copies of the pipes.
     Fd childGone;
@@ -224,6 +235,7 @@ ChildOutcome EngineChild::run(const std::string& enginePath, const std::vector<s
 }
 
 void EngineChild::terminate() {
+    ending_.store(true);
     const pid_t pid = pid_.load();
     if (pid > 0) {
         ::kill(pid, SIGTERM);

@@ -33,17 +33,20 @@ struct ChildOutcome {
 
 class EngineChild {
 public:
-    // `enginePath` is run with `args`, then "-wp W -rp R". Each record goes to `onRecord` as it
-    // arrives, on the calling thread.
+    // `enginePath` is run with `args`, then "-wp W -rp R". `onStarted` is called once the child
+    // runs, and each record goes to `onRecord` as it arrives, both on the calling thread.
     ChildOutcome run(const std::string& enginePath, const std::vector<std::string>& args,
-                     const std::function<void(const flash::PipeRecord&)>& onRecord);
+                     const std::function<void(const flash::PipeRecord&)>& onRecord,
+                     const std::function<void()>& onStarted = {});
 
-    // Ends a running child (from another thread); run() then returns soon after.
+    // Ends the running child, or the one about to start (from another thread); run() then
+    // returns soon after.
     void terminate();
     bool running() const { return pid_.load() > 0; }
 
 private:
     std::atomic<pid_t> pid_{0};
+    std::atomic<bool> ending_{false}; // terminate() came; cleared when run() returns
 };
 
 // The engine's path: ZephBurnCL in the folder of the running executable; `argv0` is the

@@ -3,13 +3,12 @@
 
 #include "flash/frontend/core/engine_child.h"
 
-#include "common/testing/temp_dir.h"
+#include "stand_in_engine.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
-#include <sys/stat.h>
 #include <thread>
 
 namespace zeph::burnfront {
@@ -17,15 +16,8 @@ namespace {
 
 using flash::PipeRecord;
 
-// A stand-in engine: `body` runs with $wp set to the -wp descriptor and $args to the arguments.
-std::string engineScript(const testing::TempDir& dir, const std::string& body) {
-    const std::string path = dir.write(
-        "engine", "#!/bin/bash\nargs=\"$*\"\nwhile [ $# -gt 0 ]; do [ \"$1\" = -wp ] && wp=$2; "
-                  "shift; done\n" +
-                      body + "\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
+using testing::engineScript;
+using testing::writeRecord;
 
 struct ChildRun {
     ChildOutcome outcome;
@@ -40,7 +32,7 @@ ChildRun runEngine(EngineChild& child, const std::string& path,
 }
 
 TEST(EngineChild, RecordsArriveUntilTheEndRecordWithTheArgumentsAndPipeNamed) {
-    testing::TempDir dir;
+    zeph::testing::TempDir dir;
     // L = 11 ("0x10 x" + 5), code 1001; then L = 6, code 1006, "0".
     const std::string path =
         engineScript(dir, "echo \"$args\" > " + dir.path("args") +
@@ -75,7 +67,7 @@ TEST(EngineChild, AChildEndingWithoutTheEndRecordEndsTheRunWithItsStatusAndWords
         {"sleep 20 </dev/null >/dev/null 2>&1 & exit 2", 2, ""},
     };
     for (const Case& c : cases) {
-        testing::TempDir dir;
+        zeph::testing::TempDir dir;
         EngineChild child;
         const auto started = std::chrono::steady_clock::now();
         const ChildRun run = runEngine(child, engineScript(dir, c.body), {"f"});
@@ -87,7 +79,7 @@ TEST(EngineChild, AChildEndingWithoutTheEndRecordEndsTheRunWithItsStatusAndWords
 }
 
 TEST(EngineChild, TerminateEndsAHangingChild) {
-    testing::TempDir dir;
+    zeph::testing::TempDir dir;
     EngineChild child;
     const std::string path = engineScript(dir, "exec sleep 60");
     std::thread killer([&] {
@@ -103,8 +95,21 @@ TEST(EngineChild, TerminateEndsAHangingChild) {
     EXPECT_EQ(run.outcome.exitStatus, 1);
 }
 
+TEST(EngineChild, TerminateBeforeTheChildRunsEndsItAsItStarts) {
+    zeph::testing::TempDir dir;
+    EngineChild child;
+    child.terminate(); // Exit pressed while the run's thread is still starting the child
+    const auto started = std::chrono::steady_clock::now();
+    const ChildRun run = runEngine(child, engineScript(dir, "exec sleep 60"), {"f"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(run.outcome.exitStatus, 1);
+    // The request served that run only.
+    EXPECT_EQ(runEngine(child, engineScript(dir, writeRecord(1006, "0")), {"f"}).outcome.exitStatus,
+              0);
+}
+
 TEST(EngineChild, AMissingEngineIsAFailedLaunch) {
-    testing::TempDir dir;
+    zeph::testing::TempDir dir;
     EngineChild child;
     const ChildRun run = runEngine(child, dir.path("ZephBurnCL"), {"f"});
     EXPECT_EQ(run.outcome.startFailure, "Failed to launch ZephBurnCL");
