@@ -15,10 +15,19 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
 namespace {
+
+std::atomic<bool> stopRequested{false};
+
+void requestStop(int) {
+    stopRequested.store(true);
+}
+
+constexpr int kStopWatchMs = 100;
 
 int refuse(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, "ZephBurn", QString::fromStdString(text));
@@ -68,6 +77,18 @@ int main(int argc, char** argv) {
             dialog.frameGeometry().height(), static_cast<int>(ports.size()), choice.index);
         dialog.move(area.x() + place.x, area.y() + place.y);
     }
+    // From here a signal ends the running ZephBurnCL with us, so it does not go on holding the
+    // line; before, there is no child and the signals keep their default.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, requestStop);
+    }
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &dialog, [&dialog] {
+        if (stopRequested.load()) {
+            dialog.endWithoutAsking();
+        }
+    });
+    stopWatch.start(kStopWatchMs);
     dialog.show();
     if (options.autoExecute) {
         QTimer::singleShot(0, &dialog, &BurnDialog::execute);

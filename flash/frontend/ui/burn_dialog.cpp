@@ -363,7 +363,7 @@ void BurnDialog::finishRun(const ChildOutcome& outcome) {
     }
     busy_.store(false);
     emit runEnded(lastExitStatus_);
-    if (options_.autoExit) {
+    if (options_.autoExit && !quitting_) { // not when a signal ended us while a box was open
         quitting_ = true;
         emit quitRequested(lastExitStatus_);
     }
@@ -397,6 +397,19 @@ void BurnDialog::exitProgram() {
     if (endRunningChild()) {
         emit quitRequested(1);
     }
+}
+
+void BurnDialog::endWithoutAsking() {
+    if (quitting_) {
+        return;
+    }
+    quitting_ = true;
+    const bool wasBusy = busy_.load();
+    child_.terminate();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    emit quitRequested(wasBusy ? 1 : lastExitStatus_);
 }
 
 void BurnDialog::closeEvent(QCloseEvent* event) {

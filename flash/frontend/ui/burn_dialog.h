@@ -47,6 +47,8 @@ public slots:
     // Starts a run unless one is running.
     void execute();
     void exitProgram();
+    // Ends the program without asking (a signal came): a running child is ended, status 1.
+    void endWithoutAsking();
 
 signals:
     // The program is to end with this status.

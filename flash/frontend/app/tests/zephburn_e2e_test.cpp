@@ -3,8 +3,10 @@
 // and no box in the way.
 
 #include "common/serial/testing/pty_pair.h"
+
 #include "flash/engine/run/tests/burn_e2e_support.h"
 #include "flash/engine/run/tests/burn_image_bytes.h"
+#include <csignal>
 
 namespace zeph::burnfront {
 namespace {
@@ -61,6 +63,23 @@ TEST(ZephBurnProgram, WithNoTargetAnsweringItEndsWithTheEnginesFailure) {
     setenv("ZEPH_COM1", line.slavePath().c_str(), 1);
     EXPECT_EQ(runZephBurn({"-ae", "-ax", "-sr", "-l", "1", imageFile}), 1);
     EXPECT_EQ(resultFile(folder), "FAIL\r\n");
+    unsetenv("ZEPH_COM1");
+}
+
+TEST(ZephBurnProgram, ASignalEndsTheRunningEngineAndTheProgramWithStatusOne) {
+    flash::e2e::BurnFolder folder;
+    const std::string imageFile = folder.dir.write("image.bin", flash::e2e::randomBytes(64, 1));
+    for (const int signal : {SIGTERM, SIGINT}) {
+        zeph::testing::PtyPair line; // nothing answers: the engine would wait seconds
+        ASSERT_TRUE(line.valid()) << line.error();
+        setenv("ZEPH_COM1", line.slavePath().c_str(), 1);
+        zeph::testing::BackgroundProgram program(
+            {zeph::testing::programPath("ZephBurn"), "-ae", "-l", "1", imageFile});
+        // The engine has opened the line once its phase-1 download arrives.
+        EXPECT_FALSE(line.readMaster(1, 5000).empty());
+        program.signal(signal);
+        EXPECT_EQ(program.wait(2000), 1) << signal;
+    }
     unsetenv("ZEPH_COM1");
 }
 

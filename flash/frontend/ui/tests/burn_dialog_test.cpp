@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace zeph::burnfront {
@@ -202,6 +203,22 @@ TEST(BurnDialog, EndingTheProgramWhileBusyAsksAndEndsTheChild) {
         EXPECT_EQ(prompter.shown, (std::vector<std::string>{c.question, c.question}));
         EXPECT_EQ(quits, std::vector<int>{1});
     }
+}
+
+TEST(BurnDialog, ASignalEndsTheRunningChildWithoutAsking) {
+    zeph::testing::TempDir dir;
+    FrontOptions o;
+    o.dataFile = "image.bin";
+    ScriptedPrompter prompter;
+    BurnDialog dialog(o, {"COM1"}, 0, engineScript(dir, "exec sleep 60"), prompter);
+    std::vector<int> quits;
+    QObject::connect(&dialog, &BurnDialog::quitRequested, [&](int s) { quits.push_back(s); });
+    dialog.execute();
+    const auto started = std::chrono::steady_clock::now();
+    dialog.endWithoutAsking();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(quits, std::vector<int>{1});
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 } // namespace
