@@ -178,7 +178,7 @@ ChildOutcome EngineChild::run(const std::string& enginePath, const std::vector<s
             onRecord(*record);
             if (record->code == kEndOfRun) {
                 outcome.endRecordSeen = true;
-                outcome.exitStatus = std::atoi(record->text.c_str());
+                outcome.exitStatus = endOfRunStatus(record->text);
             }
         }
     };

@@ -44,6 +44,11 @@ int percent(int v) {
 
 } // namespace
 
+int endOfRunStatus(const std::string& text) {
+    const std::vector<std::string> w = words(text);
+    return w.empty() ? 1 : toInt(w[0]).value_or(1);
+}
+
 void RunFields::startRun(bool programming) {
     total = "0.0";
     erase = programming ? "0.0" : "";
@@ -119,10 +124,7 @@ RecordEffect applyRecord(const flash::PipeRecord& record, RunFields& f) {
         }
         break;
     case kEndOfRun:
-        effect.exitStatus = w.empty() ? std::nullopt : toInt(w[0]);
-        if (!effect.exitStatus) {
-            effect.exitStatus = 1; // the run is over either way
-        }
+        effect.exitStatus = endOfRunStatus(record.text);
         break;
     default:
         if (record.code <= kLastFatalCode) {

@@ -48,6 +48,10 @@ struct RecordEffect {
     std::optional<int> exitStatus;      // record 1006: the run is over
 };
 
+// The exit status record 1006 carries; 1 when its text is no number, as the run is over
+// either way and nothing says it succeeded.
+int endOfRunStatus(const std::string& text);
+
 // Applies one record. A record whose text does not parse changes nothing.
 RecordEffect applyRecord(const flash::PipeRecord& record, RunFields& fields);
 

@@ -63,6 +63,7 @@ TEST(RunFields, ErrorsAreShownAndTheEndRecordEndsTheRun) {
         {{1006, "0"}, std::nullopt, 0},
         {{1006, "1"}, std::nullopt, 1},
         {{1006, ""}, std::nullopt, 1}, // the run is over even when the status is unreadable
+        {{1006, "ok"}, std::nullopt, 1},
         {{1500, "unknown"}, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
