@@ -1,0 +1,114 @@
+#include "flash/frontend/core/run_request.h"
+
+#include "common/serial/port_names.h"
+#include "common/text/strprintf.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace zeph::burnfront {
+
+namespace {
+
+using Icon = Prompter::Icon;
+using Answer = Prompter::Answer;
+using Buttons = Prompter::Buttons;
+
+// Offsets that are not a multiple of 128 KiB rarely mean a chip's start.
+constexpr uint32_t kOffsetAlignmentMask = 0x1FFFF;
+
+bool confirm(Prompter& prompter, const std::string& question) {
+    return prompter.ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes;
+}
+
+} // namespace
+
+OutputFileOps OutputFileOps::system() {
+    return {[](const std::string& path) {
+                std::error_code ec;
+                return std::filesystem::exists(path, ec);
+            },
+            [](const std::string& path) {
+                std::error_code ec;
+                std::filesystem::remove(path, ec);
+            }};
+}
+
+std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompter& prompter,
+                                                   const OutputFileOps& files) {
+    if (s.dataFile.empty()) {
+        prompter.tell("Data file not specified", Icon::Warning);
+        return std::nullopt;
+    }
+    if (!s.programming && files.exists(s.dataFile)) {
+        if (!confirm(prompter, strprintf("%s already exists.\nDo you want to replace it?",
+                                         s.dataFile.c_str()))) {
+            return std::nullopt;
+        }
+        files.remove(s.dataFile);
+    }
+
+    std::vector<std::string> args = {s.dataFile};
+    if (const auto number = comPortNumber(s.port)) {
+        args.insert(args.end(), {"-l", std::to_string(*number)});
+    }
+    if (s.baudRate != "115200") {
+        args.insert(args.end(), {"-b", s.baudRate});
+    }
+    if (s.chipSelect != 0) {
+        args.insert(args.end(), {"-c", std::to_string(s.chipSelect)});
+    }
+
+    const auto offset = parseInteger(s.chipOffset);
+    if (!offset) {
+        prompter.tell("Invalid chip offset", Icon::Warning);
+        return std::nullopt;
+    }
+    if ((static_cast<uint32_t>(*offset) & kOffsetAlignmentMask) != 0 &&
+        !confirm(prompter, "Suspicious chip offset value.\nDo you want to continue?")) {
+        return std::nullopt;
+    }
+    if (*offset != 0) {
+        args.insert(args.end(), {"-o", s.chipOffset});
+    }
+
+    if (s.programming) {
+        if (s.erase == EraseMode::WholeChip) {
+            args.push_back("-e");
+        } else if (s.erase == EraseMode::Update) {
+            args.push_back("-u");
+        }
+    } else {
+        const auto from = parseInteger(s.fromAddress);
+        if (!from) {
+            prompter.tell("Invalid start address", Icon::Warning);
+            return std::nullopt;
+        }
+        const auto to = parseInteger(s.toAddress);
+        if (!to) {
+            prompter.tell("Invalid end address", Icon::Warning);
+            return std::nullopt;
+        }
+        if (*to < *from) {
+            prompter.tell("End address lower than start address", Icon::Warning);
+            return std::nullopt;
+        }
+        args.insert(args.end(), {"-r", "-f", s.fromAddress, "-t", s.toAddress});
+    }
+
+    if (s.compression != 2) {
+        args.insert(args.end(), {"-cm", std::to_string(s.compression)});
+    }
+    if (s.clockAcq) {
+        args.insert(args.end(), {"-pcs", "acq"});
+    }
+    if (s.clockDivider != 2) {
+        args.insert(args.end(), {"-pcd", std::to_string(s.clockDivider)});
+    }
+    if (s.saveResult) {
+        args.push_back("-sr");
+    }
+    return args;
+}
+
+} // namespace zeph::burnfront

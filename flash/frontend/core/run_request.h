@@ -1,0 +1,45 @@
+#pragma once
+
+// What the dialog holds when Execute is pressed, and the checks that turn it into the engine's
+// command line. A check that fails tells the user why and no child is started.
+
+#include "common/prompt/prompter.h"
+#include "flash/frontend/core/front_options.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zeph::burnfront {
+
+struct RunSettings {
+    bool programming = true;
+    std::string port; // "COMn"; empty when the machine has no port
+    std::string baudRate = "115200";
+    int chipSelect = 0;
+    std::string chipOffset = "0";
+    EraseMode erase = EraseMode::RelevantSectors;
+    std::string fromAddress;
+    std::string toAddress;
+    std::string dataFile;
+    int compression = 2;
+    bool clockAcq = false;
+    int clockDivider = 2;
+    bool saveResult = false;
+};
+
+// The file operations the read-mode question needs; tests replace them.
+struct OutputFileOps {
+    std::function<bool(const std::string&)> exists;
+    std::function<void(const std::string&)> remove;
+    static OutputFileOps system();
+};
+
+// The engine's arguments after its own path, without -wp and -rp; nothing when a check
+// refused the run (its message or question has been shown through `prompter`). Answering Yes to
+// replace an existing output file deletes it at once.
+std::optional<std::vector<std::string>> prepareRun(const RunSettings& settings, Prompter& prompter,
+                                                   const OutputFileOps& files);
+
+} // namespace zeph::burnfront
