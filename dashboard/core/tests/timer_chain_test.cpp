@@ -1,7 +1,7 @@
 #include "dashboard/core/trekdash_core.h"
 
 #include "dashboard/core/tests/fakes.h"
-#include "dashboard/core/tests/paced_port.h"
+#include "dashboard/core/tests/replay.h"
 
 #include "common/testing/temp_dir.h"
 #include "common/text/strprintf.h"
@@ -262,18 +262,6 @@ std::vector<std::string> secondOf(int second) {
     return lines;
 }
 
-struct ShownLog : MainWindowSink {
-    explicit ShownLog(const Clock& c) : clock(c) {}
-    void drawSatelliteView() override {
-        shown.emplace_back(
-            std::chrono::duration<double, std::milli>(clock.now() - Clock::TimePoint{}).count(),
-            state->SatInfo);
-    }
-    const Clock& clock;
-    const ReceiverState* state = nullptr;
-    std::vector<std::pair<double, SatTable>> shown;
-};
-
 TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
     constexpr int kSeconds = 60;
     constexpr double kLongestGapMs = 3250; // one RxCheck period more than the fastest cycle
@@ -289,50 +277,23 @@ TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
                 testing::PacedPort port1(clock, baud);
                 FakePort port2;
                 RecordingPrompter prompter;
-                ShownLog log(clock);
+                testing::ShownLog log(clock);
                 TrekdashCore core(timers, port1, port2, file, prompter, &log);
                 log.state = &core.state();
                 timers.setClient(&core);
-                // When each second's set has fully arrived.
+                // When each second's set has fully arrived. A burst is the lines one after the
+                // other from the second's start; trickled lines are spread over the second.
                 std::vector<double> setDone;
                 for (int k = 0; k < kSeconds; ++k) {
                     const std::vector<std::string> lines = secondOf(k);
                     const double start = phase + 1000.0 * k;
-                    if (trickle) {
-                        for (std::size_t j = 0; j < lines.size(); ++j) {
-                            port1.send(start + 1000.0 * static_cast<double>(j) /
-                                                   static_cast<double>(lines.size()),
-                                       lines[j]);
-                        }
-                    } else {
-                        std::string burst;
-                        for (const std::string& l : lines) {
-                            burst += l;
-                        }
-                        port1.send(start, burst);
-                    }
-                    setDone.push_back(0);
-                }
-                // The arrival of each set's last line: replay the schedule to find it.
-                {
-                    FakeClock probeClock;
-                    testing::PacedPort probe(probeClock, baud);
-                    double lineFree = 0;
-                    for (int k = 0; k < kSeconds; ++k) {
-                        const std::vector<std::string> lines = secondOf(k);
-                        const double start = phase + 1000.0 * k;
-                        double at = 0;
-                        for (std::size_t j = 0; j < lines.size(); ++j) {
-                            const double want = trickle
-                                                    ? start + 1000.0 * static_cast<double>(j) /
-                                                                  static_cast<double>(lines.size())
-                                                    : (j == 0 ? start : lineFree);
-                            at = std::max(want, lineFree) +
-                                 static_cast<double>(lines[j].size()) * 10000.0 / baud;
-                            lineFree = at;
-                            if (j + 2 == lines.size()) {
-                                setDone[static_cast<std::size_t>(k)] = at; // last GSV line
-                            }
+                    for (std::size_t j = 0; j < lines.size(); ++j) {
+                        const double spread = trickle ? 1000.0 * static_cast<double>(j) /
+                                                            static_cast<double>(lines.size())
+                                                      : 0;
+                        const double done = port1.send(start + spread, lines[j]);
+                        if (j + 2 == lines.size()) {
+                            setDone.push_back(done); // the set's last line is before RMC
                         }
                     }
                 }
@@ -340,10 +301,12 @@ TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
                 core.activate();
                 timers.runFor(std::chrono::milliseconds(kSeconds * 1000));
 
-                ASSERT_GE(log.shown.size(), 2u) << what;
+                ASSERT_GE(log.log.size(), 2u) << what;
                 double previous = 1000; // the first set may take a second to arrive
                 int sets = 0;
-                for (const auto& [at, table] : log.shown) {
+                for (const auto& shown : log.log) {
+                    const double at = shown.atMs;
+                    const SatTable& table = shown.table;
                     if (table == SatTable{}) {
                         continue; // the activation's showing before any set came
                     }
