@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -297,6 +298,181 @@ TEST(RecordedCaptures, AReceiverWithoutAFixShowsItsStatus) {
     EXPECT_EQ(r.core.state().FixStatusText, "Data not Valid");
     EXPECT_EQ(r.core.state().LatitudeText, "0000.0000       N");
     EXPECT_EQ(r.core.state().DateText, "100617");
+}
+
+// A receiver whose every value moves each second, to see what a damaged sentence changes.
+std::vector<std::string> movingSecond(int k) {
+    std::vector<std::string> lines = {
+        strprintf("$GPGGA,%06d.000,2446.%04d,N,12100.5678,E,1,08,1.4,%d.0,M,,M,,*00\r\n", k, k,
+                  100 + k),
+        strprintf("$GPGSA,A,3,02,05,07,09,13,16,21,24,,,,,2.%d,1.%d,1.%d*00\r\n", k % 10, k % 7,
+                  k % 9 + 1)};
+    for (int m = 1; m <= 3; ++m) {
+        std::string sentence = strprintf("$GPGSV,3,%d,11", m);
+        for (int i = (m - 1) * 4; i < std::min(m * 4, 11); ++i) {
+            sentence += strprintf(",%02d,%02d,%03d,%02d", k % 20 + 1 + i, 10 + 7 * i,
+                                  (k * 3 + 30 * i) % 360, 30 + (k + i) % 20);
+        }
+        lines.push_back(sentence + "*00\r\n");
+    }
+    lines.push_back(strprintf(
+        "$GPRMC,%06d.000,A,2446.%04d,N,12100.5678,E,%d.5,%d.5,230394,,*00\r\n", k, k, k, 3 * k));
+    return lines;
+}
+
+enum Group { kRmc, kGsa, kGga, kGsv, kGroups };
+
+std::array<std::string, kGroups> groupsOf(const ReceiverState& s) {
+    std::string sats = std::to_string(s.SatsInView);
+    for (const auto& row : s.SatInfo) {
+        for (const int16_t v : row) {
+            sats += "," + std::to_string(v);
+        }
+    }
+    return {s.UtcTime + "|" + s.FixStatusText + "|" + s.LatitudeText + "|" + s.LongitudeText + "|" +
+                s.DateText + "|" + std::to_string(s.CourseDeg) + "|" + std::to_string(s.SpeedKnots),
+            s.PdopText + "|" + s.HdopText + "|" + s.VdopText,
+            std::to_string(s.FixQuality) + "|" + s.AltitudeText, sats};
+}
+
+// A stream through the core; what ReceiverState held every quarter of a second. Each second's
+// text arrives at once, so that a longer text does not hold up what follows it on the line.
+std::vector<std::array<std::string, kGroups>> run(const std::vector<std::string>& stream,
+                                                  int seconds) {
+    Replay r(100'000'000);
+    for (std::size_t k = 0; k < stream.size(); ++k) {
+        r.port1.send(1000.0 * static_cast<double>(k) + 100, stream[k]);
+    }
+    r.core.load();
+    r.core.activate();
+    StatusCore status; // open, it keeps the rolling copy of the text short
+    status.activate();
+    std::vector<std::array<std::string, kGroups>> states;
+    for (int q = 0; q < seconds * 4; ++q) {
+        r.timers.runFor(250ms);
+        status.tick(r.core.state());
+        states.push_back(groupsOf(r.core.state()));
+    }
+    return states;
+}
+
+struct DamageCase {
+    const char* what;
+    int second;  // the first second whose text is damaged
+    int seconds; // how many are: the view takes one set of about every two
+    std::function<void(std::vector<std::string>& lines)> damage;
+    std::set<Group> changes; // what may change, for a few seconds from then on
+};
+
+TEST(DamagedInput, ChangesNothingButWhatTheDamagedSentenceCarries) {
+    constexpr int kSeconds = 24;
+    const std::vector<DamageCase> cases = {
+        {"binary noise between sentences",
+         10,
+         1,
+         [](auto& l) {
+             l[1].insert(0, std::string("\x00\xff\x1b\x80\xa0$\x7f", 7));
+             l[3] += std::string("\x01\x02\x03\xfe\r\n\x00", 7);
+         },
+         {}},
+        {"a line of 600 characters",
+         10,
+         1,
+         [](auto& l) { l[2] = std::string(600, 'A') + "\r\n" + l[2]; },
+         {}},
+        {"a GSV set announcing 14 satellites",
+         10,
+         3,
+         [](auto& l) {
+             for (int m = 2; m <= 4; ++m) {
+                 l[static_cast<std::size_t>(m)].replace(11, 2, "14");
+             }
+         },
+         {kGsv}},
+        {"a GSV set of five messages",
+         10,
+         3,
+         [](auto& l) {
+             for (int m = 2; m <= 4; ++m) {
+                 l[static_cast<std::size_t>(m)][7] = '5';
+                 l[static_cast<std::size_t>(m)].replace(11, 2, "20");
+             }
+             l.insert(l.begin() + 5, {"$GPGSV,5,4,20,40,1,2,3,41,1,2,3,42,1,2,3,43,1,2,3*00\r\n",
+                                      "$GPGSV,5,5,20,44,1,2,3,45,1,2,3,46,1,2,3,47,1,2,3*00\r\n"});
+         },
+         {kGsv}},
+        {"empty and non-numeric RMC fields",
+         10,
+         1,
+         [](auto& l) { l[5] = "$GPRMC,000010.000,A,,,12100.5678,E,,abc,230394,,*00\r\n"; },
+         {kRmc}},
+        {"a fix quality that is no number",
+         10,
+         1,
+         [](auto& l) {
+             l[0] = "$GPGGA,000010.000,2446.0010,N,12100.5678,E,x,08,1.4,110.0,M,,M,,*00\r\n";
+         },
+         {kGga}},
+        {"empty and non-numeric GSV fields",
+         10,
+         3,
+         [](auto& l) { l[3] = "$GPGSV,3,2,11,05,ab,,30,06,,,,07,1x,020,,08,,,*00\r\n"; },
+         {kGsv}},
+        {"a sentence cut off by the next",
+         10,
+         1,
+         [](auto& l) { l[0] = l[0].substr(0, 30); },
+         {kGga}},
+        {"a truncated last line",
+         kSeconds - 4,
+         1,
+         [](auto& l) {
+             l[5] = l[5].substr(0, 40);
+             l.resize(6);
+         },
+         {kRmc}},
+    };
+    std::vector<std::string> clean;
+    for (int k = 0; k < kSeconds - 3; ++k) {
+        std::string second;
+        for (const std::string& line : movingSecond(k)) {
+            second += line;
+        }
+        clean.push_back(second);
+    }
+    const auto cleanStates = run(clean, kSeconds);
+    for (const DamageCase& c : cases) {
+        std::vector<std::string> dirty = clean;
+        for (int k = c.second; k < c.second + c.seconds; ++k) {
+            std::vector<std::string> lines = movingSecond(k);
+            c.damage(lines);
+            dirty[static_cast<std::size_t>(k)].clear();
+            for (const std::string& line : lines) {
+                dirty[static_cast<std::size_t>(k)] += line;
+            }
+        }
+        if (c.second == kSeconds - 4) {
+            dirty.resize(static_cast<std::size_t>(c.second) + 1); // the line is the last one
+        }
+        const auto dirtyStates = run(dirty, kSeconds);
+        std::set<Group> changed;
+        for (std::size_t q = 0; q < cleanStates.size(); ++q) {
+            const double ms = 250.0 * static_cast<double>(q + 1);
+            for (int g = 0; g < kGroups; ++g) {
+                if (cleanStates[q][static_cast<std::size_t>(g)] ==
+                    dirtyStates[q][static_cast<std::size_t>(g)]) {
+                    continue;
+                }
+                changed.insert(static_cast<Group>(g));
+                EXPECT_TRUE(c.changes.count(static_cast<Group>(g)) == 1 && ms > 1000.0 * c.second &&
+                            ms < 1000.0 * (c.second + 5))
+                    << c.what << ": group " << g << " at " << ms << " ms\n"
+                    << cleanStates[q][static_cast<std::size_t>(g)] << "\n"
+                    << dirtyStates[q][static_cast<std::size_t>(g)];
+            }
+        }
+        EXPECT_EQ(changed, c.changes) << c.what;
+    }
 }
 
 } // namespace
