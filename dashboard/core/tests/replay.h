@@ -8,6 +8,7 @@
 #include "dashboard/core/trekdash_core.h"
 
 #include "common/clock/clock.h"
+#include "common/text/strprintf.h"
 
 #include <algorithm>
 #include <array>
@@ -58,6 +59,38 @@ private:
     std::size_t next_ = 0;
     double lineFreeMs_ = 0;
 };
+
+// One second of a receiver whose every value moves each second: GGA, GSA, a GSV set of 11
+// satellites and RMC, in that order.
+inline std::vector<std::string> movingSecond(int k) {
+    std::vector<std::string> lines = {
+        strprintf("$GPGGA,%06d.000,2446.%04d,N,12100.5678,E,1,08,1.4,%d.0,M,,M,,*00\r\n", k, k,
+                  100 + k),
+        strprintf("$GPGSA,A,3,02,05,07,09,13,16,21,24,,,,,2.%d,1.%d,1.%d*00\r\n", k % 10, k % 7,
+                  k % 9 + 1)};
+    for (int m = 1; m <= 3; ++m) {
+        std::string sentence = strprintf("$GPGSV,3,%d,11", m);
+        for (int i = (m - 1) * 4; i < std::min(m * 4, 11); ++i) {
+            sentence += strprintf(",%02d,%02d,%03d,%02d", k % 20 + 1 + i, 10 + 7 * i,
+                                  (k * 3 + 30 * i) % 360, 30 + (k + i) % 20);
+        }
+        lines.push_back(sentence + "*00\r\n");
+    }
+    lines.push_back(strprintf(
+        "$GPRMC,%06d.000,A,2446.%04d,N,12100.5678,E,%d.5,%d.5,230394,,*00\r\n", k, k, k, 3 * k));
+    return lines;
+}
+
+// The satellite table second k's set gives.
+inline SatTable movingSats(int k) {
+    SatTable t{};
+    for (int i = 0; i < 11; ++i) {
+        t[static_cast<std::size_t>(i)] = {
+            static_cast<int16_t>(k % 20 + 1 + i), static_cast<int16_t>(10 + 7 * i),
+            static_cast<int16_t>((k * 3 + 30 * i) % 360), static_cast<int16_t>(30 + (k + i) % 20)};
+    }
+    return t;
+}
 
 inline double sinceEpochMs(const Clock& clock) {
     return std::chrono::duration<double, std::milli>(clock.now() - Clock::TimePoint{}).count();

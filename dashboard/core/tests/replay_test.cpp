@@ -300,26 +300,6 @@ TEST(RecordedCaptures, AReceiverWithoutAFixShowsItsStatus) {
     EXPECT_EQ(r.core.state().DateText, "100617");
 }
 
-// A receiver whose every value moves each second, to see what a damaged sentence changes.
-std::vector<std::string> movingSecond(int k) {
-    std::vector<std::string> lines = {
-        strprintf("$GPGGA,%06d.000,2446.%04d,N,12100.5678,E,1,08,1.4,%d.0,M,,M,,*00\r\n", k, k,
-                  100 + k),
-        strprintf("$GPGSA,A,3,02,05,07,09,13,16,21,24,,,,,2.%d,1.%d,1.%d*00\r\n", k % 10, k % 7,
-                  k % 9 + 1)};
-    for (int m = 1; m <= 3; ++m) {
-        std::string sentence = strprintf("$GPGSV,3,%d,11", m);
-        for (int i = (m - 1) * 4; i < std::min(m * 4, 11); ++i) {
-            sentence += strprintf(",%02d,%02d,%03d,%02d", k % 20 + 1 + i, 10 + 7 * i,
-                                  (k * 3 + 30 * i) % 360, 30 + (k + i) % 20);
-        }
-        lines.push_back(sentence + "*00\r\n");
-    }
-    lines.push_back(strprintf(
-        "$GPRMC,%06d.000,A,2446.%04d,N,12100.5678,E,%d.5,%d.5,230394,,*00\r\n", k, k, k, 3 * k));
-    return lines;
-}
-
 enum Group { kRmc, kGsa, kGga, kGsv, kGroups };
 
 std::array<std::string, kGroups> groupsOf(const ReceiverState& s) {
@@ -435,7 +415,7 @@ TEST(DamagedInput, ChangesNothingButWhatTheDamagedSentenceCarries) {
     std::vector<std::string> clean;
     for (int k = 0; k < kSeconds - 3; ++k) {
         std::string second;
-        for (const std::string& line : movingSecond(k)) {
+        for (const std::string& line : testing::movingSecond(k)) {
             second += line;
         }
         clean.push_back(second);
@@ -444,7 +424,7 @@ TEST(DamagedInput, ChangesNothingButWhatTheDamagedSentenceCarries) {
     for (const DamageCase& c : cases) {
         std::vector<std::string> dirty = clean;
         for (int k = c.second; k < c.second + c.seconds; ++k) {
-            std::vector<std::string> lines = movingSecond(k);
+            std::vector<std::string> lines = testing::movingSecond(k);
             c.damage(lines);
             dirty[static_cast<std::size_t>(k)].clear();
             for (const std::string& line : lines) {

@@ -225,43 +225,6 @@ TEST_F(ChainFixture, LogAndBufferAreEmptiedWhenTogetherTheyReachTenThousand) {
 // The satellite view as the receiver sends it, at every start phase of the receiver's second
 // against the timers, at three line rates, with each second sent in one burst or trickled out
 // sentence by sentence over the second.
-std::string gsvSetOf(int second) {
-    // 11 satellites, PRNs from second % 20 + 1 on, moving a little every second.
-    std::string text;
-    for (int m = 1; m <= 3; ++m) {
-        std::string sentence = "$GPGSV,3," + std::to_string(m) + ",11";
-        for (int i = (m - 1) * 4; i < std::min(m * 4, 11); ++i) {
-            sentence += strprintf(",%02d,%02d,%03d,%02d", second % 20 + 1 + i, 10 + 7 * i,
-                                  (second * 3 + 30 * i) % 360, 30 + i);
-        }
-        text += line(sentence + "*00");
-    }
-    return text;
-}
-
-SatTable satTableOf(int second) {
-    SatTable t{};
-    for (int i = 0; i < 11; ++i) {
-        t[static_cast<std::size_t>(i)] = {
-            static_cast<int16_t>(second % 20 + 1 + i), static_cast<int16_t>(10 + 7 * i),
-            static_cast<int16_t>((second * 3 + 30 * i) % 360), static_cast<int16_t>(30 + i)};
-    }
-    return t;
-}
-
-std::vector<std::string> secondOf(int second) {
-    const std::string gsv = gsvSetOf(second);
-    std::vector<std::string> lines = {
-        line(strprintf("$GPGGA,%06d.000,2446.1234,N,12100.5678,E,1,08,1.4,35.0,M,,M,,*00", second)),
-        line("$GPGSA,A,3,02,05,07,09,13,16,21,24,,,,,2.1,1.4,1.6*3F")};
-    for (std::size_t at = 0; at < gsv.size(); at = gsv.find('\n', at) + 1) {
-        lines.push_back(gsv.substr(at, gsv.find('\n', at) + 1 - at));
-    }
-    lines.push_back(line(
-        strprintf("$GPRMC,%06d.000,A,2446.1234,N,12100.5678,E,2.1,123.5,230394,,*11", second)));
-    return lines;
-}
-
 TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
     constexpr int kSeconds = 60;
     constexpr double kLongestGapMs = 3250; // one RxCheck period more than the fastest cycle
@@ -285,7 +248,7 @@ TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
                 // other from the second's start; trickled lines are spread over the second.
                 std::vector<double> setDone;
                 for (int k = 0; k < kSeconds; ++k) {
-                    const std::vector<std::string> lines = secondOf(k);
+                    const std::vector<std::string> lines = testing::movingSecond(k);
                     const double start = phase + 1000.0 * k;
                     for (std::size_t j = 0; j < lines.size(); ++j) {
                         const double spread = trickle ? 1000.0 * static_cast<double>(j) /
@@ -321,7 +284,7 @@ TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
                     }
                     bool recent = false;
                     for (int k = std::max(0, newest - 3); k <= newest; ++k) {
-                        recent = recent || table == satTableOf(k);
+                        recent = recent || table == testing::movingSats(k);
                     }
                     EXPECT_TRUE(recent) << what << " at " << at << ", newest set " << newest;
                 }
