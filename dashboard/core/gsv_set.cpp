@@ -73,14 +73,74 @@ GsvScan collectGsvSet(std::string_view text, GsvCounters& counters, std::span<st
     return counters.GsvCount == counters.GsvTotal ? GsvScan::Complete : GsvScan::Waiting;
 }
 
-void decodeGsvSet(std::span<const std::string> slots, int16_t total, SatTable& satInfo,
+void GsvCollector::feed(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t lineFeed = text.find('\n');
+        if (lineFeed == std::string_view::npos) {
+            partial_.append(text);
+            if (partial_.size() > kMaxGsvLine) {
+                partial_.clear();
+            }
+            return;
+        }
+        if (partial_.empty()) {
+            line(text.substr(0, lineFeed));
+        } else {
+            partial_.append(text.substr(0, lineFeed));
+            line(partial_);
+            partial_.clear();
+        }
+        text.remove_prefix(lineFeed + 1);
+    }
+}
+
+void GsvCollector::line(std::string_view text) {
+    const std::size_t at = text.find(kGsvName);
+    if (at == std::string_view::npos || text.size() > kMaxGsvLine) {
+        return;
+    }
+    text.remove_prefix(at);
+    const std::size_t cr = text.find('\r');
+    const std::string_view sentence = cr == std::string_view::npos ? text : text.substr(0, cr + 1);
+    const GsvHeader header = GSVheader(sentence);
+    if (!header.number || !header.total || *header.total < 1) {
+        counters_.GsvCount = 0;
+        return;
+    }
+    counters_.GsvNumber = *header.number;
+    if (*header.number == 1) {
+        counters_.GsvCount = 0;
+        building_ = {};
+        building_.total = *header.total;
+    } else if (*header.number != counters_.GsvCount + 1 || *header.total != building_.total) {
+        counters_.GsvCount = 0; // a message went missing: wait for the next set
+        return;
+    }
+    if (counters_.GsvCount < kMaxGsvMessages) {
+        building_.lines[static_cast<std::size_t>(counters_.GsvCount)] = std::string(sentence);
+    }
+    ++counters_.GsvCount;
+    if (counters_.GsvCount == building_.total) {
+        counters_.GsvTotal = building_.total;
+        counters_.GsvCount = 0;
+        ready_ = building_;
+    }
+}
+
+std::optional<GsvSet> GsvCollector::take() {
+    std::optional<GsvSet> set;
+    set.swap(ready_);
+    return set;
+}
+
+void decodeGsvSet(std::span<const std::string> slots, int16_t messages, SatTable& satInfo,
                   int16_t& satsInView) {
     for (auto& row : satInfo) {
         row.fill(0);
     }
     int row = 0;
-    const int messages = std::min<int>(total, static_cast<int>(slots.size()));
-    for (int m = 0; m < messages; ++m) {
+    const int count = std::min<int>(messages, static_cast<int>(slots.size()));
+    for (int m = 0; m < count; ++m) {
         std::string t = slots[static_cast<std::size_t>(m)];
         skipField(t, 3);
         if (const auto inView = cutField(t)) {

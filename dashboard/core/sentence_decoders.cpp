@@ -30,9 +30,25 @@ std::optional<std::string> findSentence(std::string_view text, std::string_view 
     return std::string(text.substr(start, lineFeed - start));
 }
 
+std::optional<std::string> findPositionSentence(std::string_view text, std::string_view kind) {
+    std::optional<std::string> best;
+    std::size_t bestAt = std::string_view::npos;
+    for (const std::string_view talker : {"$GP", "$GN"}) {
+        const std::string name = std::string(talker) + std::string(kind);
+        const std::size_t at = text.find(name);
+        if (at < bestAt) {
+            if (auto sentence = findSentence(text.substr(at), name)) {
+                best = std::move(sentence);
+                bestAt = at;
+            }
+        }
+    }
+    return best;
+}
+
 // $GPRMC,000000.000,A,3724.0000,N,12205.9400,W,2.1,123.5,060902,,*11
 bool RMCdecode(ReceiverState& state, std::string_view text) {
-    std::optional<std::string> sentence = findSentence(text, "$GPRMC");
+    std::optional<std::string> sentence = findPositionSentence(text, "RMC");
     if (!sentence) {
         return false;
     }
@@ -98,7 +114,7 @@ bool RMCdecode(ReceiverState& state, std::string_view text) {
 
 // $GPGSA,A,3,02,05,07,09,13,16,21,24,26,30,31,,2.1,1.4,1.6*3F
 void GSAdecode(ReceiverState& state, std::string_view GSAstr) {
-    std::optional<std::string> sentence = findSentence(GSAstr, "$GPGSA");
+    std::optional<std::string> sentence = findPositionSentence(GSAstr, "GSA");
     if (!sentence) {
         return;
     }
@@ -120,7 +136,7 @@ void GSAdecode(ReceiverState& state, std::string_view GSAstr) {
 
 // $GPGGA,000000.000,3724.0000,N,12205.9400,W,1,11,1.4,35.0,M,-25.7,M,,0000*5B
 void GGAdecode(ReceiverState& state, std::string_view text) {
-    std::optional<std::string> sentence = findSentence(text, "$GPGGA");
+    std::optional<std::string> sentence = findPositionSentence(text, "GGA");
     if (!sentence) {
         return;
     }

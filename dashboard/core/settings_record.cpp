@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -100,6 +101,11 @@ std::string SettingsRecord::text(std::span<const char> field) {
     const std::size_t end = s.find_last_not_of(std::string_view(" \0", 2));
     s.erase(end == std::string::npos ? 0 : end + 1);
     return s;
+}
+
+bool SettingsFile::exists() const {
+    std::error_code ec;
+    return std::filesystem::exists(path_, ec);
 }
 
 SettingsRecord SettingsFile::read() const {

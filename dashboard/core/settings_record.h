@@ -70,6 +70,7 @@ public:
     explicit SettingsFile(std::string path = kSettingsFileName) : path_(std::move(path)) {}
     const std::string& path() const { return path_; }
 
+    bool exists() const;
     // The whole record; a missing or short file gives SettingsRecord::firstStart().
     SettingsRecord read() const;
     // Writes the whole record; false (with nothing half-written left behind) on failure.

@@ -28,6 +28,9 @@ void TrekdashCore::openPort1(int16_t port, const SettingsRecord::Speed& speed) {
 
 void TrekdashCore::load() {
     state_.Settings = settingsFile_.read();
+    if (!settingsFile_.exists()) {
+        settingsFile_.write(state_.Settings); // a first start leaves its defaults behind
+    }
     openPort1(state_.Settings.port, state_.Settings.speed);
     if (!port1_.isOpen()) {
         prompter_.tell(comOccupiedText(state_.Settings.port), Prompter::Icon::Error);
@@ -208,7 +211,11 @@ void TrekdashCore::nmeaTick() {
     if (!port1_.isOpen()) {
         return;
     }
-    state_.RxBuffer.append(port1_.readAll());
+    const std::string incoming = port1_.readAll();
+    state_.RxBuffer.append(incoming);
+    // GSV sentences are collected as they come: a set that sat in the buffer between two
+    // samples of it would otherwise be lost whenever the buffer is emptied first.
+    collector_.feed(incoming);
     state_.NewDataFlag = true;
     if (state_.DoubleRequest || !gsvDecoded_) {
         return;
@@ -223,24 +230,28 @@ void TrekdashCore::nmeaTick() {
 }
 
 void TrekdashCore::rxCheckTick() {
-    const GsvScan scan = collectGsvSet(
-        state_.RxBuffer, gsv_, std::span<std::string>(state_.GsvLines).first(kMaxGsvMessages));
-    if (scan == GsvScan::NoSentence) {
+    if (state_.RxBuffer.size() > kRxBufferLimit && findSentence(state_.RxBuffer, "$GPGSV")) {
+        state_.RxBuffer.clear();
+    }
+    const std::optional<GsvSet> set = collector_.take();
+    if (!set) {
         return;
     }
-    if (state_.RxBuffer.size() > kRxBufferLimit) {
-        state_.RxBuffer.clear();
-    }
-    if (scan == GsvScan::Complete) {
-        state_.RxBuffer.clear();
-        gsv_.GsvCount = 0;
-        timers_.setTimer(TimerId::Decode, kDecodeIntervalMs);
-        timers_.setTimer(TimerId::RxCheck, 0);
-    }
+    std::copy(set->lines.begin(), set->lines.end(), state_.GsvLines.begin());
+    gsv_ = collector_.counters();
+    gsv_.GsvTotal = set->total;
+    state_.RxBuffer.clear();
+    timers_.setTimer(TimerId::Decode, kDecodeIntervalMs);
+    timers_.setTimer(TimerId::RxCheck, 0);
 }
 
 void TrekdashCore::decodeTick() {
-    decodeGsvSet(state_.GsvLines, gsv_.GsvTotal, state_.SatInfo, state_.SatsInView);
+    const int16_t kept = std::clamp<int16_t>(gsv_.GsvTotal, 0, kMaxGsvMessages);
+    decodeGsvSet(state_.GsvLines, kept, state_.SatInfo, state_.SatsInView);
+    if (gsv_.GsvTotal > kMaxGsvMessages) {
+        // A longer set shows its first 12 satellites: the table holds no more.
+        state_.SatsInView = std::min<int16_t>(state_.SatsInView, kSatRows);
+    }
     gsvDecoded_ = true;
     timers_.setTimer(TimerId::Decode, 0);
     timers_.setTimer(TimerId::Display, kDisplayIntervalMs);

@@ -1,8 +1,9 @@
 #pragma once
 
-// The main form's core: the receive cycle as a chain of timers (NmeaTimer reads port 1 and
-// decodes RMC, GSA and GGA; RxCheckTimer collects a GSV set, DecodeTimer decodes it,
-// DisplayTimer shows it and restarts the collection), the "Display" and "Stop" operations,
+// The main form's core: the receive cycle as a chain of timers (NmeaTimer reads port 1, decodes
+// RMC, GSA and GGA and hands every GSV sentence to the set collector as it arrives; RxCheckTimer
+// takes the newest complete set, DecodeTimer decodes it, DisplayTimer shows it and restarts the
+// collection), the "Display" and "Stop" operations,
 // loading and activation with the pending settings requests, and the enabled state of the
 // main window's buttons and menus that the window mirrors.
 
@@ -65,6 +66,7 @@ public:
     ReceiverState& state() { return state_; }
     const ReceiverState& state() const { return state_; }
     GsvCounters& gsv() { return gsv_; }
+    GsvCollector& gsvCollector() { return collector_; }
     bool gsvDecoded() const { return gsvDecoded_; }
     void setGsvDecoded(bool decoded) { gsvDecoded_ = decoded; }
     bool blinkFlag() const { return blinkFlag_; }
@@ -109,6 +111,7 @@ private:
     MainWindowSink* sink_;
     ReceiverState state_;
     GsvCounters gsv_;
+    GsvCollector collector_;
     bool gsvDecoded_ = false;
     bool blinkFlag_ = false;
     bool compassMode_ = false;

@@ -38,6 +38,10 @@ frmSelNmea::frmSelNmea(PortObject& port, const SettingsFile& settingsFile, Promp
         pair->addButton(row.disable);
         row.rate = new QComboBox(this);
         row.rate->setObjectName("cb" + name + "time");
+        // The items only come when the window is first shown, after its size is settled: the
+        // list is made wide enough for them from the start.
+        row.rate->setMinimumContentsLength(static_cast<int>(rateItems().front().size()));
+        row.rate->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         auto* send = new QPushButton("Send", this);
         send->setObjectName("cmd" + name);
 
@@ -62,6 +66,8 @@ frmSelNmea::frmSelNmea(PortObject& port, const SettingsFile& settingsFile, Promp
     const int last = static_cast<int>(kSelSentences);
     baud_ = new QComboBox(this);
     baud_->setObjectName("cbBaudRate");
+    baud_->setMinimumContentsLength(static_cast<int>(selBaudItems().back().size()));
+    baud_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto* sendBaud = new QPushButton("Send", this);
     sendBaud->setObjectName("cmdBaudRate");
     grid->addWidget(new QLabel("Baud rate", this), last, 0);

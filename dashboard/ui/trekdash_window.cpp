@@ -1,5 +1,6 @@
 #include "dashboard/ui/trekdash_window.h"
 
+#include "dashboard/ui/display_windows.h"
 #include "dashboard/ui/double_form.h"
 #include "dashboard/ui/frm_sel_nmea.h"
 #include "dashboard/ui/set_form.h"
@@ -76,6 +77,7 @@ Trekdash::Trekdash(TrekdashPorts ports, const SettingsFile& settingsFile, Prompt
 Trekdash::~Trekdash() {
     // The settings windows go first: they use the core and the tracker up to the end.
     timers_.setClient(nullptr);
+    delete displays_;
     delete selNmea_;
     delete doubleForm_;
     delete setForm_;
@@ -92,6 +94,8 @@ void Trekdash::buildMenus() {
     viewMenu_->setObjectName("mnuView");
     QAction* selNmea = viewMenu_->addAction("Select Nmea ");
     selNmea->setObjectName("mnuSelNmea");
+    displays_ = new DisplayWindows(core_.state(), tracker_, this);
+    displays_->addTo(viewMenu_);
 
     connect(single_, &QAction::triggered, this, [this] {
         core_.singleSourceMenu();

@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace zeph::dashboard {
 
+class DisplayWindows;
 class DoubleForm;
 class SetForm;
 class SkyView;
@@ -83,6 +84,7 @@ private:
     SetForm* setForm_;
     DoubleForm* doubleForm_;
     frmSelNmea* selNmea_;
+    DisplayWindows* displays_ = nullptr;
 };
 
 } // namespace zeph::dashboard

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <span>
+#include <vector>
 
 namespace zeph::dashboard {
 namespace {
@@ -86,12 +87,118 @@ TEST(GgaDecode, FixQualityAndAltitude) {
     EXPECT_EQ(s.AltitudeText, "35.0");
 }
 
+TEST(PositionSentences, GnTalkerIsTakenLikeGpAndTheFirstSentenceWins) {
+    ReceiverState s;
+    const std::string gn =
+        line("$GNGSA,A,3,80,71,73,79,69,,,,,,,,1.83,1.09,1.47*17") +
+        line("$GNGGA,092725.00,4717.11399,N,00833.91590,E,1,08,1.01,499.6,M,48.0,M,,*5B") +
+        line("$GNRMC,092725.00,A,4717.11399,N,00833.91590,E,0.004,77.52,091202,,,A*57");
+    EXPECT_TRUE(RMCdecode(s, gn));
+    GSAdecode(s, gn);
+    GGAdecode(s, gn);
+    EXPECT_EQ(s.UtcTime, "092725.00");
+    EXPECT_EQ(s.LatitudeText, "4717.11399       N");
+    EXPECT_EQ(s.PdopText, "1.83");
+    EXPECT_EQ(s.VdopText, "1.47");
+    EXPECT_EQ(s.AltitudeText, "499.6");
+
+    RMCdecode(s,
+              line("$GPRMC,1,A,1,N,2,E,,,010101,,*00") + line("$GNRMC,2,A,1,N,2,E,,,020202,,*00"));
+    EXPECT_EQ(s.UtcTime, "1");
+    RMCdecode(s, line("$GNRMC,3,A,1,N,2,E,,,030303,,*00") + "$GPRMC,4,A,1,N,2,E,,,040404,,*00");
+    EXPECT_EQ(s.UtcTime, "3") << "a sentence without its line end yet is passed over";
+    RMCdecode(s, line("$GLRMC,5,A,1,N,2,E,,,050505,,*00"));
+    EXPECT_EQ(s.UtcTime, "3") << "other talkers are not position sentences";
+}
+
 // Three messages of 11 satellites, the last SNR empty.
 const std::string kGsv1 =
     line("$GPGSV,3,1,11,02,45,040,39,05,63,110,42,07,80,200,46,09,87,300,47*79");
 const std::string kGsv2 =
     line("$GPGSV,3,2,11,13,77,015,45,16,69,250,43,21,37,160,37,24,11,080,32*7C");
 const std::string kGsv3 = line("$GPGSV,3,3,11,26,00,330,30,30,00,270,30,31,10,120,*4A");
+
+std::string noEnd(const std::string& l) {
+    return l.substr(0, l.size() - 1); // stored up to its carriage return
+}
+
+TEST(GsvHeader, ReadsNumberAndTotal) {
+    const GsvHeader h = GSVheader("$GPGSV, 3, 2,11,13\r");
+    EXPECT_EQ(h.number, 2);
+    EXPECT_EQ(h.total, 3);
+}
+
+// Text fed to the collector in pieces, and the set it then has ready (none: total 0).
+struct CollectCase {
+    const char* what;
+    std::vector<std::string> feeds;
+    int16_t total;
+    std::array<std::string, 3> lines;
+};
+
+TEST(GsvCollector, AssemblesSetsHoweverTheTextIsCut) {
+    const std::string four = line("$GPGSV,4,1,16,1,2,3,4*00") + line("$GPGSV,4,2,16,5,6,7,8*00") +
+                             line("$GPGSV,4,3,16,9,1,2,3*00") + line("$GPGSV,4,4,16,4,5,6,7*00");
+    std::vector<std::string> bytes;
+    for (const char c : kGsv1 + kGsv2 + kGsv3) {
+        bytes.emplace_back(1, c);
+    }
+    const std::vector<CollectCase> cases = {
+        {"one message",
+         {line("$GPGSV,1,1,02,05,63,110,42*00")},
+         1,
+         {"$GPGSV,1,1,02,05,63,110,42*00\r"}},
+        {"three messages", {kGsv1 + kGsv2 + kGsv3}, 3, {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
+        {"one byte a read", bytes, 3, {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
+        {"four messages keep three",
+         {four},
+         4,
+         {"$GPGSV,4,1,16,1,2,3,4*00\r", "$GPGSV,4,2,16,5,6,7,8*00\r",
+          "$GPGSV,4,3,16,9,1,2,3*00\r"}},
+        {"a late message 2 waits for message 1",
+         {kGsv2 + kGsv1, kGsv2 + kGsv3},
+         3,
+         {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
+        {"a lost message drops the set", {kGsv1 + kGsv3}, 0, {}},
+        {"the next set after a loss",
+         {kGsv1 + kGsv3, kGsv1, kGsv2, kGsv3},
+         3,
+         {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
+        {"no line feed yet", {kGsv1 + kGsv2 + noEnd(kGsv3) + "\r"}, 0, {}},
+        {"noise and other talkers around it",
+         {std::string("\x01\xff$GLGSV,1,1,01,70,1,2,3*00\r\n", 34) + "junk" + kGsv1 + kGsv2, kGsv3},
+         3,
+         {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
+        {"an endless line is dropped",
+         {std::string(3000, 'x') + "$GPGSV,1,1,01,05,1,2,3*00\r\n"},
+         0,
+         {}},
+        {"a number that is no number drops the set",
+         {kGsv1 + line("$GPGSV,3,x,11,13,77,015,45*00") + kGsv3},
+         0,
+         {}},
+    };
+    for (const CollectCase& c : cases) {
+        GsvCollector collector;
+        for (const std::string& text : c.feeds) {
+            collector.feed(text);
+        }
+        const std::optional<GsvSet> set = collector.take();
+        EXPECT_EQ(set ? set->total : 0, c.total) << c.what;
+        if (set) {
+            EXPECT_EQ(set->lines, c.lines) << c.what;
+        }
+        EXPECT_FALSE(collector.take()) << c.what << ": a set is taken once";
+    }
+}
+
+TEST(GsvCollector, TheNewestOfSeveralSetsIsTaken) {
+    GsvCollector collector;
+    collector.feed(line("$GPGSV,1,1,01,05,63,110,42*00") + line("$GPGSV,1,1,01,07,80,200,46*00"));
+    const std::optional<GsvSet> set = collector.take();
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->lines[0], "$GPGSV,1,1,01,07,80,200,46*00\r");
+}
 
 struct GsvFixture : ::testing::Test {
     GsvScan collect(const std::string& text) {
@@ -100,12 +207,6 @@ struct GsvFixture : ::testing::Test {
     GsvCounters counters;
     std::array<std::string, kGsvSlots> lines;
 };
-
-TEST_F(GsvFixture, HeaderReadsNumberAndTotal) {
-    const GsvHeader h = GSVheader("$GPGSV, 3, 2,11,13\r");
-    EXPECT_EQ(h.number, 2);
-    EXPECT_EQ(h.total, 3);
-}
 
 TEST_F(GsvFixture, SetsOfOneTwoAndThreeMessagesComplete) {
     EXPECT_EQ(collect(line("$GPGSV,1,1,02,05,63,110,42,07,80,200,46*00")), GsvScan::Complete);
@@ -144,12 +245,12 @@ TEST_F(GsvFixture, ALineWithoutItsCarriageReturnWaits) {
     EXPECT_EQ(collect("$GPGSV,3,1,11\r"), GsvScan::NoSentence) << "no line feed after the name";
 }
 
-TEST_F(GsvFixture, DecodeFillsRowsAcrossMessagesAndLeavesAnEmptySnrAtZero) {
-    ASSERT_EQ(collect(kGsv1 + kGsv2 + kGsv3), GsvScan::Complete);
+TEST(GsvDecode, FillsRowsAcrossMessagesAndLeavesAnEmptySnrAtZero) {
+    const std::array<std::string, 3> lines = {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)};
     SatTable sat{};
     sat[11][3] = 99; // cleared by the decode
     int16_t inView = 0;
-    decodeGsvSet(lines, counters.GsvTotal, sat, inView);
+    decodeGsvSet(lines, 3, sat, inView);
     EXPECT_EQ(inView, 11);
     EXPECT_EQ(sat[0], (std::array<int16_t, 4>{2, 45, 40, 39}));
     EXPECT_EQ(sat[3], (std::array<int16_t, 4>{9, 87, 300, 47}));
@@ -158,7 +259,7 @@ TEST_F(GsvFixture, DecodeFillsRowsAcrossMessagesAndLeavesAnEmptySnrAtZero) {
     EXPECT_EQ(sat[11], (std::array<int16_t, 4>{0, 0, 0, 0}));
 }
 
-TEST_F(GsvFixture, DecodeSkipsBadFieldsAndKeepsSatsInView) {
+TEST(GsvDecode, SkipsBadFieldsAndKeepsSatsInView) {
     std::array<std::string, kGsvSlots> slots{"$GPGSV,1,1,xx,05,abc,110,42,07,80,,46*00\r"};
     SatTable sat{};
     int16_t inView = 7;

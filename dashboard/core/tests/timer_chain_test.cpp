@@ -1,8 +1,10 @@
 #include "dashboard/core/trekdash_core.h"
 
 #include "dashboard/core/tests/fakes.h"
+#include "dashboard/core/tests/replay.h"
 
 #include "common/testing/temp_dir.h"
+#include "common/text/strprintf.h"
 
 #include <gtest/gtest.h>
 
@@ -110,16 +112,33 @@ TEST_F(ChainFixture, TheCycleRunsCollectDecodeShowCollectWithItsIntervals) {
     EXPECT_TRUE(core.blinkFlag());
 }
 
-TEST_F(ChainFixture, ASetAnnouncingFourNeverReachesTheDecoder) {
-    const std::string four = line("$GPGSV,4,1,16,1,2,3,4*00") + line("$GPGSV,4,2,16,1,2,3,4*00") +
-                             line("$GPGSV,4,3,16,1,2,3,4*00") + line("$GPGSV,4,4,16,1,2,3,4*00");
-    for (int i = 0; i < 8; ++i) {
-        runSeconds(1, four + kRmc);
-        EXPECT_EQ(phase(), Phase::Collecting);
+TEST_F(ChainFixture, ALongerSetShowsItsFirstTwelveSatellites) {
+    std::string four;
+    for (int m = 1; m <= 4; ++m) {
+        std::string sats;
+        for (int i = 0; i < 4; ++i) {
+            const int prn = (m - 1) * 4 + i + 1;
+            sats += "," + std::to_string(prn) + ",10,20," + std::to_string(30 + prn);
+        }
+        four += line("$GPGSV,4," + std::to_string(m) + ",16" + sats + "*00");
     }
-    EXPECT_FALSE(core.gsvDecoded());
-    EXPECT_EQ(s.SatsInView, 0);
-    EXPECT_EQ(s.UtcTime, "");
+    runSeconds(3, four + kRmc);
+    ASSERT_TRUE(core.gsvDecoded());
+    EXPECT_EQ(s.SatsInView, 12);
+    EXPECT_EQ(s.SatInfo[11], (std::array<int16_t, 4>{12, 10, 20, 42}));
+    EXPECT_EQ(s.UtcTime, "123519.000");
+}
+
+TEST_F(ChainFixture, AFirstStartLeavesItsDefaultsInNmeaDat) {
+    EXPECT_EQ(file.read(), SettingsRecord::firstStart());
+    EXPECT_TRUE(std::filesystem::exists(file.path()));
+
+    SettingsRecord mine = SettingsRecord::firstStart();
+    mine.port = 7;
+    ASSERT_TRUE(file.write(mine));
+    TrekdashCore again(timers, port1, port2, file, prompter);
+    again.load();
+    EXPECT_EQ(file.read().port, 7) << "a file that is there is only read";
 }
 
 TEST_F(ChainFixture, ActivationShowsFirstThenCollects) {
@@ -201,6 +220,82 @@ TEST_F(ChainFixture, LogAndBufferAreEmptiedWhenTogetherTheyReachTenThousand) {
     core.nmeaTick();
     EXPECT_EQ(s.RxLog, "");
     EXPECT_EQ(s.RxBuffer, "");
+}
+
+// The satellite view as the receiver sends it, at every start phase of the receiver's second
+// against the timers, at three line rates, with each second sent in one burst or trickled out
+// sentence by sentence over the second.
+TEST(TimerChainPace, TheSkyViewKeepsRefreshingAtEveryPhaseRateAndArrival) {
+    constexpr int kSeconds = 60;
+    constexpr double kLongestGapMs = 3250; // one RxCheck period more than the fastest cycle
+    for (const int baud : {4800, 9600, 38400}) {
+        for (const bool trickle : {false, true}) {
+            for (int phase = 0; phase < 1000; phase += 37) {
+                const std::string what = strprintf("%d baud, %s, phase %d ms", baud,
+                                                   trickle ? "trickling" : "bursts", phase);
+                zeph::testing::TempDir dir;
+                const SettingsFile file(dir.path("nmea.dat"));
+                FakeClock clock;
+                ClockTimers timers(clock);
+                testing::PacedPort port1(clock, baud);
+                FakePort port2;
+                RecordingPrompter prompter;
+                testing::ShownLog log(clock);
+                TrekdashCore core(timers, port1, port2, file, prompter, &log);
+                log.state = &core.state();
+                timers.setClient(&core);
+                // When each second's set has fully arrived. A burst is the lines one after the
+                // other from the second's start; trickled lines are spread over the second.
+                std::vector<double> setDone;
+                for (int k = 0; k < kSeconds; ++k) {
+                    const std::vector<std::string> lines = testing::movingSecond(k);
+                    const double start = phase + 1000.0 * k;
+                    for (std::size_t j = 0; j < lines.size(); ++j) {
+                        const double spread = trickle ? 1000.0 * static_cast<double>(j) /
+                                                            static_cast<double>(lines.size())
+                                                      : 0;
+                        const double done = port1.send(start + spread, lines[j]);
+                        if (j + 2 == lines.size()) {
+                            setDone.push_back(done); // the set's last line is before RMC
+                        }
+                    }
+                }
+                core.load();
+                core.activate();
+                timers.runFor(std::chrono::milliseconds(kSeconds * 1000));
+
+                ASSERT_GE(log.log.size(), 2u) << what;
+                double previous = 1000; // the first set may take a second to arrive
+                int sets = 0;
+                for (const auto& shown : log.log) {
+                    const double at = shown.atMs;
+                    const SatTable& table = shown.table;
+                    if (table == SatTable{}) {
+                        continue; // the activation's showing before any set came
+                    }
+                    ++sets;
+                    EXPECT_LE(at - previous, kLongestGapMs) << what << " at " << at;
+                    previous = at;
+                    // One of the last sets that had arrived by then.
+                    int newest = -1;
+                    while (newest + 1 < kSeconds &&
+                           setDone[static_cast<std::size_t>(newest + 1)] <= at) {
+                        ++newest;
+                    }
+                    bool recent = false;
+                    for (int k = std::max(0, newest - 3); k <= newest; ++k) {
+                        recent = recent || table == testing::movingSats(k);
+                    }
+                    EXPECT_TRUE(recent) << what << " at " << at << ", newest set " << newest;
+                }
+                EXPECT_GE(sets, static_cast<int>(kSeconds * 1000 / kLongestGapMs) - 1) << what;
+                EXPECT_GE(previous, kSeconds * 1000 - kLongestGapMs - 1000) << what;
+                if (::testing::Test::HasFailure()) {
+                    return; // one failing case says enough
+                }
+            }
+        }
+    }
 }
 
 TEST_F(ChainFixture, NothingIsReadWhilePortOneIsClosed) {

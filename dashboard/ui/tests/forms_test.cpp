@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +170,19 @@ TEST_F(FormsFixture, SelNmeaWritesTheCommandsByteForByte) {
     ASSERT_TRUE(sel->isVisible());
     EXPECT_FALSE(port1.isOpen()) << "the menu entry frees the port";
     EXPECT_EQ(child<QComboBox>(sel, "cbGGAtime")->currentText(), " 1 second");
+    testing::spin(50);
+    for (QComboBox* list : sel->findChildren<QComboBox*>()) {
+        // The whole item shows: the style's frame and arrow around the widest item fit.
+        int widest = 0;
+        for (int i = 0; i < list->count(); ++i) {
+            widest = std::max(widest, list->fontMetrics().horizontalAdvance(list->itemText(i)));
+        }
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QSize need = list->style()->sizeFromContents(
+            QStyle::CT_ComboBox, &option, QSize(widest, list->fontMetrics().height()), list);
+        EXPECT_GE(list->width(), need.width()) << list->objectName().toStdString();
+    }
     EXPECT_TRUE(child<QRadioButton>(sel, "opGSAenable")->isChecked());
 
     child<QRadioButton>(sel, "opGSAdisable")->click();

@@ -1,5 +1,6 @@
 // The main window against zephsim in NMEA mode over a pseudo-terminal, in real time: the sky
-// plot and the bar row fill with the simulator's satellites.
+// plot and the bar row fill with the simulator's satellites, the position and time windows
+// with its position and time.
 
 #include "dashboard/ui/trekdash_window.h"
 
@@ -8,6 +9,10 @@
 #include "dashboard/ui/tests/ui_support.h"
 
 #include "common/testing/child_process.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +84,22 @@ TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
             break;
         }
     }
+
+    // The View menu's windows show the simulator's position and time.
+    window.findChild<QAction*>("mnuTime")->trigger();
+    window.findChild<QAction*>("mnuPosition")->trigger();
+    auto* latitude = window.findChild<QLabel*>("LatitudeLabel");
+    auto* time = window.findChild<QLabel*>("TimeLabel");
+    ASSERT_TRUE(latitude != nullptr && time != nullptr);
+    ASSERT_TRUE(testing::waitUntil(
+        [&] { return !latitude->text().isEmpty() && !time->text().isEmpty(); }, 8000));
+    EXPECT_TRUE(latitude->text().startsWith(
+        QString::fromStdString("  " + s.LatitudeText.substr(0, 2) + "*  ")))
+        << latitude->text().toStdString() << " / " << s.LatitudeText;
+    EXPECT_TRUE(QRegularExpression("^\\d\\d\\(h\\) \\d\\d\\(m\\) \\d\\d\\(s\\)$")
+                    .match(time->text())
+                    .hasMatch())
+        << time->text().toStdString();
 }
 
 } // namespace
