@@ -1,5 +1,6 @@
 #include "dashboard/core/trekdash_core.h"
 
+#include "dashboard/core/double_map.h"
 #include "dashboard/core/sentence_decoders.h"
 
 #include "common/text/strprintf.h"
@@ -166,6 +167,8 @@ void TrekdashCore::closeDoubleMap() {
     state_.DoubleRequest = false;
     state_.RxBuffer2.clear();
     state_.RxBuffer.clear();
+    state_.CompareText1.clear();
+    state_.CompareText2.clear();
 }
 
 void TrekdashCore::onTimer(TimerId id) {
@@ -208,7 +211,11 @@ void TrekdashCore::nmeaTick() {
     if (!port1_.isOpen()) {
         return;
     }
-    state_.RxBuffer.append(port1_.readAll());
+    const std::string received = port1_.readAll();
+    state_.RxBuffer.append(received);
+    if (controls_.doubleMapVisible) {
+        feedComparison(state_.CompareText1, received);
+    }
     state_.NewDataFlag = true;
     if (state_.DoubleRequest || !gsvDecoded_) {
         return;
@@ -259,7 +266,9 @@ void TrekdashCore::displayTick() {
 
 void TrekdashCore::compareTick() {
     if (port2_.isOpen()) {
-        state_.RxBuffer2.append(port2_.readAll());
+        const std::string received = port2_.readAll();
+        state_.RxBuffer2.append(received);
+        feedComparison(state_.CompareText2, received);
     }
 }
 
