@@ -89,7 +89,7 @@ std::string& DoubleMapCore::text(Source s) {
     return s == Source::One ? state_.CompareText1 : state_.CompareText2;
 }
 
-std::span<std::string> DoubleMapCore::slots(Source s) {
+std::span<std::string> DoubleMapCore::gsvSlots(Source s) {
     // Source 2 collects into slots 0..2, source 1 into slots 3..5.
     return std::span<std::string>(state_.GsvLines2).subspan(s == Source::One ? 3 : 0, 3);
 }
@@ -99,10 +99,10 @@ std::vector<DrawOp> DoubleMapCore::tick() {
     std::vector<DrawOp> ops;
     SourceState& src = sources_[index(s)];
     const std::string copy = text(s);
-    if (collectGsvSet(copy, src.counters, slots(s)) == GsvScan::Complete) {
+    if (collectGsvSet(copy, src.counters, gsvSlots(s)) == GsvScan::Complete) {
         text(s).clear();
         src.counters.GsvCount = 0;
-        decodeGsvSet(slots(s), src.counters.GsvTotal, state_.SatInfo, state_.SatsInView);
+        decodeGsvSet(gsvSlots(s), src.counters.GsvTotal, state_.SatInfo, state_.SatsInView);
         if (!SkyPlot::hasRepeatedPrn(state_)) {
             drawSource(ops, s);
         }

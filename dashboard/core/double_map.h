@@ -66,7 +66,7 @@ public:
 private:
     static std::size_t index(Source s) { return s == Source::One ? 0 : 1; }
     std::string& text(Source s);
-    std::span<std::string> slots(Source s);
+    std::span<std::string> gsvSlots(Source s);
     // Places row `row` at elevation and azimuth on the source's plot, or erases it there.
     void CheckPosi(std::vector<DrawOp>& ops, Source s, int elevation, int azimuth, bool clear,
                    int row);

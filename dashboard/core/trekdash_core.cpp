@@ -171,6 +171,18 @@ void TrekdashCore::closeDoubleMap() {
     state_.CompareText2.clear();
 }
 
+void TrekdashCore::headingMenu() {
+    timers_.setTimer(TimerId::Heading, kPointerIntervalMs);
+    timers_.setTimer(TimerId::Compass, 0);
+    compassMode_ = false;
+}
+
+void TrekdashCore::noHeadingMenu() {
+    timers_.setTimer(TimerId::Compass, kPointerIntervalMs);
+    timers_.setTimer(TimerId::Heading, 0);
+    compassMode_ = true;
+}
+
 void TrekdashCore::onTimer(TimerId id) {
     switch (id) {
     case TimerId::Nmea:
