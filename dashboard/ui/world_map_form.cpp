@@ -111,6 +111,7 @@ bool WorldMapForm::eventFilter(QObject* watched, QEvent* event) {
         mouseMark_->hide();
         mouseOverPicture(static_cast<float>(at.x() * kTwipsPerPixel),
                          static_cast<float>(at.y() * kTwipsPerPixel));
+        return true; // the window's own circle stays hidden over the picture
     }
     return QWidget::eventFilter(watched, event);
 }
