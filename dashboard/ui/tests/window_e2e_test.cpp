@@ -5,6 +5,7 @@
 
 #include "dashboard/ui/double_form.h"
 #include "dashboard/ui/double_map_form.h"
+#include "dashboard/ui/world_map_form.h"
 
 #include "dashboard/core/serial_nmea_port.h"
 #include "dashboard/core/tests/fakes.h"
@@ -12,6 +13,7 @@
 
 #include "common/testing/child_process.h"
 
+#include <QAction>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -84,6 +86,17 @@ TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
             break;
         }
     }
+
+    // The speed meter and the world map follow the simulator's RMC sentences.
+    ASSERT_TRUE(
+        testing::waitUntil([&] { return !s.LatitudeText.empty() && s.SpeedKnots > 0; }, 8000));
+    EXPECT_TRUE(testing::waitUntil(
+        [&] { return window.pointers().meter.SpeedLabel == decimalText(s.SpeedKnots); }, 3000));
+    window.findChild<QAction*>("mnuWorldMap")->trigger();
+    ASSERT_TRUE(testing::waitUntil([&] { return window.worldMap()->marker()->isVisible(); }, 2000));
+    const std::string& label = window.worldMap()->core().LatLabel;
+    EXPECT_EQ(label.rfind("Latitude    : " + s.LatitudeText.substr(0, 2), 0), 0u) << label;
+    EXPECT_EQ(label.back(), s.LatitudeText.back()) << label;
 }
 
 // Two simulated receivers on two pseudo-terminals: the comparison window draws each one in
