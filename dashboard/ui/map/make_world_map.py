@@ -177,7 +177,7 @@ def write_png(path, pixels):
 
 
 def fetch_land(folder):
-    subprocess.run(["npm", "pack", "world-atlas@2.0.2"], cwd=folder, check=True,
+    subprocess.run(["npm", "pack", "--loglevel=warn", "world-atlas@2.0.2"], cwd=folder, check=True,
                    stdout=subprocess.DEVNULL)
     with tarfile.open(os.path.join(folder, "world-atlas-2.0.2.tgz")) as tar:
         tar.extract("package/land-50m.json", folder)
