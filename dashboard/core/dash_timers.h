@@ -22,6 +22,7 @@ enum class TimerId {
     Compass, // compass pointer
     Heading, // heading pointer
     Compare, // 700 ms in two-receiver mode: read port 2
+    Double,  // 1000 ms: the comparison window's tick, one source at a time
     Count
 };
 constexpr std::size_t kTimerCount = static_cast<std::size_t>(TimerId::Count);
@@ -33,6 +34,7 @@ constexpr int kDisplayIntervalMs = 1000;
 constexpr int kMeterIntervalMs = 1000;
 constexpr int kPointerIntervalMs = 1000;
 constexpr int kCompareIntervalMs = 700;
+constexpr int kDoubleIntervalMs = 1000;
 constexpr int kActivationDisplayMs = 1; // the display tick that comes first on activation
 
 class TimerClient {

@@ -50,6 +50,10 @@ struct ReceiverState {
     int16_t FixQuality = 0;
     // Two-receiver mode: slots 0..2 for source 2, slots 3..5 for source 1.
     std::array<std::string, kGsvSlots> GsvLines2;
+    // Two-receiver mode: the comparison window's own copies of what each source sent, so
+    // that the main window's cycle emptying RxBuffer and RxBuffer2 takes nothing from it.
+    std::string CompareText1;
+    std::string CompareText2;
 };
 
 } // namespace zeph::dashboard

@@ -19,6 +19,8 @@ constexpr int16_t kCyan = 3;
 constexpr int16_t kLightBlue = 9;
 constexpr int16_t kLightGreen = 10;
 constexpr int16_t kLightRed = 12;
+constexpr int16_t kLightCyan = 11;
+constexpr int16_t kYellow = 14;
 // The window's own inks: the button face erases, the foreground marks print positions.
 constexpr int16_t kButtonFace = -1;
 constexpr int16_t kForeground = -2;
@@ -42,10 +44,12 @@ struct TwipRect {
 };
 
 // One drawing step in twips. Box and FilledBox span the corners (x1, y1) and (x2, y2); a
-// Circle is centred on (x1, y1) with `radius`; Text starts with its top-left corner at
-// (x1, y1); Clear wipes the whole drawing.
+// Circle is centred on (x1, y1) with `radius`, a Disc is the same circle filled; an Arc runs
+// round the centre (x1, y1) at `radius` from the angle x2 to the angle y2, both in thousandths
+// of a radian counter-clockwise from east; Text starts with its top-left corner at (x1, y1);
+// Clear wipes the whole drawing.
 struct DrawOp {
-    enum class Kind { Line, Box, FilledBox, Circle, Text, Clear };
+    enum class Kind { Line, Box, FilledBox, Circle, Text, Clear, Disc, Arc };
     Kind kind = Kind::Line;
     int x1 = 0;
     int y1 = 0;

@@ -1,5 +1,6 @@
 #include "dashboard/core/trekdash_core.h"
 
+#include "dashboard/core/double_map.h"
 #include "dashboard/core/sentence_decoders.h"
 
 #include "common/text/strprintf.h"
@@ -169,6 +170,20 @@ void TrekdashCore::closeDoubleMap() {
     state_.DoubleRequest = false;
     state_.RxBuffer2.clear();
     state_.RxBuffer.clear();
+    state_.CompareText1.clear();
+    state_.CompareText2.clear();
+}
+
+void TrekdashCore::headingMenu() {
+    timers_.setTimer(TimerId::Heading, kPointerIntervalMs);
+    timers_.setTimer(TimerId::Compass, 0);
+    compassMode_ = false;
+}
+
+void TrekdashCore::noHeadingMenu() {
+    timers_.setTimer(TimerId::Compass, kPointerIntervalMs);
+    timers_.setTimer(TimerId::Heading, 0);
+    compassMode_ = true;
 }
 
 void TrekdashCore::onTimer(TimerId id) {
@@ -216,6 +231,9 @@ void TrekdashCore::nmeaTick() {
     // GSV sentences are collected as they come: a set that sat in the buffer between two
     // samples of it would otherwise be lost whenever the buffer is emptied first.
     collector_.feed(incoming);
+    if (controls_.doubleMapVisible) {
+        feedComparison(state_.CompareText1, incoming);
+    }
     state_.NewDataFlag = true;
     if (state_.DoubleRequest || !gsvDecoded_) {
         return;
@@ -270,7 +288,9 @@ void TrekdashCore::displayTick() {
 
 void TrekdashCore::compareTick() {
     if (port2_.isOpen()) {
-        state_.RxBuffer2.append(port2_.readAll());
+        const std::string received = port2_.readAll();
+        state_.RxBuffer2.append(received);
+        feedComparison(state_.CompareText2, received);
     }
 }
 

@@ -90,6 +90,9 @@ public:
     void selectNmeaMenu();
     // The comparison window's Close: back to one receiver at the next activation.
     void closeDoubleMap();
+    // Compass > "Heading" and "No Heading": which pointer display runs.
+    void headingMenu();
+    void noHeadingMenu();
 
     void onTimer(TimerId id) override;
 

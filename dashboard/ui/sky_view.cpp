@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <array>
+#include <cmath>
 
 namespace zeph::dashboard {
 
@@ -58,14 +59,17 @@ QColor SkyView::ink(int16_t color) const {
     return paletteColor(color);
 }
 
-void SkyView::replay(const std::vector<DrawOp>& ops) {
-    QPainter p(&drawing_);
+void replayOps(QImage& image, const std::vector<DrawOp>& ops, const QColor& foreground,
+               const QFont& font) {
+    QPainter p(&image);
     p.scale(kScale, kScale);
     for (const DrawOp& op : ops) {
         // Erasing gives the background back.
         p.setCompositionMode(op.color == kButtonFace ? QPainter::CompositionMode_Clear
                                                      : QPainter::CompositionMode_SourceOver);
-        const QColor color = op.color == kButtonFace ? QColor(Qt::transparent) : ink(op.color);
+        const QColor color = op.color == kButtonFace   ? QColor(Qt::transparent)
+                             : op.color == kForeground ? foreground
+                                                       : paletteColor(op.color);
         p.setPen(QPen(color, 0));
         p.setBrush(Qt::NoBrush);
         switch (op.kind) {
@@ -81,17 +85,32 @@ void SkyView::replay(const std::vector<DrawOp>& ops) {
         case DrawOp::Kind::Circle:
             p.drawEllipse(QPointF(op.x1, op.y1), op.radius, op.radius);
             break;
+        case DrawOp::Kind::Disc:
+            p.setBrush(color);
+            p.drawEllipse(QPointF(op.x1, op.y1), op.radius, op.radius);
+            break;
+        case DrawOp::Kind::Arc: {
+            // Qt counts sixteenths of a degree, counter-clockwise from east like the op.
+            constexpr double kSixteenthsPerMilliradian = 16 * 180 / 3141.5926;
+            const QRectF box(op.x1 - op.radius, op.y1 - op.radius, 2 * op.radius, 2 * op.radius);
+            p.drawArc(box, static_cast<int>(std::lround(op.x2 * kSixteenthsPerMilliradian)),
+                      static_cast<int>(std::lround((op.y2 - op.x2) * kSixteenthsPerMilliradian)));
+            break;
+        }
         case DrawOp::Kind::Text:
-            p.setFont(twipFont(font(), kTextTwips));
+            p.setFont(twipFont(font, kTextTwips));
             p.drawText(QRectF(op.x1, op.y1, 2000, 2 * kTextTwips), Qt::AlignLeft | Qt::AlignTop,
                        QString::fromStdString(op.text));
             break;
         case DrawOp::Kind::Clear:
-            drawing_.fill(Qt::transparent);
+            image.fill(Qt::transparent);
             break;
         }
     }
-    p.end();
+}
+
+void SkyView::replay(const std::vector<DrawOp>& ops) {
+    replayOps(drawing_, ops, ink(kForeground), font());
     update();
 }
 

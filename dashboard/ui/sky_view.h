@@ -24,6 +24,11 @@ QRect twipsToPixels(const TwipRect& rect);
 // Palette index 0..15 of the 16-colour palette.
 QColor paletteColor(int16_t index);
 
+// Replays drawing operations in twips onto `image` (a transparent image at one pixel per
+// kTwipsPerPixel twips); erasing clears back to transparent.
+void replayOps(QImage& image, const std::vector<DrawOp>& ops, const QColor& foreground,
+               const QFont& font);
+
 class SkyView : public QWidget {
     Q_OBJECT
 public:

@@ -1,10 +1,14 @@
 #include "dashboard/ui/trekdash_window.h"
 
+#include "dashboard/ui/direction_form.h"
 #include "dashboard/ui/display_windows.h"
 #include "dashboard/ui/double_form.h"
+#include "dashboard/ui/double_map_form.h"
 #include "dashboard/ui/frm_sel_nmea.h"
+#include "dashboard/ui/pointer_view.h"
 #include "dashboard/ui/set_form.h"
 #include "dashboard/ui/sky_view.h"
+#include "dashboard/ui/world_map_form.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -38,7 +42,11 @@ Trekdash::Trekdash(TrekdashPorts ports, const SettingsFile& settingsFile, Prompt
       view_(new SkyView(sky_, this)), display_(new QPushButton("Display", view_)),
       stop_(new QPushButton("Stop", view_)), setForm_(new SetForm(core_, prompter, tracker_, this)),
       doubleForm_(new DoubleForm(core_, prompter, tracker_, this)),
-      selNmea_(new frmSelNmea(ports.selPort, settingsFile, prompter, tracker_, this)) {
+      selNmea_(new frmSelNmea(ports.selPort, settingsFile, prompter, tracker_, this)),
+      pointerView_(new PointerView(pointers_, view_)),
+      doubleMap_(new DoubleMapForm(core_, tracker_, this)),
+      worldMap_(new WorldMapForm(core_.state(), this)),
+      direction_(new DirectionForm(core_.state(), this)) {
     setObjectName("Trekdash");
     setWindowTitle("Trekdash");
     timers_.setClient(&core_);
@@ -69,6 +77,8 @@ Trekdash::Trekdash(TrekdashPorts ports, const SettingsFile& settingsFile, Prompt
     });
     connect(setForm_, &SetForm::finished, this, &Trekdash::formFinished);
     connect(doubleForm_, &DoubleForm::finished, this, &Trekdash::formFinished);
+    connect(doubleMap_, &DoubleMapForm::finished, this, &Trekdash::formFinished);
+    pointerView_->setGeometry(view_->rect());
     selNmea_->installEventFilter(this);
     buildMenus();
     syncControls();
@@ -78,6 +88,7 @@ Trekdash::~Trekdash() {
     // The settings windows go first: they use the core and the tracker up to the end.
     timers_.setClient(nullptr);
     delete displays_;
+    delete doubleMap_;
     delete selNmea_;
     delete doubleForm_;
     delete setForm_;
@@ -96,6 +107,20 @@ void Trekdash::buildMenus() {
     selNmea->setObjectName("mnuSelNmea");
     displays_ = new DisplayWindows(core_.state(), tracker_, this);
     displays_->addTo(viewMenu_);
+    QMenu* compass = viewMenu_->addMenu("Compass");
+    compass->setObjectName("mnuCompass");
+    QAction* heading = compass->addAction("Heading");
+    heading->setObjectName("mnuHeading");
+    QAction* noHeading = compass->addAction("No Heading");
+    noHeading->setObjectName("mnuNoHeading");
+    QAction* direction = viewMenu_->addAction("Direction");
+    direction->setObjectName("mnuDirection");
+    QAction* worldMap = viewMenu_->addAction("World Map");
+    worldMap->setObjectName("mnuWorldMap");
+    connect(heading, &QAction::triggered, this, [this] { core_.headingMenu(); });
+    connect(noHeading, &QAction::triggered, this, [this] { core_.noHeadingMenu(); });
+    connect(direction, &QAction::triggered, this, [this] { showOrHide(direction_, true); });
+    connect(worldMap, &QAction::triggered, this, [this] { showOrHide(worldMap_, true); });
 
     connect(single_, &QAction::triggered, this, [this] {
         core_.singleSourceMenu();
@@ -122,6 +147,10 @@ void Trekdash::syncControls() {
     showOrHide(setForm_, c.setFormVisible);
     showOrHide(doubleForm_, c.doubleFormVisible);
     showOrHide(selNmea_, c.selNmeaVisible);
+    showOrHide(doubleMap_, c.doubleMapVisible);
+    // In two-receiver mode the main window takes no input; its own windows still do.
+    centralWidget()->setEnabled(c.mainWindowEnabled);
+    menuBar()->setEnabled(c.mainWindowEnabled);
 }
 
 void Trekdash::load() {
@@ -186,6 +215,24 @@ void Trekdash::clearDrawing() {
     DrawOp clear;
     clear.kind = DrawOp::Kind::Clear;
     view_->replay({clear});
+}
+
+void Trekdash::pointerTick(TimerId id) {
+    const ReceiverState& s = core_.state();
+    if (id == TimerId::Meter) {
+        if (const auto ops = pointers_.meterTick(s.SpeedKnots)) {
+            view_->replay(*ops);
+        }
+    } else if (id == TimerId::Compass) {
+        core_.setCompassMode(true);
+        pointers_.compassTick(s.CourseDeg);
+    } else if (id == TimerId::Heading) {
+        core_.setCompassMode(false);
+        if (const auto ops = pointers_.headingTick(s.CourseDeg)) {
+            view_->replay(*ops);
+        }
+    }
+    pointerView_->sync();
 }
 
 } // namespace zeph::dashboard

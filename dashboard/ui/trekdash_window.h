@@ -4,6 +4,7 @@
 // core's ticks ask for, mirrors the core's enabled states in its buttons and menus, and shows
 // and hides the settings windows as the core says.
 
+#include "dashboard/core/pointer_displays.h"
 #include "dashboard/core/sky_plot.h"
 #include "dashboard/core/trekdash_core.h"
 #include "dashboard/ui/activation_tracker.h"
@@ -18,7 +19,11 @@ class QPushButton;
 namespace zeph::dashboard {
 
 class DisplayWindows;
+class DirectionForm;
 class DoubleForm;
+class DoubleMapForm;
+class PointerView;
+class WorldMapForm;
 class SetForm;
 class SkyView;
 class frmSelNmea;
@@ -44,6 +49,10 @@ public:
     SetForm* setForm() const { return setForm_; }
     DoubleForm* doubleForm() const { return doubleForm_; }
     frmSelNmea* selNmea() const { return selNmea_; }
+    DoubleMapForm* doubleMap() const { return doubleMap_; }
+    WorldMapForm* worldMap() const { return worldMap_; }
+    DirectionForm* direction() const { return direction_; }
+    const PointerDisplays& pointers() const { return pointers_; }
     QtTimerService& timers() { return timers_; }
 
     // Program start: the settings read and port 1 opened.
@@ -58,6 +67,7 @@ public:
     void eraseSettingsAreas() override;
     void eraseCentreCross() override;
     void clearDrawing() override;
+    void pointerTick(TimerId id) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -73,6 +83,7 @@ private:
     QtTimerService timers_;
     TrekdashCore core_;
     SkyPlot sky_;
+    PointerDisplays pointers_;
     ActivationTracker tracker_;
     SkyView* view_;
     QPushButton* display_;
@@ -85,6 +96,10 @@ private:
     DoubleForm* doubleForm_;
     frmSelNmea* selNmea_;
     DisplayWindows* displays_ = nullptr;
+    PointerView* pointerView_;
+    DoubleMapForm* doubleMap_;
+    WorldMapForm* worldMap_;
+    DirectionForm* direction_;
 };
 
 } // namespace zeph::dashboard

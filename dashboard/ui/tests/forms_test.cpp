@@ -2,6 +2,7 @@
 // COM4 are two pseudo-terminals, as ZEPH_COM3 and ZEPH_COM4 would make them.
 
 #include "dashboard/ui/double_form.h"
+#include "dashboard/ui/double_map_form.h"
 #include "dashboard/ui/frm_sel_nmea.h"
 #include "dashboard/ui/set_form.h"
 #include "dashboard/ui/trekdash_window.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -161,6 +163,19 @@ TEST_F(FormsFixture, DoubleFormStartsBothSourcesOrNamesTheBusyOne) {
     EXPECT_TRUE(port1.isOpen());
     EXPECT_TRUE(port2.isOpen());
     EXPECT_TRUE(window.timers().enabled(TimerId::Compare));
+
+    // The comparison window takes over and the main window takes no input until it closes.
+    DoubleMapForm* map = window.doubleMap();
+    ASSERT_TRUE(map->isVisible());
+    EXPECT_FALSE(window.centralWidget()->isEnabled());
+    EXPECT_FALSE(window.menuBar()->isEnabled());
+    EXPECT_TRUE(map->timers().enabled(TimerId::Double));
+    child<QPushButton>(map, "CloseComm")->click();
+    EXPECT_FALSE(map->isVisible());
+    EXPECT_FALSE(map->timers().enabled(TimerId::Double));
+    EXPECT_TRUE(window.centralWidget()->isEnabled());
+    EXPECT_FALSE(port2.isOpen()) << "back to one receiver";
+    EXPECT_TRUE(port1.isOpen());
 }
 
 TEST_F(FormsFixture, SelNmeaWritesTheCommandsByteForByte) {

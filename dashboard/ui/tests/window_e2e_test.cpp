@@ -4,6 +4,10 @@
 
 #include "dashboard/ui/trekdash_window.h"
 
+#include "dashboard/ui/double_form.h"
+#include "dashboard/ui/double_map_form.h"
+#include "dashboard/ui/world_map_form.h"
+
 #include "dashboard/core/serial_nmea_port.h"
 #include "dashboard/core/tests/fakes.h"
 #include "dashboard/ui/tests/ui_support.h"
@@ -12,6 +16,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -100,6 +105,90 @@ TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
                     .match(time->text())
                     .hasMatch())
         << time->text().toStdString();
+    // The speed meter and the world map follow the simulator's RMC sentences.
+    ASSERT_TRUE(
+        testing::waitUntil([&] { return !s.LatitudeText.empty() && s.SpeedKnots > 0; }, 8000));
+    EXPECT_TRUE(testing::waitUntil(
+        [&] { return window.pointers().meter.SpeedLabel == decimalText(s.SpeedKnots); }, 3000));
+    window.findChild<QAction*>("mnuWorldMap")->trigger();
+    ASSERT_TRUE(testing::waitUntil([&] { return window.worldMap()->marker()->isVisible(); }, 2000));
+    const std::string& label = window.worldMap()->core().LatLabel;
+    EXPECT_EQ(label.rfind("Latitude    : " + s.LatitudeText.substr(0, 2), 0), 0u) << label;
+    EXPECT_EQ(label.back(), s.LatitudeText.back()) << label;
+}
+
+// Two simulated receivers on two pseudo-terminals: the comparison window draws each one in
+// its own half, and Close returns to one receiver.
+TEST(TrekdashWindowE2e, ComparesTwoSimulators) {
+    testing::testApp();
+    const std::vector<std::string> args = {zeph::testing::programPath("zephsim"), "--protocol",
+                                           "nmea", "--baud", "38400"};
+    zeph::testing::BackgroundProgram sim1(args);
+    zeph::testing::BackgroundProgram sim2(args);
+    ASSERT_TRUE(sim1.started() && sim2.started());
+    const std::string device1 = sim1.readLine(5000);
+    const std::string device2 = sim2.readLine(5000);
+    PortEnvironment env;
+    env.getenv = [&](const std::string& name) -> std::optional<std::string> {
+        if (name == "ZEPH_COM5") {
+            return device1;
+        }
+        return name == "ZEPH_COM6" ? std::optional<std::string>(device2) : std::nullopt;
+    };
+    testing::TempDir dir;
+    const SettingsFile file((dir / "nmea.dat").string());
+    SettingsRecord r = SettingsRecord::firstStart();
+    r.port = 5;
+    r.source1Port = 5;
+    r.source2Port = 6;
+    for (auto* speed : {&r.speed, &r.source1Speed, &r.source2Speed}) {
+        SettingsRecord::setText(*speed, "38400");
+    }
+    ASSERT_TRUE(file.write(r));
+
+    SerialNmeaPort port1(env);
+    SerialNmeaPort port2(env);
+    SerialNmeaPort selPort(env);
+    testing::RecordingPrompter prompter;
+    Trekdash window({port1, port2, selPort}, file, prompter);
+    window.load();
+    window.show();
+    window.activateMain();
+    window.core().state().DoubleRequest = true;
+    window.doubleForm()->show(); // as OK in DoubleForm leaves it, then back to the main window
+    window.doubleForm()->hide();
+    emit window.doubleForm()->finished();
+    ASSERT_TRUE(port2.isOpen()) << port2.lastError();
+    DoubleMapForm* map = window.doubleMap();
+    ASSERT_TRUE(map->isVisible());
+
+    const DoubleMapCore& core = map->core();
+    ASSERT_TRUE(testing::waitUntil(
+        [&] {
+            return core.source(DoubleMapCore::Source::One).satsInView > 0 &&
+                   core.source(DoubleMapCore::Source::Two).satsInView > 0;
+        },
+        20000));
+    const QImage img = map->drawing();
+    // Each half holds satellite discs in the colours of the placement rule.
+    auto discs = [&](int left, int right) {
+        int found = 0;
+        for (int y = 0; y < twipsToPixels(3300); ++y) {
+            for (int x = twipsToPixels(left); x < twipsToPixels(right); ++x) {
+                found += img.pixelColor(x, y) == paletteColor(kLightGreen);
+            }
+        }
+        return found;
+    };
+    EXPECT_GT(discs(200, 4100), 100);
+    EXPECT_GT(discs(4150, 9200), 100);
+    EXPECT_TRUE(prompter.messages.empty());
+
+    map->findChild<QPushButton*>("CloseComm")->click();
+    EXPECT_FALSE(map->isVisible());
+    EXPECT_FALSE(port2.isOpen());
+    EXPECT_TRUE(port1.isOpen());
+    EXPECT_TRUE(window.centralWidget()->isEnabled());
 }
 
 } // namespace
