@@ -110,7 +110,7 @@ TEST_F(SimFixture, FillsReceiverStateWithThePositionAndSatellites) {
             return core.gsvDecoded() && !s.LatitudeText.empty() && !s.PdopText.empty() &&
                    !s.AltitudeText.empty();
         },
-        8000ms))
+        20000ms)) // a loaded machine may take several cycles
         << "read so far: " << port1.seen.substr(0, 400);
 
     // Position texts as the simulator sent them in an RMC sentence.
