@@ -5,6 +5,7 @@
 #include "dashboard/ui/trekdash_window.h"
 
 #include "dashboard/core/tests/fakes.h"
+#include "dashboard/ui/tests/main_window_fixture.h"
 #include "dashboard/ui/tests/ui_support.h"
 
 #include <QAction>
@@ -18,27 +19,7 @@
 namespace zeph::dashboard {
 namespace {
 
-struct DisplayWindowsFixture : ::testing::Test {
-    DisplayWindowsFixture() {
-        window.load();
-        window.show();
-        window.activateMain();
-    }
-    QString label(QWidget* form, const char* name) {
-        auto* l = form->findChild<QLabel*>(name);
-        return l != nullptr ? l->text() : QString("<no %1>").arg(name);
-    }
-
-    testing::WithApp app;
-    testing::TempDir dir;
-    SettingsFile file{(dir / "nmea.dat").string()};
-    testing::FakePort port1;
-    testing::FakePort port2;
-    testing::FakePort selPort;
-    testing::RecordingPrompter prompter;
-    Trekdash window{{port1, port2, selPort}, file, prompter};
-    ReceiverState& state = window.core().state();
-};
+struct DisplayWindowsFixture : testing::MainWindowFixture {};
 
 TEST_F(DisplayWindowsFixture, EachEntryOpensItsWindowOnce) {
     const std::vector<std::pair<const char*, const char*>> entries = {

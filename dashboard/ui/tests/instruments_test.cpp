@@ -7,6 +7,7 @@
 #include "dashboard/ui/world_map_form.h"
 
 #include "dashboard/core/tests/fakes.h"
+#include "dashboard/ui/tests/main_window_fixture.h"
 #include "dashboard/ui/tests/ui_support.h"
 
 #include <QAction>
@@ -21,30 +22,11 @@ namespace {
 
 using testing::colorNear;
 
-struct InstrumentsFixture : ::testing::Test {
-    InstrumentsFixture() {
-        window.load();
-        window.show();
-        window.activateMain();
-    }
-    QString text(QWidget* parent, const char* name) {
-        const auto* label = parent->findChild<QLabel*>(name);
-        return label != nullptr ? label->text() : QString("<missing %1>").arg(name);
-    }
+struct InstrumentsFixture : testing::MainWindowFixture {
     QPoint at(QWidget* parent, const char* name) {
         const auto* w = parent->findChild<QWidget*>(name);
         return w != nullptr ? w->pos() : QPoint(-1, -1);
     }
-
-    testing::WithApp app;
-    testing::TempDir dir;
-    SettingsFile file{(dir / "nmea.dat").string()};
-    testing::FakePort port1;
-    testing::FakePort port2;
-    testing::FakePort selPort;
-    testing::RecordingPrompter prompter;
-    Trekdash window{{port1, port2, selPort}, file, prompter};
-    ReceiverState& state = window.core().state();
 };
 
 TEST_F(InstrumentsFixture, CompassAndMeterFollowCourseAndSpeed) {
@@ -56,9 +38,9 @@ TEST_F(InstrumentsFixture, CompassAndMeterFollowCourseAndSpeed) {
     // E at the top of the card, N on its left.
     EXPECT_EQ(at(view, "EastLabel"), QPoint(twipsToPixels(9400), twipsToPixels(2500)));
     EXPECT_EQ(at(view, "NorthLabel"), QPoint(twipsToPixels(8500), twipsToPixels(3400)));
-    EXPECT_EQ(text(view, "CompassLabel"), "Compass");
-    EXPECT_EQ(text(view, "MaxLabel"), "100");
-    EXPECT_EQ(text(view, "SpeedLabel"), "50");
+    EXPECT_EQ(label(view, "CompassLabel"), "Compass");
+    EXPECT_EQ(label(view, "MaxLabel"), "100");
+    EXPECT_EQ(label(view, "SpeedLabel"), "50");
     const QImage img = view->grab().toImage();
     EXPECT_TRUE(colorNear(img, 9500, 500, paletteColor(kCyan))) << "the scale's top";
     EXPECT_TRUE(colorNear(img, 9500, 1000, paletteColor(kYellow))) << "the needle straight up";
@@ -69,7 +51,7 @@ TEST_F(InstrumentsFixture, CompassAndMeterFollowCourseAndSpeed) {
     EXPECT_FALSE(window.timers().enabled(TimerId::Compass));
     window.core().onTimer(TimerId::Heading);
     EXPECT_FALSE(window.core().compassMode());
-    EXPECT_EQ(text(view, "CompassLabel"), "Heading");
+    EXPECT_EQ(label(view, "CompassLabel"), "Heading");
     EXPECT_TRUE(colorNear(window.skyView()->drawing(), 10000, 3500, paletteColor(kYellow)))
         << "the arrow points right";
 
@@ -77,8 +59,8 @@ TEST_F(InstrumentsFixture, CompassAndMeterFollowCourseAndSpeed) {
     window.findChild<QAction*>("mnuDirection")->trigger();
     ASSERT_TRUE(direction->isVisible());
     direction->refresh();
-    EXPECT_EQ(text(direction, "CourseLabel"), "90");
-    EXPECT_EQ(text(direction, "SpeedLabel"), "50");
+    EXPECT_EQ(label(direction, "CourseLabel"), "90");
+    EXPECT_EQ(label(direction, "SpeedLabel"), "50");
 }
 
 TEST_F(InstrumentsFixture, WorldMapReadsTheMouseAndPlacesTheMarker) {
@@ -98,8 +80,8 @@ TEST_F(InstrumentsFixture, WorldMapReadsTheMouseAndPlacesTheMarker) {
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 0), map->picture()->mapToGlobal(QPointF(2, 0)),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(map->picture(), &move);
-    EXPECT_EQ(text(map, "lblLonM"), "Lon : E  174.17911");
-    EXPECT_EQ(text(map, "lblLatM"), "Lat  : N   86.37931");
+    EXPECT_EQ(label(map, "lblLonM"), "Lon : E  174.17911");
+    EXPECT_EQ(label(map, "lblLatM"), "Lat  : N   86.37931");
 
     state.LatitudeText = "2503.5000       N";
     state.LongitudeText = "12130.2500     W";
@@ -109,7 +91,7 @@ TEST_F(InstrumentsFixture, WorldMapReadsTheMouseAndPlacesTheMarker) {
     const double y = markerTwipsY(48.2 - 25 / 2.2) / kTwipsPerPixel;
     EXPECT_NEAR(marker.center().x(), x, 2);
     EXPECT_NEAR(marker.center().y(), y, 2);
-    EXPECT_EQ(text(map, "LonLabel"), "Longitude :121*   30.2500 '  W");
+    EXPECT_EQ(label(map, "LonLabel"), "Longitude :121*   30.2500 '  W");
     map->hide();
     EXPECT_FALSE(map->mapTimerRunning());
 }

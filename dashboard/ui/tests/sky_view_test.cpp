@@ -7,6 +7,7 @@
 #include "dashboard/ui/double_form.h"
 #include "dashboard/ui/set_form.h"
 #include "dashboard/ui/sky_view.h"
+#include "dashboard/ui/tests/main_window_fixture.h"
 #include "dashboard/ui/tests/ui_support.h"
 
 #include <QAction>
@@ -21,13 +22,7 @@ namespace {
 using testing::colorNear;
 using testing::pixelAt;
 
-struct WindowFixture : ::testing::Test {
-    WindowFixture() {
-        testing::testApp();
-        window.load();
-        window.show();
-        window.activateMain();
-    }
+struct WindowFixture : testing::MainWindowFixture {
 
     void setSatellites(std::initializer_list<std::array<int16_t, 4>> rows) {
         ReceiverState& s = window.core().state();
@@ -40,16 +35,6 @@ struct WindowFixture : ::testing::Test {
     }
     QImage image() { return window.skyView()->grab().toImage(); }
     QColor background() { return window.skyView()->palette().color(QPalette::Window); }
-    template <typename T> T* child(const char* name) { return window.findChild<T*>(name); }
-
-    testing::WithApp app;
-    testing::TempDir dir;
-    SettingsFile file{(dir / "nmea.dat").string()};
-    testing::FakePort port1;
-    testing::FakePort port2;
-    testing::FakePort selPort;
-    testing::RecordingPrompter prompter;
-    Trekdash window{{port1, port2, selPort}, file, prompter};
 };
 
 TEST_F(WindowFixture, SymbolsSitWhereTheRulesPlaceThem) {
