@@ -2,6 +2,8 @@
 
 #include "monitor/shell/file_filter.h"
 
+#include <QPushButton>
+
 namespace zeph::monitor {
 
 QString qtFileFilter(std::string_view filter) {
@@ -13,6 +15,13 @@ QString qtFileFilter(std::string_view filter) {
         joined += qText(nameFilter);
     }
     return joined;
+}
+
+QPushButton* namedButton(const char* text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(qText(text), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
 }
 
 } // namespace zeph::monitor

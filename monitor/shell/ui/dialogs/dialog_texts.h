@@ -4,6 +4,9 @@
 
 #include <QString>
 
+class QPushButton;
+class QWidget;
+
 #include <string>
 #include <string_view>
 
@@ -15,5 +18,8 @@ inline QString qText(std::string_view text) {
 
 // A stored "Description|patterns|...||" filter as a file dialog's name filters.
 QString qtFileFilter(std::string_view filter);
+
+// A named push button that Return does not press unless it is the dialog's default.
+QPushButton* namedButton(const char* text, const char* name, QWidget* parent);
 
 } // namespace zeph::monitor

@@ -36,13 +36,6 @@ QLineEdit* edit(const char* name, const std::string& text, QWidget* parent) {
     return e;
 }
 
-QPushButton* button(const char* text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(qText(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 constexpr const char* kModeNames[] = {"continuousRadio", "lullcycleRadio", "wakeOnDemandRadio"};
 
 } // namespace
@@ -95,8 +88,8 @@ LowPowerDialog::LowPowerDialog(int targetSwClass, Prompter& prompter, QWidget* p
     }
     form->setRowStretch(row, 1); // the rows stay together when the group below the modes shows
 
-    QPushButton* send = button(lowpower::kSend, "sendButton", this);
-    QPushButton* cancel = button(lowpower::kCancel, "cancelButton", this);
+    QPushButton* send = namedButton(lowpower::kSend, "sendButton", this);
+    QPushButton* cancel = namedButton(lowpower::kCancel, "cancelButton", this);
     send->setDefault(true);
     connect(send, &QPushButton::clicked, this, &LowPowerDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &LowPowerDialog::reject);

@@ -25,13 +25,6 @@ QLineEdit* edit(const char* name, QWidget* parent) {
     return e;
 }
 
-QPushButton* button(const char* text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(qText(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 constexpr const char* kModeNames[] = {"hotStartRadio", "warmNoInitRadio", "warmInitRadio",
                                       "coldStartRadio", "factoryResetRadio"};
 
@@ -47,7 +40,7 @@ ReceiverInitDialog::ReceiverInitDialog(const ReceiverInitSettings& stored, Promp
       modes_(new QButtonGroup(this)),
       navLibData_(new QCheckBox(qText(initdialog::kNavLibData), this)),
       debugData_(new QCheckBox(qText(initdialog::kDebugData), this)), period_(new QComboBox(this)),
-      load_(button(initdialog::kLoad, "loadButton", this)) {
+      load_(namedButton(initdialog::kLoad, "loadButton", this)) {
     setWindowTitle(qText(initdialog::kCaption));
     chooser_ = [this]() -> std::optional<std::string> {
         const QString name = QFileDialog::getOpenFileName(
@@ -120,8 +113,8 @@ ReceiverInitDialog::ReceiverInitDialog(const ReceiverInitSettings& stored, Promp
     periodicLayout->addWidget(label(initdialog::kPeriodLabel));
     periodicLayout->addWidget(period_);
 
-    QPushButton* send = button(initdialog::kSend, "sendButton", this);
-    QPushButton* cancel = button(initdialog::kCancel, "cancelButton", this);
+    QPushButton* send = namedButton(initdialog::kSend, "sendButton", this);
+    QPushButton* cancel = namedButton(initdialog::kCancel, "cancelButton", this);
     send->setDefault(true);
     connect(send, &QPushButton::clicked, this, &ReceiverInitDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &ReceiverInitDialog::reject);

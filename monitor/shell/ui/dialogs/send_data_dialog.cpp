@@ -38,13 +38,6 @@ private:
     QWidget* parent_;
 };
 
-QPushButton* button(const char* text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(qText(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 SendDataDialog::SendDataDialog(SendDataCommand& command, CommandOutput& output, QWidget* parent)
@@ -70,10 +63,10 @@ SendDataDialog::SendDataDialog(SendDataCommand& command, CommandOutput& output, 
     }
     wrappers_->button(static_cast<int>(command_.wrapper()))->setChecked(true);
 
-    QPushButton* load = button(senddata::kLoad, "loadButton", this);
-    QPushButton* save = button(senddata::kSave, "saveButton", this);
-    QPushButton* send = button(senddata::kSend, "sendButton", this);
-    QPushButton* cancel = button(senddata::kCancel, "cancelButton", this);
+    QPushButton* load = namedButton(senddata::kLoad, "loadButton", this);
+    QPushButton* save = namedButton(senddata::kSave, "saveButton", this);
+    QPushButton* send = namedButton(senddata::kSend, "sendButton", this);
+    QPushButton* cancel = namedButton(senddata::kCancel, "cancelButton", this);
     connect(load, &QPushButton::clicked, this, [this] {
         if (const std::optional<std::string> loaded = command_.load(*chooser_)) {
             text_->setPlainText(qText(*loaded));
