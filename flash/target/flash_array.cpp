@@ -1,6 +1,6 @@
 #include "flash_array.h"
 
-#include "sim/common/replaced_file.h"
+#include "common/files/replaced_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -76,7 +76,7 @@ bool FlashArray::load(const std::string& path, std::string& error) {
 }
 
 bool FlashArray::save(const std::string& path, std::string& error) const {
-    const auto file = simcommon::ReplacedFile::open(path, error);
+    const auto file = files::ReplacedFile::open(path, error);
     return file && file->write(std::string_view(reinterpret_cast<const char*>(bytes_.data()),
                                                 bytes_.size()),
                                true, error);

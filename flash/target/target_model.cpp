@@ -1,7 +1,7 @@
 #include "target_model.h"
 
 #include "common/bytes/byte_order.h"
-#include "sim/common/replaced_file.h"
+#include "common/files/replaced_file.h"
 
 #include <cstring>
 
@@ -15,7 +15,7 @@ TargetModel::TargetModel(TargetConfig config)
 
 bool TargetModel::loadFlash(std::string& error) {
     // A file that could not be written back is refused before a run is spent on it.
-    return config_.flashPath.empty() || (simcommon::ReplacedFile::open(config_.flashPath, error) &&
+    return config_.flashPath.empty() || (files::ReplacedFile::open(config_.flashPath, error) &&
                                          flash_.load(config_.flashPath, error));
 }
 

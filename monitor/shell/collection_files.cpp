@@ -3,6 +3,7 @@
 #include "monitor/commands/almanac_file.h"
 #include "monitor/commands/command_builders.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
 
 #include <climits>
@@ -78,14 +79,19 @@ void CollectionFiles::save(Collection collection, const ProgramState& state, std
     if (name.empty()) {
         return;
     }
-    std::ofstream out(name, std::ios::trunc);
-    if (!out) {
+    std::string error;
+    const std::optional<files::ReplacedFile> file = files::ReplacedFile::open(name, error);
+    if (!file) {
         prompter_.tell(almanac ? kCannotOpenAlmanac : kCannotOpenEphemeris);
         return;
     }
-    out << (almanac ? almanacFileText(state.almanac, nowUtc)
-                    : ephemerisFileText(state.ephemeris, nowUtc));
-    out.close();
+    const std::string text = almanac ? almanacFileText(state.almanac, nowUtc)
+                                     : ephemerisFileText(state.ephemeris, nowUtc);
+    if (!file->write(text, false, error)) {
+        prompter_.tell(std::string(almanac ? kCannotWriteAlmanac : kCannotWriteEphemeris) + "\n" +
+                       error);
+        return;
+    }
     prompter_.tell((almanac ? kAlmanacWritten : kEphemerisWritten) + name,
                    Prompter::Icon::Information);
     name.clear();

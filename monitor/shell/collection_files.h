@@ -31,6 +31,10 @@ constexpr const char* kCannotOpenAlmanac = "Cannot open almanac file!";
 constexpr const char* kCannotOpenEphemeris = "Cannot open ephemeris file!";
 constexpr const char* kAlmanacWritten = "Almanac Data Written to:\n\n";
 constexpr const char* kEphemerisWritten = "Ephemeris Data Written to:\n\n";
+// Ours: a file that opened but could not be written whole (a full disk); the old file, if any,
+// is kept, and the reason follows on a line of its own.
+constexpr const char* kCannotWriteAlmanac = "Cannot write almanac file!";
+constexpr const char* kCannotWriteEphemeris = "Cannot write ephemeris file!";
 constexpr const char* kDialogError = "CFileDialog Extended Error:0x%X";
 
 // The dialog error codes of a name the file system cannot take: one longer than a path may be,

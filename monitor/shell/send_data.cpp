@@ -1,5 +1,6 @@
 #include "monitor/shell/send_data.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
 
 #include <filesystem>
@@ -81,8 +82,12 @@ std::optional<std::string> SendDataCommand::load(CommandFileChooser& chooser) {
     std::error_code ec;
     const bool regular = std::filesystem::is_regular_file(*name, ec);
     const auto size = regular ? std::filesystem::file_size(*name, ec) : 0;
+    if (regular && !ec && size > kMaxCommandFileBytes) {
+        prompter_.tell(senddata::kFileTooLarge);
+        return std::nullopt;
+    }
     std::ifstream in;
-    if (regular && !ec && size <= kMaxCommandFileBytes) {
+    if (regular && !ec) {
         in.open(*name);
     }
     if (!in.is_open()) {
@@ -110,12 +115,13 @@ void SendDataCommand::save(const std::string& text, CommandFileChooser& chooser)
     if (!name) {
         return;
     }
-    std::ofstream out(*name, std::ios::trunc);
-    if (!out) {
+    std::string error;
+    const std::optional<files::ReplacedFile> file = files::ReplacedFile::open(*name, error);
+    if (!file) {
         prompter_.tell(senddata::kCannotOpenFile);
-        return;
+    } else if (!file->write(text, false, error)) {
+        prompter_.tell(std::string(senddata::kCannotWriteFile) + "\n" + error);
     }
-    out << text;
 }
 
 } // namespace zeph::monitor

@@ -37,6 +37,10 @@ constexpr const char* kInvalid = "Command String Contains Invalid Characters";
 constexpr const char* kTooLong = "Command String Is Too Long";
 constexpr const char* kNotSavingEmpty = "Not Saving Empty Command";
 constexpr const char* kCannotOpenFile = "Cannot Open Command File!";
+// Ours: a command file too large to be one, and a save that could not be written whole (the
+// old file, if any, is kept); the reason follows on a line of its own.
+constexpr const char* kFileTooLarge = "Command File Is Too Large (more than 1 MiB)";
+constexpr const char* kCannotWriteFile = "Cannot Write Command File!";
 
 // What a hexadecimal text may hold.
 constexpr std::string_view kHexCharacters = "1234567890ABCDEF \r\n";

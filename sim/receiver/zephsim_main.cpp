@@ -10,7 +10,7 @@
 #include "traffic_counts.h"
 
 #include "sim/common/loop_signals.h"
-#include "sim/common/replaced_file.h"
+#include "common/files/replaced_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,7 +37,7 @@ constexpr auto kLastReadWait = std::chrono::milliseconds(200);
 class Simulator {
 public:
     // Without `countsFile` the counts go to standard error.
-    Simulator(const SimOptions& options, const zeph::simcommon::ReplacedFile* countsFile,
+    Simulator(const SimOptions& options, const zeph::files::ReplacedFile* countsFile,
               SimLine& line)
         : options_(options), countsFile_(countsFile), line_(line), engine_(options.engine),
           faults_(options.faults), queue_(options.engine.line.baud),
@@ -57,7 +57,7 @@ private:
     void letClientReadTheRest() const;
 
     const SimOptions& options_;
-    const zeph::simcommon::ReplacedFile* countsFile_;
+    const zeph::files::ReplacedFile* countsFile_;
     SimLine& line_;
     ReceiverEngine engine_;
     InputParser parser_;
@@ -204,9 +204,9 @@ int main(int argc, char** argv) {
     }
 
     std::string error;
-    std::optional<zeph::simcommon::ReplacedFile> countsFile;
+    std::optional<zeph::files::ReplacedFile> countsFile;
     if (!options.countsPath.empty()) {
-        countsFile = zeph::simcommon::ReplacedFile::open(options.countsPath, error);
+        countsFile = zeph::files::ReplacedFile::open(options.countsPath, error);
         if (!countsFile) {
             std::fprintf(stderr, "zephsim: %s\n", error.c_str());
             return 1;

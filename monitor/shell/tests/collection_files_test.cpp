@@ -2,11 +2,14 @@
 
 #include "monitor/shell/collection_files.h"
 
+#include "common/testing/file_size_limit.h"
 #include "monitor/commands/almanac_file.h"
 #include "monitor/shell/tests/scripted_prompter.h"
 #include "monitor/shell/tests/shell_test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <functional>
 
@@ -78,6 +81,19 @@ TEST_F(CollectionFilesTest, ACompleteCollectionIsSavedOnceToThePolledName) {
     files.save(Collection::Almanac, state, at);
     EXPECT_EQ(prompter.asked.back(), "Cannot open almanac file!");
     EXPECT_EQ(files.pending(Collection::Almanac), nowhere);
+
+    // A disk that fills while the file is written: the old file stays whole, nothing is said
+    // to be written, and the name waits.
+    testing::writeFile(almanac, "the old almanac\n");
+    files.setPending(Collection::Almanac, almanac);
+    {
+        zeph::testing::FileSizeLimit full(64);
+        files.save(Collection::Almanac, state, at);
+    }
+    EXPECT_TRUE(prompter.asked.back().starts_with("Cannot write almanac file!\n"))
+        << prompter.asked.back();
+    EXPECT_EQ(readFile(almanac), "the old almanac\n");
+    EXPECT_EQ(files.pending(Collection::Almanac), almanac);
 }
 
 TEST_F(CollectionFilesTest, SetEphemerisSendsEachNumberedSatelliteUpToAFormatError) {

@@ -1,9 +1,12 @@
 #include "monitor/shell/send_data.h"
 
+#include "common/testing/file_size_limit.h"
 #include "monitor/shell/tests/scripted_prompter.h"
 #include "monitor/shell/tests/shell_test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace zeph::monitor {
 namespace {
@@ -119,6 +122,21 @@ TEST(SendData, CommandFilesSaveUnchangedAndLoadAsJoinedLines) {
     chooser.name = "/dev/zero";
     EXPECT_EQ(command.load(chooser), std::nullopt);
     EXPECT_EQ(prompter.asked, std::vector<std::string>{senddata::kCannotOpenFile});
+
+    // Too large to be a command file; a disk that fills keeps the old file whole.
+    prompter.asked.clear();
+    chooser.name = file;
+    std::filesystem::resize_file(file, (1 << 20) + 1);
+    EXPECT_EQ(command.load(chooser), std::nullopt);
+    testing::writeFile(file, "84 00");
+    {
+        zeph::testing::FileSizeLimit full(4);
+        command.save("A0 A2 00 02", chooser);
+    }
+    EXPECT_EQ(testing::readFile(file), "84 00");
+    ASSERT_EQ(prompter.asked.size(), 2u);
+    EXPECT_EQ(prompter.asked[0], senddata::kFileTooLarge);
+    EXPECT_TRUE(prompter.asked[1].starts_with(std::string(senddata::kCannotWriteFile) + "\n"));
 }
 
 } // namespace

@@ -1,16 +1,17 @@
 #pragma once
 
-// A file a simulator rewrites whole while it runs: its counts, its flash image. A symbolic link
-// is followed to the file it names, and that file is rewritten. Each write goes to a new file
+// A file rewritten whole: a simulator's counts and flash image, a saved almanac, ephemeris or
+// command file. A symbolic link is followed to the file it names, and that file is rewritten. Each write goes to a new file
 // beside it, renamed onto it with its permissions, so a reader sees the old contents or the new,
-// never a mix; nothing but that file is created or replaced.
+// never a mix, and a write that fails (a full disk) leaves the old file as it was; nothing but
+// that file is created or replaced.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
-namespace zeph::simcommon {
+namespace zeph::files {
 
 class ReplacedFile {
 public:
@@ -35,4 +36,4 @@ private:
     mode_t newMode_;     // the permissions of a file made new, after the umask
 };
 
-} // namespace zeph::simcommon
+} // namespace zeph::files

@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace zeph::simcommon {
+namespace zeph::files {
 namespace {
 
 constexpr int kMaxLinks = 40; // as the kernel allows in one path
@@ -157,4 +157,4 @@ bool ReplacedFile::write(std::string_view content, bool keepLonger, std::string&
     return true;
 }
 
-} // namespace zeph::simcommon
+} // namespace zeph::files

@@ -1,6 +1,6 @@
 // A file the simulators rewrite whole: links followed, nothing else made or replaced.
 
-#include "sim/common/replaced_file.h"
+#include "common/files/replaced_file.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zeph::simcommon {
+namespace zeph::files {
 namespace {
 
 namespace fs = std::filesystem;
@@ -118,4 +118,4 @@ TEST_F(ReplacedFileTest, RewritesTheFileTheLinksLeadToKeepingItsMode) {
 }
 
 } // namespace
-} // namespace zeph::simcommon
+} // namespace zeph::files
