@@ -2,6 +2,7 @@
 
 #include "common/text/strprintf.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -39,10 +40,10 @@ bool skipHeader(std::istream& in) {
     return true;
 }
 
-// The first `count` values of a line as decimal integers (text that is no number reads as 0);
-// none when the line has fewer.
-template <size_t N> std::optional<std::array<uint16_t, N>> lineValues(const std::string& line) {
-    std::array<uint16_t, N> values{};
+// The first N values of a line as decimal integers (text that is no number reads as 0); none
+// when the line has fewer.
+template <size_t N> std::optional<std::array<long, N>> lineValues(const std::string& line) {
+    std::array<long, N> values{};
     size_t found = 0;
     size_t at = 0;
     while (found < N) {
@@ -52,10 +53,18 @@ template <size_t N> std::optional<std::array<uint16_t, N>> lineValues(const std:
         }
         const size_t end = line.find_first_of(" \t,\r\n", at);
         const std::string token = line.substr(at, end - at);
-        values[found++] = static_cast<uint16_t>(std::strtol(token.c_str(), nullptr, 10));
+        values[found++] = std::strtol(token.c_str(), nullptr, 10);
         at = end;
     }
     return values;
+}
+
+// The words a message carries: each value cut to its 16 bits.
+template <size_t N> std::array<uint16_t, N> words(const std::array<long, N>& values) {
+    std::array<uint16_t, N> out{};
+    std::transform(values.begin(), values.end(), out.begin(),
+                   [](long v) { return static_cast<uint16_t>(v); });
+    return out;
 }
 
 } // namespace
@@ -111,7 +120,7 @@ std::optional<std::array<uint16_t, 448>> loadAlmanacFile(std::istream& in) {
     if (!skipHeader(in)) {
         return std::nullopt;
     }
-    std::array<uint16_t, 448> words{};
+    std::array<uint16_t, 448> table{};
     std::string line;
     for (int sv = 0; sv < kFileSatellites; ++sv) {
         if (!readLine(in, line)) {
@@ -121,9 +130,10 @@ std::optional<std::array<uint16_t, 448>> loadAlmanacFile(std::istream& in) {
         if (!values) {
             return std::nullopt;
         }
-        std::copy(values->begin(), values->end(), words.begin() + sv * kAlmanacFileWords);
+        const auto line16 = words(*values);
+        std::copy(line16.begin(), line16.end(), table.begin() + sv * kAlmanacFileWords);
     }
-    return words;
+    return table;
 }
 
 EphemerisFile loadEphemerisFile(std::istream& in) {
@@ -143,8 +153,9 @@ EphemerisFile loadEphemerisFile(std::istream& in) {
             file.formatError = true;
             return file;
         }
+        // The satellite number is judged as written, before it is cut to a word.
         if ((*values)[0] >= 1 && (*values)[0] <= 32) {
-            file.satellites.push_back(*values);
+            file.satellites.push_back(words(*values));
         }
     }
     return file;

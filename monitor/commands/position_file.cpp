@@ -16,8 +16,7 @@ constexpr size_t kLineChars = 99;
 
 // The leading decimal integer of a line, held to the 32 bits of its field.
 int32_t lineValue(const std::string& line) {
-    const std::string text = line.substr(0, kLineChars);
-    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    const long long v = std::strtoll(line.c_str(), nullptr, 10);
     if (v < std::numeric_limits<int32_t>::min()) {
         return std::numeric_limits<int32_t>::min();
     }
@@ -27,13 +26,30 @@ int32_t lineValue(const std::string& line) {
     return static_cast<int32_t>(v);
 }
 
+// Reads one line, keeping its first 99 characters: a file without line ends is read through
+// without being held in memory.
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    bool any = false;
+    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+        any = true;
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() < kLineChars) {
+            line += static_cast<char>(c);
+        }
+    }
+    return any;
+}
+
 } // namespace
 
 std::optional<Position> readPosition(std::istream& in) {
     std::array<int32_t, 4> values{};
     for (int32_t& v : values) {
         std::string line;
-        if (!std::getline(in, line)) {
+        if (!readLine(in, line)) {
             return std::nullopt;
         }
         v = lineValue(line);

@@ -56,6 +56,14 @@ TEST(EphemerisFile, SkipsUnknownSatellitesAndKeepsWhatCameBeforeAnError) {
     EXPECT_EQ(f.satellites[2][0], 4);
     EXPECT_EQ(f.satellites[30][44], 32 * 100 + 44);
 
+    // Satellite numbers are judged as written: 65537 and -65535 are no satellite 1.
+    std::istringstream wrapped(kHeader + dataLines(32, 45, [](int n) {
+                                   return n == 1 ? 65537 : n == 2 ? -65535 : n;
+                               }));
+    f = loadEphemerisFile(wrapped);
+    ASSERT_EQ(f.satellites.size(), 30u);
+    EXPECT_EQ(f.satellites[0][0], 3);
+
     std::istringstream twenty(kHeader + dataLines(20, 45, [](int n) { return n; }));
     f = loadEphemerisFile(twenty);
     EXPECT_TRUE(f.formatError);

@@ -143,6 +143,12 @@ TEST(ReceiverInit, PositionFileFillsThePositionOrIsRefused) {
                                 "The position was not changed.");
     EXPECT_NE(readPositionFile(dir.path("none.pos")).error.find("Cannot read"), std::string::npos);
     EXPECT_NE(readPositionFile(dir.path("")).error.find("Cannot read"), std::string::npos);
+
+    // Only a line's first 99 characters count: here the 7, not the 5 after it.
+    std::ofstream(dir.path("long.pos")) << std::string(98, ' ') << "75\n1\n2\n3\n";
+    const PositionFileResult long_ = readPositionFile(dir.path("long.pos"));
+    ASSERT_TRUE(long_.position);
+    EXPECT_EQ(long_.position->x, 7);
 }
 
 } // namespace
