@@ -270,8 +270,8 @@ constexpr CommandField kLowPower[] = {
     integer(5, T::U32, "on-time", "On time (ms):", 200, 0, 4294967295.0),
     integer(kNotSent, T::U8, "update-rate", "Update rate (sec):", 1, 0, 4294967295.0),
     // The dialog's lists take only their own entries (as it opens); a right double-click lets
-    // any typed value through.
-    derived(kNotSent, T::U8, "list-only", 1),
+    // any typed value through (list-only=0 on zephctl's line).
+    check(kNotSent, T::U8, "list-only", "List only", true),
 };
 std::optional<std::string> lowPowerRule(CommandValues& v) {
     const int64_t mode = v.integer("mode");

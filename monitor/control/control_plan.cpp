@@ -406,9 +406,13 @@ std::optional<std::string> initFields(std::span<const std::string> args,
                                            "z=" + std::to_string(p.z),
                                            "clock-offset=" + std::to_string(p.clockOffset)});
         } else if (name == "reset" || name == "reset-mode") {
-            std::string mode = value;
+            std::string mode = name == "reset" ? "" : value;
             for (const auto& [word, entry] : kResetWords) {
                 mode = value == word ? entry : mode;
+            }
+            if (mode.empty()) {
+                return "bad value " + value +
+                       " for reset (one of hot, warm, warm-init, cold, factory)";
             }
             given.push_back("reset-mode=" + mode);
             reset = true;

@@ -116,9 +116,7 @@ TEST(ControlPlan, RefusedBeforeAnythingIsSent) {
         {"init", {"channels=8"}, "init needs reset=hot|warm|warm-init|cold|factory (see --help)"},
         {"init",
          {"reset=lukewarm"},
-         "bad value lukewarm for reset-mode (one of hot-start, "
-         "warm-start-no-init, warm-start-init, cold-start, "
-         "factory-reset)"},
+         "bad value lukewarm for reset (one of hot, warm, warm-init, cold, factory)"},
         {"init",
          {"reset=hot", "position-file=/nonexistent/home.pos"},
          "Cannot read the position file /nonexistent/home.pos. The position was not changed."},
