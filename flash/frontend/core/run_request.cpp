@@ -26,7 +26,12 @@ bool confirm(Prompter& prompter, const std::string& question) {
 OutputFileOps OutputFileOps::system() {
     return {[](const std::string& path) {
                 std::error_code ec;
-                return std::filesystem::exists(path, ec);
+                const auto status = std::filesystem::status(path, ec);
+                if (!std::filesystem::exists(status)) {
+                    return PathKind::Missing;
+                }
+                return std::filesystem::is_regular_file(status) ? PathKind::RegularFile
+                                                                : PathKind::Other;
             },
             [](const std::string& path) {
                 std::error_code ec;
@@ -40,7 +45,12 @@ std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompte
         prompter.tell("Data file not specified", Icon::Warning);
         return std::nullopt;
     }
-    if (!s.programming && files.exists(s.dataFile)) {
+    const PathKind output = s.programming ? PathKind::Missing : files.kind(s.dataFile);
+    if (output == PathKind::Other) {
+        prompter.tell(strprintf(kNotRegularFileFormat, s.dataFile.c_str()), Icon::Warning);
+        return std::nullopt;
+    }
+    if (output == PathKind::RegularFile) {
         if (!confirm(prompter, strprintf("%s already exists.\nDo you want to replace it?",
                                          s.dataFile.c_str()))) {
             return std::nullopt;
@@ -59,8 +69,9 @@ std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompte
         args.insert(args.end(), {"-c", std::to_string(s.chipSelect)});
     }
 
+    // A negative offset would place the flash below its chip select's base.
     const auto offset = parseInteger(s.chipOffset);
-    if (!offset) {
+    if (!offset || *offset < 0) {
         prompter.tell("Invalid chip offset", Icon::Warning);
         return std::nullopt;
     }

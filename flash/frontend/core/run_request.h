@@ -29,16 +29,25 @@ struct RunSettings {
     bool saveResult = false;
 };
 
+// What lies at an output file's path. Only a regular file may be replaced: deleting a device,
+// FIFO or folder to make room would destroy what the user did not mean to.
+enum class PathKind { Missing, RegularFile, Other };
+
+// Shown when a read's output names something that is not a regular file.
+inline constexpr char kNotRegularFileFormat[] =
+    "%s is not a regular file and cannot be replaced.\nPlease choose another output file.";
+
 // The file operations the read-mode question needs; tests replace them.
 struct OutputFileOps {
-    std::function<bool(const std::string&)> exists;
+    std::function<PathKind(const std::string&)> kind;
     std::function<void(const std::string&)> remove;
     static OutputFileOps system();
 };
 
 // The engine's arguments after its own path, without -wp and -rp; nothing when a check
 // refused the run (its message or question has been shown through `prompter`). Answering Yes to
-// replace an existing output file deletes it at once.
+// replace an existing output file deletes it at once; an output path that holds anything but a
+// regular file is refused without a question.
 std::optional<std::vector<std::string>> prepareRun(const RunSettings& settings, Prompter& prompter,
                                                    const OutputFileOps& files);
 

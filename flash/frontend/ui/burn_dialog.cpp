@@ -1,5 +1,7 @@
 #include "flash/frontend/ui/burn_dialog.h"
 
+#include "common/text/strprintf.h"
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,8 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-#include <filesystem>
 
 namespace zeph::burnfront {
 
@@ -443,9 +443,15 @@ void BurnDialog::browse() {
         name = QFileDialog::getSaveFileName(this, "Output file", dataFile_->text(),
                                             "Binary Files (*.bin);;All Files (*)");
         if (!name.isEmpty()) {
-            // The user has agreed to replace it.
-            std::error_code ec;
-            std::filesystem::remove(name.toStdString(), ec);
+            // The user has agreed to replace it, which only a regular file may be.
+            const OutputFileOps files = OutputFileOps::system();
+            const std::string path = name.toStdString();
+            if (files.kind(path) == PathKind::Other) {
+                prompter_.tell(strprintf(kNotRegularFileFormat, path.c_str()),
+                               Prompter::Icon::Warning);
+                return;
+            }
+            files.remove(path);
         }
     }
     if (!name.isEmpty()) {
