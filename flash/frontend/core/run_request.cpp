@@ -2,6 +2,7 @@
 
 #include "common/serial/port_names.h"
 #include "common/text/strprintf.h"
+#include "flash/engine/cli/report.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -37,6 +38,12 @@ OutputFileOps OutputFileOps::system() {
                 std::error_code ec;
                 std::filesystem::remove(path, ec);
             }};
+}
+
+std::string resultFileFor(const RunSettings& s, const std::string& engineFolder) {
+    // Without -l the engine works on its default line, COM1.
+    const int line = comPortNumber(s.port).value_or(1);
+    return flash::resultFileName(engineFolder, "COM" + std::to_string(line));
 }
 
 std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompter& prompter,

@@ -44,6 +44,19 @@ struct OutputFileOps {
     static OutputFileOps system();
 };
 
+// The result file that ZephBurnCL, given these settings and -sr, writes in `engineFolder` (its
+// program folder).
+std::string resultFileFor(const RunSettings& settings, const std::string& engineFolder);
+
+// The prompter of an unattended run with -ax -sr: it shows nothing and every question counts as
+// No, so that nothing waits for a user and nothing is deleted unasked.
+class UnattendedPrompter : public Prompter {
+public:
+    Answer ask(const std::string&, Icon, Buttons buttons) override {
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    }
+};
+
 // The engine's arguments after its own path, without -wp and -rp; nothing when a check
 // refused the run (its message or question has been shown through `prompter`). Answering Yes to
 // replace an existing output file deletes it at once; an output path that holds anything but a
