@@ -22,6 +22,15 @@ std::string resultFileName(const std::string& programFolder, const std::string& 
     return strprintf("%sRES%s", programFolder.c_str(), name.c_str());
 }
 
+bool writeResultFile(const std::string& name, int exitStatus) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (f == nullptr) {
+        return false;
+    }
+    const bool ok = std::fputs(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", f) >= 0;
+    return std::fclose(f) == 0 && ok;
+}
+
 ReportSettings reportSettings(const Options& options, const std::string& programFolder) {
     ReportSettings s;
     s.pipeMode = options.pipeMode();
@@ -100,16 +109,9 @@ void Report::readingProgress(int percent, Tenths elapsed) {
 }
 
 bool Report::endOfRun(int exitStatus) {
-    bool written = true;
-    if (settings_.saveResult) {
-        const std::string name = resultFileName(settings_.programFolder, settings_.port);
-        written = false;
-        if (std::FILE* f = std::fopen(name.c_str(), "wb")) {
-            const char* text = exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n";
-            const bool ok = std::fputs(text, f) >= 0;
-            written = (std::fclose(f) == 0) && ok;
-        }
-    }
+    const bool written =
+        !settings_.saveResult ||
+        writeResultFile(resultFileName(settings_.programFolder, settings_.port), exitStatus);
     send(kEndOfRun, strprintf("%d", exitStatus), {}, false);
     return written;
 }

@@ -4,9 +4,9 @@
 // message becomes text on the console sink (everything but the fatal errors is held back by
 // -q); in pipe mode it becomes one pipe record on the pipe sink.
 
-#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/options.h"
 #include "flash/engine/cli/output_sink.h"
+#include "flash/engine/errors/error_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -29,6 +29,11 @@ using Tenths = int32_t;
 // The result file for -sr: program folder + "RES" + port name; for a device path the name is
 // its last path element (RES + "ttyS0" for /dev/ttyS0).
 std::string resultFileName(const std::string& programFolder, const std::string& port);
+
+// Writes the result file `name`: "PASS" for exit status 0, else "FAIL". False when it could not
+// be written. A front end that ran the engine with -sr writes it too when the engine died before
+// writing it, so that no earlier PASS stays behind.
+bool writeResultFile(const std::string& name, int exitStatus);
 
 struct ReportSettings {
     bool pipeMode = false;

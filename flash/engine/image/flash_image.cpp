@@ -4,6 +4,7 @@
 #include "flash/engine/image/image_records.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -15,6 +16,12 @@ namespace {
 constexpr uint32_t kBlockMask = kImageBlockSize - 1;
 
 std::optional<std::vector<uint8_t>> readWholeFile(const std::string& fileName) {
+    // Only a regular file has an end to read to: a device never ends, a FIFO blocks the open
+    // and a directory fails the read.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fileName, ec)) {
+        return std::nullopt;
+    }
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         return std::nullopt;

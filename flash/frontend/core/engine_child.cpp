@@ -1,5 +1,6 @@
 #include "flash/frontend/core/engine_child.h"
 
+#include "flash/engine/run/program_folder.h"
 #include "flash/frontend/core/run_fields.h"
 
 #include <algorithm>
@@ -77,6 +78,15 @@ std::string folderOf(const std::string& path) {
 }
 
 } // namespace
+
+std::string engineProgramFolder(const std::string& enginePath) {
+    if (const char* chosen = std::getenv(flash::kBurnFolderVariable);
+        chosen != nullptr && *chosen) {
+        std::string folder = chosen;
+        return folder.back() == '/' ? folder : folder + '/';
+    }
+    return folderOf(enginePath);
+}
 
 std::string enginePathBeside(const char* argv0) {
     std::string exe(4096, '\0');

@@ -49,6 +49,10 @@ private:
     std::atomic<bool> ending_{false}; // terminate() came; cleared when run() returns
 };
 
+// The program folder of the ZephBurnCL at `enginePath`, where it writes its result file: the
+// folder that ZEPH_BURN_FOLDER names for it, else its own.
+std::string engineProgramFolder(const std::string& enginePath);
+
 // The engine's path: ZephBurnCL in the folder of the running executable; `argv0` is the
 // fallback (its folder, or else PATH's folder that holds it).
 std::string enginePathBeside(const char* argv0);

@@ -246,12 +246,16 @@ std::string helpText() {
             "    -b N   - preselect the baud rate (38400 .. 307200)\n"
             "    -c N   - preselect chip select CSN0 .. CSN7\n"
             "    -o N   - chip offset\n"
-            "    -e, -u - erase whole chip, or update sectors\n"
+            "    -e     - erase the whole chip (wins over -u)\n"
+            "    -u     - update sectors\n"
             "    -r     - read flash, from -f N to -t N\n"
             "    -ae    - execute at once\n"
             "    -ax    - exit after the run with ZephBurnCL's status\n"
             "    -sr    - save the result in RESCOMn beside ZephBurnCL;\n"
-            "             with -ax no error boxes are shown\n\n"
+            "             with -ax no error boxes are shown\n"
+            "    -cm N  - transfer compression: 0 none, 1 Huffman, 2 LZSS (default)\n"
+            "    -pcs S - processor clock source: gps (default) or acq\n"
+            "    -pcd N - processor clock divider: 1, 2 (default) or 4\n\n"
             "Line n is the device named by ZEPH_COMn, else /dev/ttyS<n-1>.\n";
     return text;
 }

@@ -2,6 +2,7 @@
 
 #include "common/serial/port_names.h"
 #include "common/text/strprintf.h"
+#include "flash/engine/cli/report.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,12 +27,23 @@ bool confirm(Prompter& prompter, const std::string& question) {
 OutputFileOps OutputFileOps::system() {
     return {[](const std::string& path) {
                 std::error_code ec;
-                return std::filesystem::exists(path, ec);
+                const auto status = std::filesystem::status(path, ec);
+                if (!std::filesystem::exists(status)) {
+                    return PathKind::Missing;
+                }
+                return std::filesystem::is_regular_file(status) ? PathKind::RegularFile
+                                                                : PathKind::Other;
             },
             [](const std::string& path) {
                 std::error_code ec;
                 std::filesystem::remove(path, ec);
             }};
+}
+
+std::string resultFileFor(const RunSettings& s, const std::string& engineFolder) {
+    // Without -l the engine works on its default line, COM1.
+    const int line = comPortNumber(s.port).value_or(1);
+    return flash::resultFileName(engineFolder, "COM" + std::to_string(line));
 }
 
 std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompter& prompter,
@@ -40,7 +52,12 @@ std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompte
         prompter.tell("Data file not specified", Icon::Warning);
         return std::nullopt;
     }
-    if (!s.programming && files.exists(s.dataFile)) {
+    const PathKind output = s.programming ? PathKind::Missing : files.kind(s.dataFile);
+    if (output == PathKind::Other) {
+        prompter.tell(strprintf(kNotRegularFileFormat, s.dataFile.c_str()), Icon::Warning);
+        return std::nullopt;
+    }
+    if (output == PathKind::RegularFile) {
         if (!confirm(prompter, strprintf("%s already exists.\nDo you want to replace it?",
                                          s.dataFile.c_str()))) {
             return std::nullopt;
@@ -59,8 +76,9 @@ std::optional<std::vector<std::string>> prepareRun(const RunSettings& s, Prompte
         args.insert(args.end(), {"-c", std::to_string(s.chipSelect)});
     }
 
+    // A negative offset would place the flash below its chip select's base.
     const auto offset = parseInteger(s.chipOffset);
-    if (!offset) {
+    if (!offset || *offset < 0) {
         prompter.tell("Invalid chip offset", Icon::Warning);
         return std::nullopt;
     }

@@ -1,5 +1,8 @@
 #include "flash/frontend/ui/burn_dialog.h"
 
+#include "common/text/strprintf.h"
+#include "flash/engine/cli/report.h"
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,8 +18,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-#include <filesystem>
 
 namespace zeph::burnfront {
 
@@ -277,9 +278,19 @@ void BurnDialog::execute() {
     }
     busy_.store(true);
     const RunSettings s = settings();
-    const auto args = prepareRun(s, prompter_, OutputFileOps::system());
+    UnattendedPrompter unattended;
+    Prompter& checks = boxesShown() ? prompter_ : unattended;
+    const auto args = prepareRun(s, checks, OutputFileOps::system());
+    const std::string resultFile =
+        s.saveResult ? resultFileFor(s, engineProgramFolder(enginePath_)) : std::string();
     if (!args) {
         busy_.store(false);
+        if (options_.autoExit && !quitting_) { // the one attempt of -ax has failed
+            if (!resultFile.empty()) {
+                flash::writeResultFile(resultFile, 1);
+            }
+            endAfterFailedStart();
+        }
         return;
     }
     programmingRun_ = s.programming;
@@ -288,10 +299,14 @@ void BurnDialog::execute() {
     if (worker_.joinable()) {
         worker_.join(); // the last run's thread has already ended
     }
-    worker_ = std::thread([this, args = *args] {
+    worker_ = std::thread([this, args = *args, resultFile] {
         ChildOutcome outcome = child_.run(
             enginePath_, args, [this](const flash::PipeRecord& r) { post(r); },
             [this] { post(ChildRunning{}); });
+        if (!outcome.endRecordSeen && !resultFile.empty()) {
+            // The engine did not get to write its result; an earlier PASS must not stay.
+            flash::writeResultFile(resultFile, 1);
+        }
         post(RunEnd{std::move(outcome)});
     });
 }
@@ -328,7 +343,7 @@ void BurnDialog::handle(const RunEvent& event) {
         if (effect.fieldsChanged) {
             showFields();
         }
-        if (effect.message && !(options_.autoExit && options_.saveResult)) {
+        if (effect.message && boxesShown()) {
             prompter_.tell(*effect.message, Prompter::Icon::Warning);
         }
     } else {
@@ -340,16 +355,21 @@ void BurnDialog::finishRun(const ChildOutcome& outcome) {
     if (worker_.joinable()) {
         worker_.join();
     }
-    const bool boxesShown = !(options_.autoExit && options_.saveResult);
+    closeQuitQuestion();
     if (!outcome.startFailure.empty()) {
         busy_.store(false);
-        prompter_.tell(outcome.startFailure,
-                       outcome.pipeFailed ? Prompter::Icon::Warning : Prompter::Icon::Error);
+        if (boxesShown()) {
+            prompter_.tell(outcome.startFailure,
+                           outcome.pipeFailed ? Prompter::Icon::Warning : Prompter::Icon::Error);
+        }
         emit runEnded(lastExitStatus_);
-        return; // no run took place: not the end of an -ax program
+        if (options_.autoExit && !quitting_) {
+            endAfterFailedStart();
+        }
+        return;
     }
     lastExitStatus_ = outcome.exitStatus;
-    if (!outcome.endRecordSeen && boxesShown) {
+    if (!outcome.endRecordSeen && boxesShown()) {
         std::string text = "ZephBurnCL ended without reporting its result";
         if (!outcome.printed.empty()) {
             text += ":\n" + outcome.printed;
@@ -369,12 +389,33 @@ void BurnDialog::finishRun(const ChildOutcome& outcome) {
     }
 }
 
+void BurnDialog::endAfterFailedStart() {
+    lastExitStatus_ = 1;
+    quitting_ = true;
+    emit quitRequested(1);
+}
+
+void BurnDialog::closeQuitQuestion() {
+    if (!askingToQuit_) {
+        return;
+    }
+    // The question was about a run that is over now; it counts as No.
+    for (QMessageBox* box : findChildren<QMessageBox*>()) {
+        if (box->isVisible()) {
+            box->done(QMessageBox::No);
+        }
+    }
+}
+
 bool BurnDialog::endRunningChild() {
     const std::string question = programFlash_->isChecked()
                                      ? "Programming in progress.\nDo you really want to quit?"
                                      : "Reading in progress.\nDo you really want to quit?";
-    if (prompter_.ask(question, Prompter::Icon::Warning, Prompter::Buttons::YesNo) !=
-        Prompter::Answer::Yes) {
+    askingToQuit_ = true;
+    const Prompter::Answer answer =
+        prompter_.ask(question, Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+    askingToQuit_ = false;
+    if (answer != Prompter::Answer::Yes || !busy_.load()) {
         return false;
     }
     quitting_ = true;
@@ -443,9 +484,15 @@ void BurnDialog::browse() {
         name = QFileDialog::getSaveFileName(this, "Output file", dataFile_->text(),
                                             "Binary Files (*.bin);;All Files (*)");
         if (!name.isEmpty()) {
-            // The user has agreed to replace it.
-            std::error_code ec;
-            std::filesystem::remove(name.toStdString(), ec);
+            // The user has agreed to replace it, which only a regular file may be.
+            const OutputFileOps files = OutputFileOps::system();
+            const std::string path = name.toStdString();
+            if (files.kind(path) == PathKind::Other) {
+                prompter_.tell(strprintf(kNotRegularFileFormat, path.c_str()),
+                               Prompter::Icon::Warning);
+                return;
+            }
+            files.remove(path);
         }
     }
     if (!name.isEmpty()) {

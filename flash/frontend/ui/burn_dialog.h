@@ -76,6 +76,12 @@ private:
     void showHelp();
     // Whether the user agrees to end the running child; if so it is ended and the worker joined.
     bool endRunningChild();
+    // A quit question still open when the run ends is closed as if answered No.
+    void closeQuitQuestion();
+    // With -ax, when the one run could not start: the program ends with status 1.
+    void endAfterFailedStart();
+    // -ax -sr runs unattended: no box and no question reaches the screen.
+    bool boxesShown() const { return !(options_.autoExit && options_.saveResult); }
     void post(RunEvent event);
     void drainEvents();
     void handle(const RunEvent& event);
@@ -92,6 +98,7 @@ private:
     int lastExitStatus_ = 0;
     bool programmingRun_ = true;
     bool quitting_ = false;
+    bool askingToQuit_ = false;
     // Record events wait here while a box they raised is open, so they are handled in order.
     std::deque<RunEvent> pending_;
     bool draining_ = false;

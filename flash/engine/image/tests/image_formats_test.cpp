@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 namespace zeph::flash {
 namespace {
 
@@ -49,13 +51,19 @@ TEST(DetectFormat, ByFirstCharacterAndElfHeader) {
     EXPECT_EQ(detect(dir, asString(testing::makeElf({})).substr(0, 52)), ImageFormat::Binary);
 }
 
-TEST(DetectFormat, MissingFileIsError5AndVerboseTexts) {
+TEST(DetectFormat, MissingOrNotRegularFileIsError5AndVerboseTexts) {
     ImageFormat format;
-    const auto error = DetectFormat("/nonexistent/zeph.s19", format);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, (FatalError{5, "Cannot open data file /nonexistent/zeph.s19\n"}));
-
     TempDir dir;
+    const std::string fifo = dir.path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A device never ends, a FIFO blocks the open and a directory fails the read.
+    for (const std::string& name : {std::string("/nonexistent/zeph.s19"), std::string("/dev/zero"),
+                                    fifo, dir.folder().string()}) {
+        const auto error = DetectFormat(name, format);
+        ASSERT_TRUE(error) << name;
+        EXPECT_EQ(*error, (FatalError{5, "Cannot open data file " + name + "\n"}));
+    }
+
     std::string log;
     EXPECT_FALSE(DetectFormat(dir.write("h.hex", ":00000001FF\n"), format,
                               [&](const std::string& t) { log += t; }));

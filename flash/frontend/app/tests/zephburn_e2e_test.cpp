@@ -63,6 +63,15 @@ TEST(ZephBurnProgram, WithNoTargetAnsweringItEndsWithTheEnginesFailure) {
     setenv("ZEPH_COM1", line.slavePath().c_str(), 1);
     EXPECT_EQ(runZephBurn({"-ae", "-ax", "-sr", "-l", "1", imageFile}), 1);
     EXPECT_EQ(resultFile(folder), "FAIL\r\n");
+    // A run that cannot start ends the unattended program as well, with no box waiting.
+    for (const std::vector<std::string>& refused :
+         {std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1"},
+          std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1", "/dev/zero"},
+          std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1", folder.path("")}}) {
+        folder.dir.write("RESCOM1", "PASS\r\n");
+        EXPECT_EQ(runZephBurn(refused), 1) << refused.back();
+        EXPECT_EQ(resultFile(folder), "FAIL\r\n") << refused.back();
+    }
     unsetenv("ZEPH_COM1");
 }
 

@@ -87,6 +87,13 @@ TEST(FrontOptions, ValuesAreTakenAsTypedAndNamesWithoutCase) {
     EXPECT_EQ(defaults.line, 0);
     EXPECT_EQ(defaults.chipOffset, "0");
     EXPECT_EQ(defaults.erase, EraseMode::RelevantSectors);
+
+    // Every option taken above is explained by the help.
+    const std::string help = helpText();
+    for (const char* option : {"-l", "-b", "-o", "-c", "-e", "-u", "-r", "-f", "-t", "-ae", "-ax",
+                               "-sr", "-cm", "-pcs", "-pcd"}) {
+        EXPECT_NE(help.find(std::string(" ") + option + " "), std::string::npos) << option;
+    }
 }
 
 } // namespace

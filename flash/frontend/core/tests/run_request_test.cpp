@@ -2,9 +2,14 @@
 
 #include "scripted_prompter.h"
 
+#include "common/testing/temp_dir.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+
+#include <sys/stat.h>
 
 namespace zeph::burnfront {
 namespace {
@@ -16,7 +21,9 @@ struct Files {
     std::set<std::string> present;
     std::vector<std::string> removed;
     OutputFileOps ops() {
-        return {[this](const std::string& p) { return present.count(p) > 0; },
+        return {[this](const std::string& p) {
+                    return present.count(p) > 0 ? PathKind::RegularFile : PathKind::Missing;
+                },
                 [this](const std::string& p) { removed.push_back(p); }};
     }
 };
@@ -84,6 +91,11 @@ TEST(PrepareRun, ChecksTextsQuestionsAndTheCommandLine) {
          {}},
         {"empty offset",
          with(programming(), [](RunSettings& s) { s.chipOffset.clear(); }),
+         {},
+         std::nullopt,
+         {"Invalid chip offset"}},
+        {"negative offset",
+         with(programming(), [](RunSettings& s) { s.chipOffset = "-131072"; }),
          {},
          std::nullopt,
          {"Invalid chip offset"}},
@@ -162,6 +174,32 @@ TEST(PrepareRun, AnExistingOutputFileIsReplacedOnlyWhenTheUserSaysYes) {
     files.present = {"image.s"};
     EXPECT_TRUE(prepareRun(programming(), prompter, files.ops()));
     EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST(PrepareRun, AReadNeverReplacesWhatIsNotARegularFile) {
+    zeph::testing::TempDir dir;
+    const std::string fifo = dir.path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir.path("folder");
+    std::filesystem::create_directory(folder);
+    for (const std::string& path : {fifo, folder}) {
+        ScriptedPrompter prompter;
+        prompter.answers = {Answer::Yes};
+        RunSettings s = reading("0", "1");
+        s.dataFile = path;
+        EXPECT_FALSE(prepareRun(s, prompter, OutputFileOps::system())) << path;
+        EXPECT_EQ(prompter.shown,
+                  std::vector<std::string>{path + " is not a regular file and cannot be replaced.\n"
+                                                  "Please choose another output file."});
+        EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    }
+    // A regular file is still replaced after Yes.
+    ScriptedPrompter prompter;
+    prompter.answers = {Answer::Yes};
+    RunSettings s = reading("0", "1");
+    s.dataFile = dir.write("old.bin", "old");
+    EXPECT_TRUE(prepareRun(s, prompter, OutputFileOps::system()));
+    EXPECT_FALSE(std::filesystem::exists(s.dataFile));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "flash/frontend/ui/burn_dialog.h"
 
+#include "common/qt/qt_prompter.h"
 #include "common/qt/testing/qt_application.h"
 #include "flash/frontend/core/tests/scripted_prompter.h"
 #include "flash/frontend/core/tests/stand_in_engine.h"
@@ -15,8 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QTimer>
+
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 namespace zeph::burnfront {
 namespace {
@@ -37,6 +42,16 @@ QString text(QWidget& w, const char* name) {
 
 bool waitIdle(const BurnDialog& dialog) {
     return zeph::testing::processEventsUntil([&] { return !dialog.busy(); }, 10000);
+}
+
+// The result file of line COM1 beside the stand-in engine, holding an earlier run's PASS.
+std::string earlierPass(const zeph::testing::TempDir& dir) {
+    return dir.write("RESCOM1", "PASS\r\n");
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(BurnDialog, StartsWithTheCommandLinesChoicesAndEnablesByMode) {
@@ -111,6 +126,7 @@ TEST(BurnDialog, ARunFillsTheFieldsAndEndsAsTheOptionsSay) {
         std::vector<std::string> shown;
         int status;
         bool quits;
+        const char* result = "PASS\r\n"; // RESCOM1 afterwards: only the engine's end writes it
     };
     const std::string success = "Flash successfully programmed!\n";
     const Case cases[] = {
@@ -144,10 +160,20 @@ TEST(BurnDialog, ARunFillsTheFieldsAndEndsAsTheOptionsSay) {
          {"ZephBurnCL ended without reporting its result:\nrefused\n"},
          4,
          false},
+        {"no end record with -sr",
+         false,
+         true,
+         "kill -9 $$",
+         {"ZephBurnCL ended without reporting its result"},
+         1,
+         false,
+         "FAIL\r\n"},
+        {"no end record with -ax -sr", true, true, "exit 3", {}, 3, true, "FAIL\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         zeph::testing::TempDir dir;
+        const std::string result = earlierPass(dir);
         FrontOptions o;
         o.dataFile = "image.bin";
         o.autoExit = c.autoExit;
@@ -168,6 +194,117 @@ TEST(BurnDialog, ARunFillsTheFieldsAndEndsAsTheOptionsSay) {
         EXPECT_EQ(child<QProgressBar>(dialog, "xfer")->value(), 50);
         EXPECT_EQ(child<QProgressBar>(dialog, "prog")->value(), 20);
         EXPECT_EQ(quits, c.quits ? std::vector<int>{c.status} : std::vector<int>{});
+        EXPECT_EQ(contents(result), c.result);
+    }
+}
+
+// -ax allows one attempt: when its checks or the launch refuse it, the program ends with 1,
+// and with -sr silently, questions counting as No and FAIL in the result file.
+TEST(BurnDialog, AnUnattendedAttemptThatNeverRunsEndsTheProgram) {
+    const char* replace = " already exists.\nDo you want to replace it?";
+    struct Case {
+        const char* name;
+        bool autoExit, saveResult;
+        bool read, engineMissing;
+        std::string file; // "old" is an existing output file
+        std::vector<Answer> answers;
+        std::vector<std::string> shown; // "old" stands for that file's path
+        bool quits;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"no file",
+         false,
+         true,
+         false,
+         false,
+         "",
+         {},
+         {"Data file not specified"},
+         false,
+         "PASS\r\n"},
+        {"no file with -ax",
+         true,
+         false,
+         false,
+         false,
+         "",
+         {},
+         {"Data file not specified"},
+         true,
+         "PASS\r\n"},
+        {"no file with -ax -sr", true, true, false, false, "", {}, {}, true, "FAIL\r\n"},
+        {"replace? No with -ax",
+         true,
+         false,
+         true,
+         false,
+         "old",
+         {Answer::No},
+         {"old"},
+         true,
+         "PASS\r\n"},
+        {"replace? with -ax -sr counts as No",
+         true,
+         true,
+         true,
+         false,
+         "old",
+         {Answer::Yes},
+         {},
+         true,
+         "FAIL\r\n"},
+        {"launch fails with -ax",
+         true,
+         false,
+         false,
+         true,
+         "image.bin",
+         {},
+         {"Failed to launch ZephBurnCL"},
+         true,
+         "PASS\r\n"},
+        {"launch fails with -ax -sr",
+         true,
+         true,
+         false,
+         true,
+         "image.bin",
+         {},
+         {},
+         true,
+         "FAIL\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        zeph::testing::TempDir dir;
+        const std::string result = earlierPass(dir);
+        const std::string old = dir.write("old.bin", "old");
+        const std::string engine =
+            c.engineMissing ? dir.path("missing") : engineScript(dir, writeRecord(1006, "0"));
+        FrontOptions o;
+        o.read = c.read;
+        o.fromAddress = "0";
+        o.toAddress = "1";
+        o.dataFile = c.file == "old" ? old : c.file;
+        o.autoExit = c.autoExit;
+        o.saveResult = c.saveResult;
+        ScriptedPrompter prompter;
+        prompter.answers.assign(c.answers.begin(), c.answers.end());
+        BurnDialog dialog(o, {"COM1"}, 0, engine, prompter);
+        std::vector<int> quits;
+        QObject::connect(&dialog, &BurnDialog::quitRequested, [&](int s) { quits.push_back(s); });
+        dialog.execute();
+        ASSERT_TRUE(waitIdle(dialog));
+        QApplication::processEvents();
+        std::vector<std::string> shown = c.shown;
+        for (std::string& text : shown) {
+            text = text == "old" ? old + replace : text;
+        }
+        EXPECT_EQ(prompter.shown, shown);
+        EXPECT_EQ(quits, c.quits ? std::vector<int>{1} : std::vector<int>{});
+        EXPECT_EQ(contents(result), c.result);
+        EXPECT_TRUE(std::filesystem::exists(old)); // nothing is deleted without a Yes
     }
 }
 
@@ -184,6 +321,8 @@ TEST(BurnDialog, EndingTheProgramWhileBusyAsksAndEndsTheChild) {
         o.fromAddress = "0";
         o.toAddress = "1";
         o.dataFile = dir.path("data.bin");
+        o.saveResult = true;
+        const std::string result = earlierPass(dir);
         ScriptedPrompter prompter;
         BurnDialog dialog(o, {"COM1"}, 0, engineScript(dir, "exec sleep 60"), prompter);
         std::vector<int> quits;
@@ -202,13 +341,55 @@ TEST(BurnDialog, EndingTheProgramWhileBusyAsksAndEndsTheChild) {
         child<QPushButton>(dialog, "exit")->click();
         EXPECT_EQ(prompter.shown, (std::vector<std::string>{c.question, c.question}));
         EXPECT_EQ(quits, std::vector<int>{1});
+        EXPECT_EQ(contents(result), "FAIL\r\n");
     }
+}
+
+TEST(BurnDialog, AQuitQuestionStillOpenWhenTheRunEndsIsClosed) {
+    zeph::testing::TempDir dir;
+    FrontOptions o;
+    o.dataFile = "image.bin";
+    zeph::QtPrompter prompter("ZephBurn");
+    BurnDialog dialog(o, {"COM1"}, 0, engineScript(dir, "sleep 1\n" + writeRecord(1006, "0")),
+                      prompter);
+    prompter.setParent(&dialog);
+    std::vector<int> quits;
+    QObject::connect(&dialog, &BurnDialog::quitRequested, [&](int s) { quits.push_back(s); });
+    dialog.execute();
+    // Once the success box is up, note which boxes are showing, then close it.
+    std::vector<QString> showing;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const auto boxes = dialog.findChildren<QMessageBox*>();
+        const bool success = std::any_of(boxes.begin(), boxes.end(), [](QMessageBox* b) {
+            return b->isVisible() && b->text().startsWith("Flash successfully");
+        });
+        if (!success || !showing.empty()) {
+            return;
+        }
+        for (QMessageBox* box : boxes) {
+            if (box->isVisible()) {
+                showing.push_back(box->text());
+            }
+        }
+        for (QMessageBox* box : boxes) { // whatever else is left open is answered No
+            box->done(box->text().startsWith("Flash successfully") ? QMessageBox::Ok
+                                                                   : QMessageBox::No);
+        }
+    });
+    watch.start(20);
+    child<QPushButton>(dialog, "exit")->click(); // returns once the question is closed
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(showing, std::vector<QString>{"Flash successfully programmed!\n"});
+    EXPECT_TRUE(quits.empty()); // the closed question counts as No
 }
 
 TEST(BurnDialog, ASignalEndsTheRunningChildWithoutAsking) {
     zeph::testing::TempDir dir;
     FrontOptions o;
     o.dataFile = "image.bin";
+    o.saveResult = true;
+    const std::string result = earlierPass(dir);
     ScriptedPrompter prompter;
     BurnDialog dialog(o, {"COM1"}, 0, engineScript(dir, "exec sleep 60"), prompter);
     std::vector<int> quits;
@@ -219,6 +400,7 @@ TEST(BurnDialog, ASignalEndsTheRunningChildWithoutAsking) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(quits, std::vector<int>{1});
     EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(contents(result), "FAIL\r\n");
 }
 
 } // namespace
