@@ -98,11 +98,13 @@ std::vector<DrawOp> DoubleMapCore::tick() {
     const Source s = due();
     std::vector<DrawOp> ops;
     SourceState& src = sources_[index(s)];
-    const std::string copy = text(s);
-    if (collectGsvSet(copy, src.counters, gsvSlots(s)) == GsvScan::Complete) {
-        text(s).clear();
-        src.counters.GsvCount = 0;
-        decodeGsvSet(gsvSlots(s), src.counters.GsvTotal, state_.SatInfo, state_.SatsInView);
+    // The sets are collected from all the text that came since the source's last tick, so a
+    // set that completed between two ticks is never cut short by emptying the copy.
+    src.collector.feed(text(s));
+    text(s).clear();
+    if (const std::optional<GsvSet> set = src.collector.take()) {
+        std::copy(set->lines.begin(), set->lines.end(), gsvSlots(s).begin());
+        decodeGsvSet(gsvSlots(s), set->kept(), state_.SatInfo, state_.SatsInView);
         if (!SkyPlot::hasRepeatedPrn(state_)) {
             drawSource(ops, s);
         }

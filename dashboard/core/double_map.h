@@ -22,8 +22,9 @@ namespace zeph::dashboard {
 
 constexpr int kCompareRadius = 1100; // a satellite on the horizon, inside the 1200 circle
 
-// Adds what a source sent to the comparison's copy of its text. Nobody reads the copy while
-// the window is paused, so past the receive limit it starts afresh.
+// Adds what a source sent to the comparison's copy of its text, which the source's next tick
+// hands to its set collector. Nobody reads the copy while the window is paused, so past the
+// receive limit it starts afresh.
 void feedComparison(std::string& copy, std::string_view received);
 
 class DoubleMapCore : public TimerClient {
@@ -31,7 +32,7 @@ public:
     enum class Source { One, Two };
 
     struct SourceState {
-        GsvCounters counters;                // the set being collected, kept between ticks
+        GsvCollector collector;              // the source's sets as its text arrives
         int16_t satsInView = 0;              // at the last drawing of the bar row
         std::array<int16_t, kSatRows> prn{}; // per row at the last drawing
     };

@@ -71,7 +71,7 @@ enum class GsvScan {
 // sentence of `text` and stores the next expected message of the set into `slots` (index
 // GsvCount). Messages out of order are ignored, so the set waits for the one it expects, and a
 // set of more than three messages never completes; a line without its carriage return yet is
-// left for a later look. The comparison window collects each source's sets this way.
+// left for a later look.
 GsvScan collectGsvSet(std::string_view text, GsvCounters& counters, std::span<std::string> slots);
 
 // Decodes the first `messages` slots into SatInfo (cleared first; rows run on across the

@@ -13,8 +13,6 @@
 
 namespace zeph::dashboard {
 
-constexpr int kComPorts = 16;
-
 // "1200" .. "38400", the speeds both windows offer.
 const std::vector<std::string>& speedItems();
 

@@ -115,7 +115,15 @@ SettingsRecord SettingsFile::read() const {
                         static_cast<std::streamsize>(bytes.size()))) {
         return SettingsRecord::firstStart();
     }
-    return SettingsRecord::decode(bytes);
+    SettingsRecord r = SettingsRecord::decode(bytes);
+    const SettingsRecord defaults = SettingsRecord::firstStart();
+    for (auto field :
+         {&SettingsRecord::port, &SettingsRecord::source1Port, &SettingsRecord::source2Port}) {
+        if (r.*field < 1 || r.*field > kComPorts) {
+            r.*field = defaults.*field;
+        }
+    }
+    return r;
 }
 
 bool SettingsFile::write(const SettingsRecord& record) const {

@@ -15,6 +15,8 @@
 namespace zeph::dashboard {
 
 constexpr const char* kSettingsFileName = "nmea.dat";
+// COM port numbers run from 1 to this.
+constexpr int kComPorts = 16;
 
 struct SettingsRecord {
     static constexpr std::size_t kBytes = 1177;
@@ -71,7 +73,9 @@ public:
     const std::string& path() const { return path_; }
 
     bool exists() const;
-    // The whole record; a missing or short file gives SettingsRecord::firstStart().
+    // The whole record; a missing or short file gives SettingsRecord::firstStart(). A port
+    // number outside 1..16 is a damaged field, not a port: it reads as its first-start value
+    // (1, and 1 and 2 for the sources) and the rest of the record is kept.
     SettingsRecord read() const;
     // Writes the whole record; false (with nothing half-written left behind) on failure.
     bool write(const SettingsRecord& record) const;

@@ -544,8 +544,9 @@ Bytes navLibInitMessage(const ReceiverSnapshot& s, const OutputOptions& o) {
     return w;
 }
 
-// The velocity over the ground: speed and course in 0.01 m/s and 0.01 degree, climb in
-// 0.01 m/s, from the earth-centred velocity turned into local east, north and up.
+// The velocity over the ground: speed and course in 0.01 m/s and 0.01 degree (0..35999), climb
+// in 0.01 m/s, from the earth-centred velocity turned into local east, north and up. The binary
+// geodetic message and the NMEA sentences report the same values.
 struct GroundVelocity {
     uint16_t speed;
     uint16_t course;
@@ -569,6 +570,19 @@ GroundVelocity groundVelocity(const ReceiverSnapshot& s) {
             static_cast<uint16_t>(static_cast<int>(course * 100) % 36000),
             static_cast<int16_t>(up * 100)};
 }
+
+// Course in degrees true with one decimal, 0.0..359.9.
+std::string nmeaCourse(const GroundVelocity& g) {
+    const int tenths = (g.course + 5) / 10 % 3600;
+    return fmt("%.0f.%.0f", static_cast<double>(tenths / 10), static_cast<double>(tenths % 10));
+}
+
+std::string nmeaSpeed(const GroundVelocity& g, double unitsPerMetre) {
+    return fmt("%.1f", g.speed / 100.0 * unitsPerMetre);
+}
+
+constexpr double kKnotsPerMps = 3600.0 / 1852.0;
+constexpr double kKmhPerMps = 3.6;
 
 Bytes geodeticNavMessage(const ReceiverSnapshot& s) {
     const uint32_t daySeconds = (s.towMs / 1000) % 86400;
@@ -676,7 +690,8 @@ std::string ggaBody(const ReceiverSnapshot& s) {
 
 std::string rmcBody(const ReceiverSnapshot& s) {
     return "GPRMC," + nmeaTime(s) + ",A," + nmeaAngle(s.latitude, 2, 'N', 'S') + "," +
-           nmeaAngle(s.longitude, 3, 'E', 'W') + ",2.1,123.5,060902,,";
+           nmeaAngle(s.longitude, 3, 'E', 'W') + "," + nmeaSpeed(groundVelocity(s), kKnotsPerMps) +
+           "," + nmeaCourse(groundVelocity(s)) + ",060902,,";
 }
 
 std::string gsaBody(const ReceiverSnapshot& s) {
@@ -710,8 +725,10 @@ std::string gllBody(const ReceiverSnapshot& s) {
            nmeaAngle(s.longitude, 3, 'E', 'W') + "," + nmeaTime(s) + ",A";
 }
 
-std::string vtgBody(const ReceiverSnapshot&) {
-    return "GPVTG,123.5,T,,M,2.1,N,3.9,K";
+std::string vtgBody(const ReceiverSnapshot& s) {
+    const GroundVelocity g = groundVelocity(s);
+    return "GPVTG," + nmeaCourse(g) + ",T,,M," + nmeaSpeed(g, kKnotsPerMps) + ",N," +
+           nmeaSpeed(g, kKmhPerMps) + ",K";
 }
 
 } // namespace zeph::sim

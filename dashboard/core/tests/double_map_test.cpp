@@ -3,6 +3,7 @@
 #include "dashboard/core/trekdash_core.h"
 
 #include "dashboard/core/tests/fakes.h"
+#include "dashboard/core/tests/replay.h"
 
 #include "common/clock/clock.h"
 #include "common/testing/temp_dir.h"
@@ -219,8 +220,21 @@ TEST_F(Comparison, RepeatedPrnOrIncompleteSetDrawsNothing) {
     twoOfThree.resize(twoOfThree.rfind("$GPGSV"));
     feedComparison(state.CompareText2, twoOfThree);
     EXPECT_TRUE(map.tick().empty());
-    EXPECT_EQ(map.source(DoubleMapCore::Source::Two).counters.GsvCount, 2) << "kept for later";
-    EXPECT_FALSE(state.CompareText2.empty());
+    EXPECT_EQ(map.source(DoubleMapCore::Source::Two).collector.counters().GsvCount, 2)
+        << "kept for later";
+    // The set's last message, two ticks on, completes it.
+    const std::string whole = gsvSet({{1, 1, 1, 1},
+                                      {2, 2, 2, 2},
+                                      {4, 4, 4, 4},
+                                      {5, 5, 5, 5},
+                                      {6, 6, 6, 6},
+                                      {8, 8, 8, 8},
+                                      {10, 1, 1, 1},
+                                      {11, 1, 1, 1},
+                                      {13, 1, 1, 1}});
+    map.tick();
+    feedComparison(state.CompareText2, whole.substr(twoOfThree.size()));
+    EXPECT_FALSE(map.tick().empty());
 }
 
 TEST_F(Comparison, LongTextOfTheNextSourceIsDropped) {
@@ -230,6 +244,101 @@ TEST_F(Comparison, LongTextOfTheNextSourceIsDropped) {
     state.CompareText1.assign(kRxBufferLimit, 'x');
     map.tick();
     EXPECT_EQ(state.CompareText1.size(), kRxBufferLimit);
+}
+
+// Both plots keep showing whole, recent sets as the receivers send them: at every start phase
+// of their seconds against the timers, at three line rates, in bursts or trickled out. Source 1
+// reaches the comparison on NmeaTimer's ticks and source 2 on CompareTimer's.
+TEST(ComparisonPace, BothPlotsKeepRefreshingAtEveryPhaseRateAndArrival) {
+    constexpr int kSeconds = 60;
+    constexpr double kLongestGapMs = 4000; // each source is due every other tick
+    for (const int baud : {4800, 9600, 38400}) {
+        for (const bool trickle : {false, true}) {
+            for (int phase = 0; phase < 1000; phase += 37) {
+                const std::string what = strprintf("%d baud, %s, phase %d ms", baud,
+                                                   trickle ? "trickling" : "bursts", phase);
+                FakeClock clock;
+                ClockTimers timers(clock);
+                ReceiverState state;
+                // Per source: when each drawing came and the first PRN of its bar row.
+                std::array<std::vector<std::pair<double, std::vector<int>>>, 2> drawn;
+                DoubleMapCore map(timers, state, [&](const std::vector<DrawOp>& ops) {
+                    std::vector<int> prns;
+                    for (const DrawOp& op : ops) {
+                        if (op.kind == DrawOp::Kind::Text && op.y1 == 4245) {
+                            prns.push_back(std::stoi(op.text));
+                        }
+                    }
+                    if (!prns.empty()) {
+                        drawn[onLeft(ops.back()) ? 0 : 1].emplace_back(testing::sinceEpochMs(clock),
+                                                                       prns);
+                    }
+                });
+                timers.setClient(&map);
+                std::array<testing::PacedPort, 2> ports{testing::PacedPort(clock, baud),
+                                                        testing::PacedPort(clock, baud)};
+                std::array<std::vector<double>, 2> setDone;
+                for (int k = 0; k < kSeconds; ++k) {
+                    const std::vector<std::string> lines = testing::movingSecond(k);
+                    for (std::size_t p = 0; p < 2; ++p) {
+                        // The second receiver runs 300 ms behind the first.
+                        const double start = phase + 1000.0 * k + 300.0 * static_cast<double>(p);
+                        for (std::size_t j = 0; j < lines.size(); ++j) {
+                            const double spread = trickle ? 1000.0 * static_cast<double>(j) /
+                                                                static_cast<double>(lines.size())
+                                                          : 0;
+                            const double done = ports[p].send(start + spread, lines[j]);
+                            if (j + 2 == lines.size()) {
+                                setDone[p].push_back(done - 10000.0 / baud); // at its CR
+                            }
+                        }
+                    }
+                }
+                map.activate();
+                for (int t = 100; t <= kSeconds * 1000; t += 100) {
+                    clock.advance(std::chrono::milliseconds(100));
+                    if (t % kNmeaIntervalMs == 0) {
+                        feedComparison(state.CompareText1, ports[0].readAll());
+                    }
+                    if (t % kCompareIntervalMs == 0) {
+                        feedComparison(state.CompareText2, ports[1].readAll());
+                    }
+                    timers.runDue();
+                }
+
+                for (std::size_t p = 0; p < 2; ++p) {
+                    double previous = 2000; // the first set may take two ticks to be due
+                    for (const auto& [at, prns] : drawn[p]) {
+                        EXPECT_LE(at - previous, kLongestGapMs)
+                            << what << ", source " << p + 1 << " at " << at;
+                        previous = at;
+                        // A whole set: second k's eleven PRNs run on from k % 20 + 1.
+                        ASSERT_EQ(prns.size(), 11u) << what;
+                        for (std::size_t i = 0; i < prns.size(); ++i) {
+                            EXPECT_EQ(prns[i], prns[0] + static_cast<int>(i))
+                                << what << ", source " << p + 1 << " at " << at;
+                        }
+                        int newest = -1;
+                        while (newest + 1 < kSeconds &&
+                               setDone[p][static_cast<std::size_t>(newest + 1)] <= at) {
+                            ++newest;
+                        }
+                        bool recent = false;
+                        for (int k = std::max(0, newest - 3); k <= newest; ++k) {
+                            recent = recent || prns[0] == k % 20 + 1;
+                        }
+                        EXPECT_TRUE(recent) << what << ", source " << p + 1 << " at " << at
+                                            << ", newest set " << newest;
+                    }
+                    EXPECT_GE(previous, kSeconds * 1000 - kLongestGapMs - 1000)
+                        << what << ", source " << p + 1;
+                }
+                if (::testing::Test::HasFailure()) {
+                    return; // one failing case says enough
+                }
+            }
+        }
+    }
 }
 
 // The main window hands each source's text to the comparison only while it runs, and its

@@ -73,9 +73,12 @@ TEST(SettingsFileIo, WrittenWholeReadWholeAndAFirstStartWithoutAFile) {
     EXPECT_EQ(file.read(), SettingsRecord::firstStart());
     EXPECT_FALSE(std::filesystem::exists(dir / "nmea.dat")) << "reading creates nothing";
 
-    ASSERT_TRUE(file.write(knownRecord()));
+    SettingsRecord inRange = knownRecord();
+    inRange.source1Port = 16;
+    inRange.source2Port = 1;
+    ASSERT_TRUE(file.write(inRange));
     EXPECT_EQ(std::filesystem::file_size(dir / "nmea.dat"), 1177u);
-    EXPECT_EQ(file.read(), knownRecord());
+    EXPECT_EQ(file.read(), inRange);
 
     std::ofstream(dir / "nmea.dat", std::ios::binary) << "short";
     EXPECT_EQ(file.read(), SettingsRecord::firstStart());
@@ -112,6 +115,30 @@ TEST_F(FormsFixture, LoadOpensPortOneWithTheStoredSettings) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+// A port number outside 1..16 is no port: that field reads as on a first start, the other
+// fields as written.
+TEST(SettingsFileIo, PortsOutsideOneToSixteenReadAsTheFirstStartPorts) {
+    struct Case {
+        int16_t written;
+        int16_t port, source1, source2; // as read
+    };
+    const Case cases[] = {
+        {999, 1, 1, 2}, {-5, 1, 1, 2}, {0, 1, 1, 2}, {17, 1, 1, 2}, {16, 16, 16, 16}, {3, 3, 3, 3},
+    };
+    TempDir dir;
+    const SettingsFile file((dir / "nmea.dat").string());
+    for (const Case& c : cases) {
+        SettingsRecord r = knownRecord();
+        r.port = r.source1Port = r.source2Port = c.written;
+        ASSERT_TRUE(file.write(r));
+        SettingsRecord expected = knownRecord();
+        expected.port = c.port;
+        expected.source1Port = c.source1;
+        expected.source2Port = c.source2;
+        EXPECT_EQ(file.read(), expected) << c.written;
+    }
+}
+
 TEST_F(FormsFixture, ABusyPortAtStartNamesItsNumber) {
     port1.busy = true;
     core.load();
@@ -120,6 +147,16 @@ TEST_F(FormsFixture, ABusyPortAtStartNamesItsNumber) {
     EXPECT_EQ(prompter.icons[0], Prompter::Icon::Error);
     EXPECT_TRUE(core.controls().displayEnabled);
     EXPECT_FALSE(core.controls().stopEnabled);
+
+    // A damaged port number starts on COM 1 and names that, never the number in the file.
+    SettingsRecord r = SettingsRecord::firstStart();
+    r.port = 999;
+    ASSERT_TRUE(file.write(r));
+    prompter.messages.clear();
+    core.load();
+    EXPECT_EQ(port1.port, 1);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0], "The COM 1 is occupied ! Set again Please!");
 }
 
 TEST_F(FormsFixture, CancelLeavesTheFileUnchanged) {

@@ -2,17 +2,24 @@
 // windows run on their own timers.
 
 #include "dashboard/ui/display_windows.h"
+#include "dashboard/ui/double_form.h"
+#include "dashboard/ui/double_map_form.h"
+#include "dashboard/ui/frm_sel_nmea.h"
+#include "dashboard/ui/set_form.h"
 #include "dashboard/ui/trekdash_window.h"
 
 #include "dashboard/core/tests/fakes.h"
 #include "dashboard/ui/tests/main_window_fixture.h"
 #include "dashboard/ui/tests/ui_support.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +27,73 @@ namespace zeph::dashboard {
 namespace {
 
 struct DisplayWindowsFixture : testing::MainWindowFixture {};
+
+// A left click at `at` inside `button`, delivered to its window as the windowing system does, so
+// whatever widget lies over the button at that point takes it.
+void clickThroughWindow(QAbstractButton* button, QPoint at) {
+    QWidget* top = button->window();
+    QWindow* handle = top->windowHandle();
+    ASSERT_NE(handle, nullptr);
+    const QPointF local = button->mapTo(top, at);
+    const QPointF global = top->mapToGlobal(local.toPoint());
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, local, local, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &event);
+    }
+}
+
+TEST_F(DisplayWindowsFixture, EveryButtonTakesClicksOverItsWholeFace) {
+    for (const char* entry : {"mnuTime", "mnuPosition", "mnuNormal", "mnuStatus", "mnuTermi",
+                              "mnuInfor", "mnuWorldMap", "mnuDirection"}) {
+        window.findChild<QAction*>(entry)->trigger();
+    }
+    // The settings windows and the comparison window too, as their own ways would show them.
+    for (QWidget* form : std::initializer_list<QWidget*>{window.setForm(), window.doubleForm(),
+                                                         window.selNmea(), window.doubleMap()}) {
+        form->show();
+    }
+    int checked = 0;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || (top != &window && top->parentWidget() != &window)) {
+            continue;
+        }
+        for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
+            if (!button->isVisible() || button->window() != top) {
+                continue;
+            }
+            const QRect face = button->rect();
+            for (const QPoint at :
+                 {QPoint(face.center().x(), 3), QPoint(face.center().x(), face.bottom() - 3),
+                  QPoint(3, face.center().y()), QPoint(face.right() - 3, face.bottom() - 3)}) {
+                QWidget* hit = top->childAt(button->mapTo(top, at));
+                EXPECT_EQ(hit, button)
+                    << top->windowTitle().toStdString() << " / " << button->text().toStdString()
+                    << " at " << at.x() << "," << at.y() << " is under "
+                    << (hit != nullptr ? hit->objectName().toStdString() : "nothing");
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 14);
+
+    for (QWidget* form : std::initializer_list<QWidget*>{window.setForm(), window.doubleForm(),
+                                                         window.selNmea(), window.doubleMap()}) {
+        form->hide();
+    }
+
+    // Display and Stop work when clicked low on their faces.
+    auto* display = child<QPushButton>("DisplayComm");
+    auto* stop = child<QPushButton>("StopComm");
+    ASSERT_TRUE(port1.isOpen() && stop->isEnabled());
+    clickThroughWindow(stop, QPoint(stop->width() / 2, stop->height() - 3));
+    EXPECT_FALSE(port1.isOpen());
+    ASSERT_TRUE(display->isEnabled());
+    clickThroughWindow(display, QPoint(display->width() / 2, display->height() - 3));
+    EXPECT_TRUE(port1.isOpen());
+    EXPECT_TRUE(stop->isEnabled());
+}
 
 TEST_F(DisplayWindowsFixture, EachEntryOpensItsWindowOnce) {
     const std::vector<std::pair<const char*, const char*>> entries = {

@@ -24,6 +24,26 @@
 namespace zeph::dashboard {
 namespace {
 
+// The help names every part of the program a user meets, and needs no display.
+TEST(TrekdashWindowE2e, HelpDescribesTheWholeProgram) {
+    const zeph::testing::ProgramResult r =
+        zeph::testing::runProgram({zeph::testing::programPath("Trekdash"), "--help"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* topic : {"sky plot",      "signal-strength bars",
+                              "speed meter",   "compass",
+                              "Heading",       "Display",
+                              "Stop",          "Time",
+                              "Position",      "Precision",
+                              "Status",        "Terminal",
+                              "Direction",     "World Map",
+                              "Select Nmea",   "Single Source",
+                              "Double Source", "comparison window",
+                              "nmea.dat",      "ZEPH_COMn",
+                              "1..16"}) {
+        EXPECT_NE(r.out.find(topic), std::string::npos) << topic;
+    }
+}
+
 TEST(TrekdashWindowE2e, ShowsTheSimulatorsSatellites) {
     testing::testApp();
     zeph::testing::BackgroundProgram sim(

@@ -533,6 +533,42 @@ TEST(OpenSkyTest, TheReceiverDrivesRoundItsCircle) {
     EXPECT_EQ(quadrants.size(), 4u) << "once round in 90 s";
 }
 
+// Course and speed in RMC and VTG follow the drive: a quarter turn ahead of the way out from
+// the centre, at 20 m x 2 pi / 90 s = 1.40 m/s (2.72 knots, 5.03 km/h).
+TEST(OpenSkyTest, SentencesReportTheCourseAndSpeedOfTheDrive) {
+    auto fields = [](const std::string& body) {
+        Strings out(1);
+        for (const char c : body) {
+            if (c == ',') {
+                out.emplace_back();
+            } else {
+                out.back().push_back(c);
+            }
+        }
+        return out;
+    };
+    std::set<std::string> courses;
+    for (const uint32_t second : {0u, 10u, 22u, 45u, 67u, 80u, 89u}) {
+        const ReceiverSnapshot s = openSkySnapshotAt(second);
+        const Strings rmc = fields(rmcBody(s));
+        const Strings vtg = fields(vtgBody(s));
+        ASSERT_EQ(rmc.size(), 12u) << rmcBody(s);
+        ASSERT_EQ(vtg.size(), 9u) << vtgBody(s);
+        const double expected = std::fmod(360.0 * second / 90 + 90, 360);
+        const double course = std::stod(rmc[8]);
+        const double off = std::fmod(course - expected + 540, 360) - 180;
+        EXPECT_LT(std::abs(off), 6.0) << second << ": " << rmc[8]; // velocity kept in 1/8 m/s
+        EXPECT_GE(course, 0.0);
+        EXPECT_LT(course, 360.0);
+        EXPECT_NEAR(std::stod(rmc[7]), 2.72, 0.15) << second;
+        EXPECT_EQ(vtg[1], rmc[8]) << second;
+        EXPECT_EQ(vtg[5], rmc[7]) << second;
+        EXPECT_NEAR(std::stod(vtg[7]), std::stod(rmc[7]) * 1.852, 0.15) << second;
+        courses.insert(rmc[8]);
+    }
+    EXPECT_EQ(courses.size(), 7u) << "the course turns with the drive";
+}
+
 // The tracker and navigation messages' fields as the views read them.
 TEST(OpenSkyTest, TrackerAndFixShowEveryKindOfSatellite) {
     const ReceiverSnapshot s = openSkySnapshotAt(300);
