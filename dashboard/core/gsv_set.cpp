@@ -37,42 +37,6 @@ GsvHeader GSVheader(std::string_view line) {
     return header;
 }
 
-GsvScan collectGsvSet(std::string_view text, GsvCounters& counters, std::span<std::string> slots) {
-    const std::size_t first = text.find(kGsvName);
-    if (first == std::string_view::npos || text.find('\n', first + kGsvName.size()) == text.npos) {
-        return GsvScan::NoSentence;
-    }
-    std::string_view s = text;
-    std::size_t at = first;
-    while (at != std::string_view::npos) {
-        s.remove_prefix(at);
-        const std::size_t cr = s.find('\r');
-        if (cr == std::string_view::npos) {
-            break; // the line is not complete yet: it waits for the next tick
-        }
-        const std::string_view line = s.substr(0, cr + 1);
-        const GsvHeader header = GSVheader(line);
-        if (header.number) {
-            counters.GsvNumber = *header.number;
-        }
-        if (header.total) {
-            counters.GsvTotal = *header.total;
-        }
-        if (header.number && counters.GsvCount < kMaxGsvMessages &&
-            counters.GsvCount < static_cast<int>(slots.size()) &&
-            counters.GsvNumber == counters.GsvCount + 1) {
-            slots[static_cast<std::size_t>(counters.GsvCount)] = std::string(line);
-            ++counters.GsvCount;
-        }
-        s.remove_prefix(cr + 1);
-        if (counters.GsvCount == counters.GsvTotal) {
-            return GsvScan::Complete;
-        }
-        at = s.find(kGsvName);
-    }
-    return counters.GsvCount == counters.GsvTotal ? GsvScan::Complete : GsvScan::Waiting;
-}
-
 void GsvCollector::feed(std::string_view text) {
     while (!text.empty()) {
         const std::size_t lineFeed = text.find('\n');

@@ -61,19 +61,6 @@ private:
     std::optional<GsvSet> ready_;
 };
 
-enum class GsvScan {
-    NoSentence, // no GSV sentence with a line feed after it: nothing was looked at
-    Waiting,    // the set is still incomplete
-    Complete,   // GsvCount reached GsvTotal; the caller resets GsvCount
-};
-
-// Samples a buffer for the set instead of following the text as it arrives: walks every GSV
-// sentence of `text` and stores the next expected message of the set into `slots` (index
-// GsvCount). Messages out of order are ignored, so the set waits for the one it expects, and a
-// set of more than three messages never completes; a line without its carriage return yet is
-// left for a later look.
-GsvScan collectGsvSet(std::string_view text, GsvCounters& counters, std::span<std::string> slots);
-
 // Decodes the first `messages` slots into SatInfo (cleared first; rows run on across the
 // messages) and SatsInView (kept when the field is not a number).
 void decodeGsvSet(std::span<const std::string> slots, int16_t messages, SatTable& satInfo,

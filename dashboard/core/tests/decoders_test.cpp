@@ -200,51 +200,6 @@ TEST(GsvCollector, TheNewestOfSeveralSetsIsTaken) {
     EXPECT_EQ(set->lines[0], "$GPGSV,1,1,01,07,80,200,46*00\r");
 }
 
-struct GsvFixture : ::testing::Test {
-    GsvScan collect(const std::string& text) {
-        return collectGsvSet(text, counters, std::span<std::string>(lines).first(3));
-    }
-    GsvCounters counters;
-    std::array<std::string, kGsvSlots> lines;
-};
-
-TEST_F(GsvFixture, SetsOfOneTwoAndThreeMessagesComplete) {
-    EXPECT_EQ(collect(line("$GPGSV,1,1,02,05,63,110,42,07,80,200,46*00")), GsvScan::Complete);
-    EXPECT_EQ(counters.GsvCount, 1);
-
-    counters = {};
-    EXPECT_EQ(collect(line("$GPGSV,2,1,05,1,2,3,4*00") + line("$GPGSV,2,2,05,5,6,7,8*00")),
-              GsvScan::Complete);
-    EXPECT_EQ(counters.GsvCount, 2);
-
-    counters = {};
-    EXPECT_EQ(collect(kGsv1 + kGsv2 + kGsv3), GsvScan::Complete);
-    EXPECT_EQ(lines[0], kGsv1.substr(0, kGsv1.size() - 1)) << "stored up to its carriage return";
-    EXPECT_EQ(lines[2], kGsv3.substr(0, kGsv3.size() - 1));
-}
-
-TEST_F(GsvFixture, ASetAnnouncingFourNeverCompletes) {
-    const std::string set = line("$GPGSV,4,1,16,1,2,3,4*00") + line("$GPGSV,4,2,16,1,2,3,4*00") +
-                            line("$GPGSV,4,3,16,1,2,3,4*00") + line("$GPGSV,4,4,16,1,2,3,4*00");
-    EXPECT_EQ(collect(set), GsvScan::Waiting);
-    EXPECT_EQ(collect(set), GsvScan::Waiting);
-    EXPECT_EQ(counters.GsvCount, 3);
-}
-
-TEST_F(GsvFixture, OutOfOrderMessagesWaitForTheExpectedOne) {
-    EXPECT_EQ(collect(kGsv2 + kGsv1), GsvScan::Waiting);
-    EXPECT_EQ(counters.GsvCount, 1) << "message 2 before message 1 is ignored";
-    EXPECT_EQ(collect(kGsv3), GsvScan::Waiting);
-    EXPECT_EQ(collect(kGsv2 + kGsv3), GsvScan::Complete);
-    EXPECT_EQ(lines[1], kGsv2.substr(0, kGsv2.size() - 1));
-}
-
-TEST_F(GsvFixture, ALineWithoutItsCarriageReturnWaits) {
-    EXPECT_EQ(collect(kGsv1 + "$GPGSV,3,2,11,13,77"), GsvScan::Waiting);
-    EXPECT_EQ(counters.GsvCount, 1);
-    EXPECT_EQ(collect("$GPGSV,3,1,11\r"), GsvScan::NoSentence) << "no line feed after the name";
-}
-
 TEST(GsvDecode, FillsRowsAcrossMessagesAndLeavesAnEmptySnrAtZero) {
     const std::array<std::string, 3> lines = {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)};
     SatTable sat{};
