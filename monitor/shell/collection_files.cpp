@@ -26,15 +26,15 @@ CollectionFileDialog collectionFileDialog(Collection collection, bool save) {
 const char* saveNameRefusal(Collection collection, const std::string& name) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path path(name);
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    bool refused = !fs::is_directory(folder, ec);
-    if (!refused && fs::exists(path, ec)) {
+    std::string error;
+    // A regular file or none, in a folder that takes a new file beside it; not a device, FIFO
+    // or folder, which a save would never replace.
+    bool refused = !files::ReplacedFile::open(name, error);
+    if (!refused && fs::exists(name, ec)) {
         // Read-only by its permissions, whoever runs the program.
         const fs::perms writable =
             fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-        refused = fs::is_directory(path, ec) ||
-                  (fs::status(path, ec).permissions() & writable) == fs::perms::none;
+        refused = (fs::status(name, ec).permissions() & writable) == fs::perms::none;
     }
     if (!refused) {
         return nullptr;

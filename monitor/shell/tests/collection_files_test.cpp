@@ -166,7 +166,7 @@ TEST(CollectionFileDialogs, TheSaveDialogRefusesReadOnlyFilesAndMissingFolders) 
     } cases[] = {
         {dir.path("new.alm"), false},   {dir.path("kept.alm"), false},
         {dir.path("locked.alm"), true}, {dir.path("missing/new.alm"), true},
-        {dir.folder().string(), true},
+        {dir.folder().string(), true},  {"/dev/full", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(saveNameRefusal(Collection::Almanac, c.name) != nullptr, c.refused) << c.name;
