@@ -42,7 +42,9 @@ bool skipHeader(std::istream& in) {
 
 // The first N values of a line as decimal integers (text that is no number reads as 0); none
 // when the line has fewer.
-template <size_t N> std::optional<std::array<long, N>> lineValues(const std::string& line) {
+template <size_t N> std::optional<std::array<long, N>> lineValues(std::string_view line) {
+    // A line is text: it ends at a NUL byte as at its line end.
+    line = line.substr(0, line.find('\0'));
     std::array<long, N> values{};
     size_t found = 0;
     size_t at = 0;
@@ -52,7 +54,7 @@ template <size_t N> std::optional<std::array<long, N>> lineValues(const std::str
             return std::nullopt;
         }
         const size_t end = line.find_first_of(" \t,\r\n", at);
-        const std::string token = line.substr(at, end - at);
+        const std::string token(line.substr(at, end - at));
         values[found++] = std::strtol(token.c_str(), nullptr, 10);
         at = end;
     }

@@ -41,6 +41,8 @@ TEST(AlmanacFile, ReadsBackWhatWasSavedAndRefusesShortFiles) {
         kHeader + dataLines(32, 13, [](int n) { return n; }),          // a value missing
         "//\n" + kHeader + dataLines(32, 14, [](int n) { return n; }), // six comment lines
         std::string(100000, '\0'),                                     // no line end at all
+        kHeader + dataLines(2, 14, [](int n) { return n; }) + "3, " + std::string(1, '\0') +
+            dataLines(30, 14, [](int n) { return n; }).substr(2), // a line ending at a NUL
     };
     for (const std::string& text : cases) {
         std::istringstream in(text);
