@@ -6,6 +6,8 @@
 #include "flash/frontend/core/line_choice.h"
 #include "flash/frontend/ui/burn_dialog.h"
 
+#include "flash/engine/cli/report.h"
+
 #include "common/qt/display.h"
 #include "common/qt/qt_prompter.h"
 #include "common/serial/port_names.h"
@@ -29,9 +31,22 @@ void requestStop(int) {
 
 constexpr int kStopWatchMs = 100;
 
-int refuse(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, "ZephBurn", QString::fromStdString(text));
-    box.exec();
+// A refused command line ends the program with 1: with a box, or unattended (-ax -sr) on
+// standard error with FAIL in the result file.
+int refuse(const std::string& text, const std::vector<std::string>& words,
+           const std::string& enginePath) {
+    using namespace zeph::burnfront;
+    const UnattendedRefusal unattended = unattendedRefusal(words);
+    if (!unattended.silent) {
+        QMessageBox box(QMessageBox::NoIcon, "ZephBurn", QString::fromStdString(text));
+        box.exec();
+        return 1;
+    }
+    std::fprintf(stderr, "ZephBurn: %s\n", text.c_str());
+    zeph::flash::writeResultFile(
+        zeph::flash::resultFileName(engineProgramFolder(enginePath),
+                                    "COM" + std::to_string(unattended.line)),
+        1);
     return 1;
 }
 
@@ -55,13 +70,13 @@ int main(int argc, char** argv) {
 
     const FrontOptionsResult parsed = parseInvocation(words);
     if (!parsed.options) {
-        return refuse(parsed.refusal);
+        return refuse(parsed.refusal, words, enginePathBeside(argv[0]));
     }
     const FrontOptions& options = *parsed.options;
     const std::vector<std::string> ports = frontPorts(zeph::listPorts());
     const LineChoice choice = chooseLine(ports, options.line);
     if (!choice.refusal.empty()) {
-        return refuse(choice.refusal);
+        return refuse(choice.refusal, words, enginePathBeside(argv[0]));
     }
 
     zeph::QtPrompter prompter("ZephBurn");

@@ -260,4 +260,20 @@ std::string helpText() {
     return text;
 }
 
+UnattendedRefusal unattendedRefusal(const std::vector<std::string>& words) {
+    UnattendedRefusal r;
+    bool autoExit = false;
+    bool saveResult = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+        autoExit = autoExit || sameOption(words[i], "-ax");
+        saveResult = saveResult || sameOption(words[i], "-sr");
+        if (sameOption(words[i], "-l") && i + 1 < words.size()) {
+            const auto line = parseInteger(words[i + 1]);
+            r.line = line && *line >= 1 && *line <= 32 ? static_cast<int>(*line) : 1;
+        }
+    }
+    r.silent = autoExit && saveResult;
+    return r;
+}
+
 } // namespace zeph::burnfront

@@ -64,4 +64,14 @@ std::optional<long long> parseInteger(std::string_view text);
 // The short help of the Help button and of --help.
 std::string helpText();
 
+// What a refused command line still honours: with both -ax and -sr among the words the run is
+// unattended, so the refusal shows no box and FAIL goes into the result file of the line that
+// -l names (COM1 when it names none in 1..32), so that a script neither waits nor reads an old
+// PASS.
+struct UnattendedRefusal {
+    bool silent = false;
+    int line = 1;
+};
+UnattendedRefusal unattendedRefusal(const std::vector<std::string>& words);
+
 } // namespace zeph::burnfront

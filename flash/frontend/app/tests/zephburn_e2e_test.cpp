@@ -67,7 +67,10 @@ TEST(ZephBurnProgram, WithNoTargetAnsweringItEndsWithTheEnginesFailure) {
     for (const std::vector<std::string>& refused :
          {std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1"},
           std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1", "/dev/zero"},
-          std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1", folder.path("")}}) {
+          std::vector<std::string>{"-ae", "-ax", "-sr", "-l", "1", folder.path("")},
+          // refused on its own command line, before the window
+          std::vector<std::string>{"-ae", "-AX", "-sr", "-l", "1", "-o", "zz", imageFile},
+          std::vector<std::string>{"-ae", "-ax", "-SR", "-b", "1234", imageFile}}) {
         folder.dir.write("RESCOM1", "PASS\r\n");
         EXPECT_EQ(runZephBurn(refused), 1) << refused.back();
         EXPECT_EQ(resultFile(folder), "FAIL\r\n") << refused.back();
