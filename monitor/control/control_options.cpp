@@ -13,7 +13,8 @@ constexpr OptionSpec kOptions[] = {
 };
 constexpr ScanRules kRules{.options = kOptions,
                            .inlineValues = true,
-                           .maxOperands = 200,
+                           // room for a largest Send Data text (992 bytes) given as one word a byte
+                           .maxOperands = 1100,
                            .unknown = "unknown option %s (see --help)",
                            .unexpected = "unexpected argument %s (see --help)"};
 

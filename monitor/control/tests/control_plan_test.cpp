@@ -72,6 +72,12 @@ TEST(ControlOptions, PortBaudTimeoutAndRefusals) {
     EXPECT_EQ(full.options->command, "mode-mask");
     EXPECT_EQ(full.options->fields, (std::vector<std::string>{"dr-timeout=3", "enable-dr-mode=0"}));
     EXPECT_TRUE(parse({"--list"}).options); // needs no port
+    // A largest Send Data text given one byte a word.
+    std::vector<std::string> bytes = {"--port", "/dev/x", "send"};
+    bytes.insert(bytes.end(), 992, "00");
+    const ControlOptionsResult send = parse(bytes);
+    ASSERT_TRUE(send.options) << send.error;
+    EXPECT_EQ(send.options->fields.size(), 992u);
 }
 
 PlanResult plan(const std::string& command, std::vector<std::string> fields, uint32_t baud = 57600,
