@@ -78,7 +78,7 @@ RecordEffect applyRecord(const flash::PipeRecord& record, RunFields& f) {
             effect.fieldsChanged = true;
         }
         break;
-    case kFileScanned:
+    case kInputScanned:
         if (w.size() >= 3) {
             f.fileType = w[0];
             f.lowestAddress = w[1];

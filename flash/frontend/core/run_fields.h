@@ -4,20 +4,16 @@
 // flash and input file information, and the messages to show.
 
 #include "flash/engine/cli/pipe_record.h"
+#include "flash/engine/cli/report.h"
 
 #include <optional>
 #include <string>
 
 namespace zeph::burnfront {
 
+// The record codes are the engine's own; codes up to 999 are its numbered fatal errors.
+using enum flash::ReportCode;
 inline constexpr uint32_t kLastFatalCode = 999;
-inline constexpr uint32_t kChipIdentified = 1000;
-inline constexpr uint32_t kFileScanned = 1001;
-inline constexpr uint32_t kProgrammingDone = 1002;
-inline constexpr uint32_t kReadingDone = 1003;
-inline constexpr uint32_t kProgrammingProgress = 1004;
-inline constexpr uint32_t kReadingProgress = 1005;
-inline constexpr uint32_t kEndOfRun = 1006;
 
 struct RunFields {
     int xfer = 0; // bars, 0..100
