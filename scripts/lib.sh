@@ -7,8 +7,9 @@ ZEPH_BUILD=${ZEPH_BUILD:-$ZEPH_ROOT/build}
 ZEPH_GUI=${ZEPH_GUI:-ON}
 ZEPH_PACKAGES=(g++ cmake ninja-build libgtest-dev libgmock-dev)
 [ "$ZEPH_GUI" = "OFF" ] || ZEPH_PACKAGES+=(qt6-base-dev)
-# Used only by tests: independent image converters and a cross compiler for ELF test images.
-ZEPH_TEST_PACKAGES=(srecord binutils-arm-none-eabi gcc-arm-none-eabi)
+# Used only by tests: independent image converters and a cross compiler for ELF test images;
+# the Debian packaging tools and the desktop entry checker for the package's test.
+ZEPH_TEST_PACKAGES=(srecord binutils-arm-none-eabi gcc-arm-none-eabi dpkg-dev desktop-file-utils)
 
 zeph_install_missing() {
     local missing=()

@@ -233,7 +233,8 @@ std::string usageText() {
 }
 
 std::optional<Options> ParseOptions(int argc, const char* const argv[], OutputSink& out) {
-    if (argc < 2 || (argc == 2 && isOption(argv[1], "-h"))) {
+    // "--help" is taken as "-h", as the other programs of the suite spell it.
+    if (argc < 2 || (argc == 2 && (isOption(argv[1], "-h") || isOption(argv[1], "--help")))) {
         out.write(usageText());
         return std::nullopt;
     }

@@ -40,15 +40,17 @@ const char kUsage[] =
 
 TEST(ParseOptions, UsageForNoArgumentOrLoneHelp) {
     for (const auto& args : {std::vector<const char*>{}, std::vector<const char*>{"-h"},
-                             std::vector<const char*>{"-H"}}) {
+                             std::vector<const char*>{"-H"}, std::vector<const char*>{"--help"}}) {
         Parsed p = parse(args);
         EXPECT_FALSE(p.options);
         EXPECT_EQ(p.out, kUsage);
     }
     // After a file name "-h" is just an unknown option.
-    Parsed p = parse({"a.hex", "-h"});
-    EXPECT_FALSE(p.options);
-    EXPECT_EQ(p.out, "Option -h not recognized\n");
+    for (const char* help : {"-h", "--help"}) {
+        Parsed p = parse({"a.hex", help});
+        EXPECT_FALSE(p.options);
+        EXPECT_EQ(p.out, std::string("Option ") + help + " not recognized\n");
+    }
 }
 
 TEST(ParseOptions, DefaultsWithOnlyAFileName) {
