@@ -1,6 +1,7 @@
 // Trekdash: the NMEA dashboard's program. It reads nmea.dat in the current folder, opens the
 // receiver's port and shows the main window.
 
+#include "common/qt/app_icon.h"
 #include "dashboard/core/serial_nmea_port.h"
 #include "dashboard/ui/trekdash_window.h"
 
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    zeph::setApplicationIcon("Trekdash");
     for (int i = 1; i < QApplication::arguments().size(); ++i) {
         std::fprintf(stderr, "Trekdash: unknown option %s\n%s",
                      QApplication::arguments()[i].toLocal8Bit().constData(), kUsage);

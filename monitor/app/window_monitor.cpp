@@ -1,4 +1,5 @@
 #include "monitor/app/window_monitor.h"
+#include "common/qt/app_icon.h"
 
 #include "monitor/shell/ui/main_frame.h"
 
@@ -26,6 +27,7 @@ int runWindowMonitor(int argc, char** argv, const HeadlessOptions& options,
         return 2;
     }
     QApplication app(argc, argv);
+    zeph::setApplicationIcon("zephmon");
     // A timed run or a signal ends like Exit, without asking about the log, whatever question
     // or dialog is open: also a warning of the settings check while the frame is being made.
     CMainFrame* made = nullptr;

@@ -1,6 +1,7 @@
 // ZephBurn: the window that runs ZephBurnCL, found beside it, for one programming or read run
 // at a time.
 
+#include "common/qt/app_icon.h"
 #include "flash/frontend/core/engine_child.h"
 #include "flash/frontend/core/front_options.h"
 #include "flash/frontend/core/line_choice.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     // A child that ends early must not end us through a write to its pipe.
     std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
+    zeph::setApplicationIcon("ZephBurn");
     app.setQuitOnLastWindowClosed(false); // the window says with which status we end
 
     const FrontOptionsResult parsed = parseInvocation(words);
