@@ -116,6 +116,12 @@ bool Report::endOfRun(int exitStatus) {
     return written;
 }
 
+void Report::stopped(const std::string& signalName) {
+    if (!settings_.pipeMode) {
+        console_.write(strprintf("\nRun stopped by %s\n", signalName.c_str()));
+    }
+}
+
 void Report::verbose(const std::string& text) {
     if (settings_.verbose) {
         console_.write(text);

@@ -70,6 +70,9 @@ public:
     // 1006, always last: writes the result file first when -sr was given. Returns false when
     // the result file could not be written.
     bool endOfRun(int exitStatus);
+    // A run ended by a signal: one console line, printed even with -q. The pipe gets no record
+    // for it; the end record says the rest.
+    void stopped(const std::string& signalName);
     // Diagnostics of -v, to standard output in both modes.
     void verbose(const std::string& text);
 

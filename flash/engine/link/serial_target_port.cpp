@@ -7,6 +7,11 @@
 
 namespace zeph::flash {
 
+namespace {
+// How often a waiting read looks whether the run was asked to stop.
+constexpr long kStopCheckIntervalMs = 100;
+} // namespace
+
 SerialTargetPort::SerialTargetPort(PortEnvironment env) : env_(std::move(env)) {}
 
 SerialTargetPort::~SerialTargetPort() {
@@ -42,6 +47,10 @@ bool SerialTargetPort::open(const std::string& name, int baud) {
     return true;
 }
 
+void SerialTargetPort::purge() {
+    line_.purge(true, true);
+}
+
 void SerialTargetPort::close() {
     line_.close();
 }
@@ -52,25 +61,36 @@ long SerialTargetPort::read(uint8_t* buffer, std::size_t count) {
     if (count == 0) {
         return 0;
     }
+    const auto msUntil = [](steady_clock::time_point t) {
+        return static_cast<long>(
+            std::chrono::duration_cast<milliseconds>(t - steady_clock::now()).count());
+    };
     const auto deadline = steady_clock::now() + milliseconds(readTotalTimeoutMs(count));
+    steady_clock::time_point intervalEnd{};
     std::size_t got = 0;
     while (got < count) {
-        const long left = static_cast<long>(
-            std::chrono::duration_cast<milliseconds>(deadline - steady_clock::now()).count());
+        if (stopRequested()) {
+            errorCode_ = EINTR;
+            return -1;
+        }
+        long left = msUntil(deadline);
+        // The interval time-out only runs once the first byte is in.
+        if (got > 0) {
+            left = std::min(left, msUntil(intervalEnd));
+        }
         if (left <= 0) {
             break;
         }
-        // The interval time-out only runs once the first byte is in.
-        const long wait = got == 0 ? left : std::min<long>(left, kReadIntervalTimeoutMs);
-        const long n = line_.read(buffer + got, count - got, static_cast<int>(wait));
+        const long n = line_.read(buffer + got, count - got,
+                                  static_cast<int>(std::min(left, kStopCheckIntervalMs)));
         if (n < 0) {
             errorCode_ = errno;
             return -1;
         }
-        if (n == 0) {
-            break;
+        if (n > 0) {
+            got += static_cast<std::size_t>(n);
+            intervalEnd = steady_clock::now() + milliseconds(kReadIntervalTimeoutMs);
         }
-        got += static_cast<std::size_t>(n);
     }
     return static_cast<long>(got);
 }

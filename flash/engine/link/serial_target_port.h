@@ -21,6 +21,7 @@ public:
     long read(uint8_t* buffer, std::size_t count) override;
     long write(const uint8_t* buffer, std::size_t count) override;
     int errorCode() const override { return errorCode_; }
+    void purge() override;
 
     // Why the last open failed, for the caller's own message.
     const std::string& openError() const { return openError_; }

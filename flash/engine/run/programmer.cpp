@@ -1,14 +1,15 @@
 #include "flash/engine/run/programmer.h"
 
 #include "common/text/strprintf.h"
-#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/report.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/image/flash_image.h"
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/run/chip_list.h"
 #include "flash/engine/run/chip_match.h"
 #include "flash/engine/run/program_image.h"
 #include "flash/engine/run/read_flash.h"
+#include "flash/engine/run/stop_signals.h"
 
 #include <cstdio>
 #include <new>
@@ -20,6 +21,9 @@
 namespace zeph::flash {
 
 namespace {
+
+// How long a stopped run waits for the target to take Finish (after kNakDrainWait).
+constexpr std::chrono::milliseconds kStopFinishTime{1000};
 
 enum class FileProblem { Open, Allocate, Read };
 
@@ -88,11 +92,15 @@ public:
           link_(context.port, context.clock) {
         link_.setVerbose(options.verbose);
         link_.setTextSink([this](std::string_view text) { report_.verbose(std::string(text)); });
+        link_.setStopCheck([this] {
+            return finishing_ ? context_.clock.now() > finishDeadline_ : stopSignal() != 0;
+        });
     }
 
     int run() {
         if (auto error = steps()) {
-            return fail(*error);
+            const int signal = stopSignal();
+            return signal != 0 ? stopped(signal) : fail(*error);
         }
         link_.Finish();
         link_.ClosePort();
@@ -111,6 +119,29 @@ private:
         report_.endOfRun(1);
         return 1;
     }
+
+    // Ends a run that a signal interrupted as an error would end it, without the numbered
+    // message of the step it broke off.
+    int stopped(int signal) {
+        finishing_ = true;
+        // Whoever stopped the run waits for it: a target that does not answer Finish gets this
+        // long, not the link's full time-outs.
+        finishDeadline_ = context_.clock.now() + kStopFinishTime;
+        report_.stopped(stopSignalName(signal));
+        if (context_.port.isOpen()) {
+            // A reply the target was still sending would be taken for Finish's acknowledgement:
+            // let it die down and drop it first.
+            context_.clock.sleepFor(kNakDrainWait);
+            context_.port.purge();
+            link_.Finish();
+        }
+        link_.ClosePort();
+        report_.endOfRun(1);
+        return 1;
+    }
+
+    int stopSignal() const { return context_.stopSignal ? context_.stopSignal() : 0; }
+    bool stopping() const { return !finishing_ && stopSignal() != 0; }
 
     void verbose(const std::string& text) { report_.verbose(text); }
     VerboseLog log() {
@@ -142,10 +173,17 @@ private:
     FlashImage image_;
     HuffmanCoder huffman_;
     TransferMethod method_ = TransferMethod::Raw;
+    bool finishing_ = false; // a stop is being handled: the link talks again
+    Clock::TimePoint finishDeadline_{};
 };
 
 std::optional<FatalError> Programmer::steps() {
+    // A stop noticed between steps; run() reports the stop in its place.
+    const FatalError stop{};
     flashBase_ = flashBaseAddress(options_.chipSelect, options_.chipOffset);
+    if (stopping()) {
+        return stop;
+    }
     if (!link_.OpenPort(options_.port, kPhase1Baud)) {
         return fatalErrorWithName(0, options_.port);
     }
@@ -156,6 +194,9 @@ std::optional<FatalError> Programmer::steps() {
           &Programmer::sendParameters}) {
         if (auto error = (this->*step)()) {
             return error;
+        }
+        if (stopping()) {
+            return stop;
         }
     }
     return options_.read ? readIntoFile() : programFlash();

@@ -7,6 +7,7 @@
 #include "flash/engine/link/serial_target_port.h"
 #include "flash/engine/run/program_folder.h"
 #include "flash/engine/run/programmer.h"
+#include "flash/engine/run/stop_signals.h"
 
 #include <csignal>
 #include <memory>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     // A front end that stops reading the pipe must not cut the run short: the target still
     // gets Finish and the port is still closed.
     std::signal(SIGPIPE, SIG_IGN);
+    installStopSignals();
 
     ConsoleSink console;
     const auto options = ParseOptions(argc, argv, console);
@@ -29,6 +31,7 @@ int main(int argc, char* argv[]) {
         pipe = std::make_unique<FdSink>(options->writePipe);
     }
     SerialTargetPort port;
-    RunContext context{port, clock, console, pipe.get(), programFolder(argv[0]), start};
+    RunContext context{
+        port, clock, console, pipe.get(), programFolder(argv[0]), start, pendingStopSignal};
     return RunProgrammer(*options, context);
 }

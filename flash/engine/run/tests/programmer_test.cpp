@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <numeric>
 
 namespace zeph::flash {
@@ -283,6 +285,36 @@ TEST_F(ProgrammerTest, ATargetThatStopsAnsweringMidReadEndsWithAReadingError) {
                               "\nFlash reading error\n");
     EXPECT_TRUE(testing::readBytes(out).empty()); // no partial file is left behind
     EXPECT_TRUE(endsClosed());
+}
+
+TEST_F(ProgrammerTest, AStopMidReadSendsFinishAndOnlyTheEndRecord) {
+    target_.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
+    target_.phase2(2);
+    target_.reply({0x0D});
+    target_.reply({0x47});
+    target_.block(Bytes(1024, 1));
+    target_.reply({0x39}); // Finish, right after the first block
+    MemorySink parseOut;
+    const char* argv[] = {"ZephBurnCL", "o.bin", "-r", "-f",  "0", "-t",
+                          "0xFFF",      "-wp",   "5",  "-rp", "4", "-sr"};
+    const auto options = ParseOptions(12, argv, parseOut);
+    ASSERT_TRUE(options);
+    RunContext context{port_, clock_, console_, &pipe_, folder_.path(""), clock_.now()};
+    // The signal comes while the first block's progress record goes out.
+    context.stopSignal = [this] { return pipe_.writes >= 2 ? SIGTERM : 0; };
+
+    EXPECT_EQ(RunProgrammer(*options, context), 1);
+
+    const auto got = records();
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[1].code, 1005u);
+    EXPECT_EQ(got[2], (PipeRecord{1006, "1"}));
+    EXPECT_EQ(console_.bytes, "");
+    const Bytes sent = commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0x28), 1);
+    EXPECT_EQ(sent.back(), 0x38);
+    EXPECT_TRUE(endsClosed());
+    EXPECT_EQ(testing::readBytes(folder_.path("RESCOM1")), (Bytes{'F', 'A', 'I', 'L', '\r', '\n'}));
 }
 
 TEST_F(ProgrammerTest, ReadingBeyondTheChipIsRefusedBeforeAnyBlockIsRead) {
