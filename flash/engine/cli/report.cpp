@@ -1,5 +1,6 @@
 #include "flash/engine/cli/report.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
 #include "flash/engine/cli/pipe_record.h"
 
@@ -22,13 +23,19 @@ std::string resultFileName(const std::string& programFolder, const std::string& 
     return strprintf("%sRES%s", programFolder.c_str(), name.c_str());
 }
 
-bool writeResultFile(const std::string& name, int exitStatus) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
+bool writeResultFile(const std::string& name, int exitStatus, std::string* error) {
+    std::string why;
+    auto file = files::ReplacedFile::open(name, why);
+    if (file && file->write(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", false, why)) {
+        return true;
     }
-    const bool ok = std::fputs(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", f) >= 0;
-    return std::fclose(f) == 0 && ok;
+    if (exitStatus != 0) {
+        std::remove(name.c_str());
+    }
+    if (error != nullptr) {
+        *error = why;
+    }
+    return false;
 }
 
 ReportSettings reportSettings(const Options& options, const std::string& programFolder) {
@@ -108,12 +115,31 @@ void Report::readingProgress(int percent, Tenths elapsed) {
          strprintf("%d%% transferred\r", percent), false);
 }
 
-bool Report::endOfRun(int exitStatus) {
-    const bool written =
-        !settings_.saveResult ||
-        writeResultFile(resultFileName(settings_.programFolder, settings_.port), exitStatus);
+bool Report::saveResult(int exitStatus) {
+    if (!settings_.saveResult || resultUnwritable_) {
+        return !resultUnwritable_;
+    }
+    std::string error;
+    if (writeResultFile(resultFileName(settings_.programFolder, settings_.port), exitStatus,
+                        &error)) {
+        return true;
+    }
+    // A script reads the result file: its absence must not pass unnoticed.
+    console_.write("Result not saved: " + error + "\n");
+    resultUnwritable_ = true;
+    return false;
+}
+
+bool Report::startOfRun() {
+    return saveResult(1);
+}
+
+int Report::endOfRun(int exitStatus) {
+    if (!saveResult(exitStatus)) {
+        exitStatus = 1;
+    }
     send(kEndOfRun, strprintf("%d", exitStatus), {}, false);
-    return written;
+    return exitStatus;
 }
 
 void Report::stopped(const std::string& signalName) {

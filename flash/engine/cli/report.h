@@ -30,10 +30,11 @@ using Tenths = int32_t;
 // its last path element (RES + "ttyS0" for /dev/ttyS0).
 std::string resultFileName(const std::string& programFolder, const std::string& port);
 
-// Writes the result file `name`: "PASS" for exit status 0, else "FAIL". False when it could not
-// be written. A front end that ran the engine with -sr writes it too when the engine died before
-// writing it, so that no earlier PASS stays behind.
-bool writeResultFile(const std::string& name, int exitStatus);
+// Writes the result file `name`: "PASS" for exit status 0, else "FAIL", replacing the file
+// whole so that it never holds a mix. False, with `error` set, when it could not be written; a
+// FAIL that cannot be written removes the file instead, so that no earlier PASS stays behind. A
+// front end that ran the engine with -sr writes it too when the engine died before writing it.
+bool writeResultFile(const std::string& name, int exitStatus, std::string* error = nullptr);
 
 struct ReportSettings {
     bool pipeMode = false;
@@ -67,9 +68,14 @@ public:
                              Tenths elapsed);
     // 1005
     void readingProgress(int percent, Tenths elapsed);
-    // 1006, always last: writes the result file first when -sr was given. Returns false when
-    // the result file could not be written.
-    bool endOfRun(int exitStatus);
+    // -sr: the result file says FAIL from the start of a run, so that a run that never reaches
+    // its end leaves no earlier PASS behind. False, with the reason on the console (also with
+    // -q and in pipe mode), when it cannot be written: the run must not start.
+    bool startOfRun();
+    // 1006, always last: writes the result file first when -sr was given. Returns the exit
+    // status to end with: 1 when the result file could not be written (the reason goes to the
+    // console as above).
+    int endOfRun(int exitStatus);
     // A run ended by a signal: one console line, printed even with -q. The pipe gets no record
     // for it; the end record says the rest.
     void stopped(const std::string& signalName);
@@ -80,7 +86,10 @@ private:
     void send(uint32_t code, const std::string& pipeText, const std::string& consoleText,
               bool evenWhenQuiet);
 
+    bool saveResult(int exitStatus);
+
     ReportSettings settings_;
+    bool resultUnwritable_ = false; // found at the start: not tried again
     OutputSink& console_;
     OutputSink* pipe_;
 };

@@ -98,14 +98,16 @@ public:
     }
 
     int run() {
+        if (!report_.startOfRun()) {
+            return report_.endOfRun(1);
+        }
         if (auto error = steps()) {
             const int signal = stopSignal();
             return signal != 0 ? stopped(signal) : fail(*error);
         }
         link_.Finish();
         link_.ClosePort();
-        report_.endOfRun(0);
-        return 0;
+        return report_.endOfRun(0);
     }
 
 private:
@@ -116,8 +118,7 @@ private:
             link_.Finish();
         }
         link_.ClosePort();
-        report_.endOfRun(1);
-        return 1;
+        return report_.endOfRun(1);
     }
 
     // Ends a run that a signal interrupted as an error would end it, without the numbered
@@ -136,8 +137,7 @@ private:
             link_.Finish();
         }
         link_.ClosePort();
-        report_.endOfRun(1);
-        return 1;
+        return report_.endOfRun(1);
     }
 
     int stopSignal() const { return context_.stopSignal ? context_.stopSignal() : 0; }

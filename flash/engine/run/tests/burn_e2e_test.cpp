@@ -5,6 +5,7 @@
 #include "burn_e2e_support.h"
 
 #include "common/serial/testing/pty_pair.h"
+#include "common/testing/file_size_limit.h"
 
 #include <fstream>
 
@@ -35,6 +36,23 @@ TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
     EXPECT_EQ(piped.records,
               (std::vector<PipeRecord>{{0, "Cannot open port " + port + "\n"}, {1006, "1"}}));
     EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")).size(), 6u);
+}
+
+// A script reads the result file: one that cannot be written is said, ends the run before it
+// starts, and leaves no earlier PASS behind.
+TEST(BurnFailures, AResultFileThatCannotBeWrittenIsSaidAndLeavesNoPass) {
+    BurnFolder folder;
+    const std::string port = "/dev/zeph-no-such-port";
+    const std::string result = folder.path("RESzeph-no-such-port");
+    folder.dir.write("RESzeph-no-such-port", std::string("PASS\r\n"));
+    ProgramResult r;
+    {
+        zeph::testing::FileSizeLimit full(0); // the child inherits a full disk
+        r = burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr", "-q"});
+    }
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
+    EXPECT_NE(testing::readBytes(result), (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
 }
 
 TEST(BurnFailures, ALineWithNothingBehindItIsATargetNotResponding) {
