@@ -1,5 +1,6 @@
 #include "flash/engine/run/programmer.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
 #include "flash/engine/cli/report.h"
 #include "flash/engine/errors/error_texts.h"
@@ -78,10 +79,6 @@ std::variant<std::vector<uint8_t>, FatalError> loadSupportFile(const std::string
         break;
     }
     return fatalError(errors.read);
-}
-
-bool writeWhole(std::FILE* f, std::span<const uint8_t> bytes) {
-    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
 }
 
 class Programmer {
@@ -383,14 +380,19 @@ std::optional<FatalError> Programmer::readIntoFile() {
     if (!read) {
         return fatalError(30);
     }
-    std::FILE* f = std::fopen(options_.dataFile.c_str(), "wb");
-    if (f == nullptr) {
+    std::string problem;
+    const auto output = files::ReplacedFile::open(options_.dataFile, problem);
+    if (!output) {
+        verbose(problem + "\n");
         return fatalErrorWithName(5, options_.dataFile);
     }
+    // The range goes to a new file that replaces the old one only once it is whole: a full disk
+    // leaves the previous file as it was, and no partial one.
     const size_t first = static_cast<uint32_t>(image_.lowAddr) - image_.alignedLow;
-    const bool written =
-        writeWhole(f, std::span<const uint8_t>(image_.data).subspan(first, image_.imageLength));
-    if (std::fclose(f) != 0 || !written) {
+    const std::string_view bytes(reinterpret_cast<const char*>(image_.data.data()) + first,
+                                 image_.imageLength);
+    if (!output->write(bytes, false, problem)) {
+        verbose(problem + "\n");
         return fatalError(31);
     }
     report_.readingDone(elapsed());

@@ -3,6 +3,8 @@
 
 #include "flash/engine/run/programmer.h"
 
+#include "common/testing/file_size_limit.h"
+
 #include "common/bytes/byte_order.h"
 #include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <numeric>
 
 namespace zeph::flash {
@@ -315,6 +318,29 @@ TEST_F(ProgrammerTest, AStopMidReadSendsFinishAndOnlyTheEndRecord) {
     EXPECT_EQ(sent.back(), 0x38);
     EXPECT_TRUE(endsClosed());
     EXPECT_EQ(testing::readBytes(folder_.path("RESCOM1")), (Bytes{'F', 'A', 'I', 'L', '\r', '\n'}));
+}
+
+TEST_F(ProgrammerTest, AFullDiskKeepsThePreviousOutputFileWhole) {
+    target_.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
+    target_.phase2(2);
+    target_.reply({0x0D});
+    target_.reply({0x47});
+    target_.block(Bytes(1024, 1));
+    target_.reply({0x39});
+    const std::string previous = "previous read";
+    const std::string out = folder_.write("out.bin", previous);
+    {
+        zeph::testing::FileSizeLimit full(100);
+        EXPECT_EQ(run({out, "-r", "-f", "0", "-t", "0x3FF", "-q"}), 1);
+    }
+    EXPECT_EQ(console_.bytes, "Error writing data to the file\n");
+    EXPECT_EQ(testing::readBytes(out), Bytes(previous.begin(), previous.end()));
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(folder_.path(""))) {
+        ++files;
+    }
+    EXPECT_EQ(files, 5u); // the four support files and out.bin: no partial file beside them
 }
 
 TEST_F(ProgrammerTest, ReadingBeyondTheChipIsRefusedBeforeAnyBlockIsRead) {
