@@ -43,6 +43,9 @@ bool SerialTargetPort::open(const std::string& name, int baud) {
     // Lines without modem control (pseudo-terminals) refuse these; that is no failure.
     line_.setDtr(true);
     line_.setRts(true);
+    // A run that was killed can leave a reply on the line; it would be taken for the answer to
+    // this run's first command.
+    line_.purge(true, true);
     errorCode_ = 0;
     return true;
 }

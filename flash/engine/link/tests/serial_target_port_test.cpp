@@ -58,5 +58,17 @@ TEST(SerialTargetPort, ReadGathersBytesUntilTheCountIsIn) {
     EXPECT_EQ(pty.readMaster(2, 1000), "xy");
 }
 
+TEST(SerialTargetPort, BytesLeftOnTheLineBeforeOpenAreDropped) {
+    zeph::testing::PtyPair pty;
+    ASSERT_TRUE(pty.valid()) << pty.error();
+    ASSERT_TRUE(pty.writeMaster(std::string("\x2d\x00\x02", 3))); // a killed run's reply
+    SerialTargetPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 38400)) << port.openError();
+    ASSERT_TRUE(pty.writeMaster("A"));
+    uint8_t byte = 0;
+    EXPECT_EQ(port.read(&byte, 1), 1);
+    EXPECT_EQ(byte, 'A');
+}
+
 } // namespace
 } // namespace zeph::flash
