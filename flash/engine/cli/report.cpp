@@ -71,6 +71,12 @@ void Report::error(const FatalError& error) {
     send(static_cast<uint32_t>(error.number), error.message, error.message, true);
 }
 
+void Report::errorReason(const std::string& reason) {
+    if (!settings_.pipeMode && !reason.empty()) {
+        console_.write(reason + "\n");
+    }
+}
+
 void Report::chipIdentified(int chipCount, const std::string& manufacturerName,
                             const std::string& deviceName, bool reading) {
     send(kChipIdentified,

@@ -54,6 +54,9 @@ public:
 
     // 0..34: console text even with -q, or a record whose code is the error number.
     void error(const FatalError& error);
+    // Console mode: the system's reason for the error just reported, on a line of its own,
+    // printed even with -q. The pipe record keeps the message alone.
+    void errorReason(const std::string& reason);
     // 1000: chipCount 1 or 2.
     void chipIdentified(int chipCount, const std::string& manufacturerName,
                         const std::string& deviceName, bool reading);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 #include <utility>
 
 namespace zeph::flash {
@@ -37,7 +38,10 @@ bool SerialTargetPort::open(const std::string& name, int baud) {
     }
     if (!status) {
         errorCode_ = errno;
-        openError_ = status.message;
+        // The caller has its own "Cannot open" message; the device and the reason are kept.
+        constexpr std::string_view kLead = "Cannot open ";
+        openError_ = status.message.starts_with(kLead) ? status.message.substr(kLead.size())
+                                                       : status.message;
         return false;
     }
     // Lines without modem control (pseudo-terminals) refuse these; that is no failure.

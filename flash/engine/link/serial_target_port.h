@@ -22,9 +22,7 @@ public:
     long write(const uint8_t* buffer, std::size_t count) override;
     int errorCode() const override { return errorCode_; }
     void purge() override;
-
-    // Why the last open failed, for the caller's own message.
-    const std::string& openError() const { return openError_; }
+    std::string openError() const override { return openError_; }
 
 private:
     PortEnvironment env_;

@@ -38,6 +38,9 @@ public:
     virtual long write(const uint8_t* buffer, std::size_t count) = 0;
     // Cause of the last failed call, 0 if none.
     virtual int errorCode() const = 0;
+    // Why the last open failed, in the system's words ("/dev/ttyS9: No such file or
+    // directory"); empty after an open that succeeded.
+    virtual std::string openError() const { return {}; }
     // Discards what waits in both directions: bytes a run before this one left behind.
     virtual void purge() {}
 

@@ -110,6 +110,8 @@ public:
 private:
     int fail(const FatalError& error) {
         report_.error(error);
+        // A port that would not open (at the start or at the new rate) says why.
+        report_.errorReason(context_.port.openError());
         // The target is told to stop whatever the error was; its answer changes nothing.
         if (context_.port.isOpen()) {
             link_.Finish();

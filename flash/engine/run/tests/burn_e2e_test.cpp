@@ -4,6 +4,7 @@
 
 #include "burn_e2e_support.h"
 
+#include "common/serial/serial_line.h"
 #include "common/serial/testing/pty_pair.h"
 #include "common/testing/file_size_limit.h"
 
@@ -23,7 +24,8 @@ TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
     BurnFolder folder;
     const std::string port = "/dev/zeph-no-such-port";
     expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr"}),
-                  "Cannot open port /dev/zeph-no-such-port\n");
+                  "Cannot open port /dev/zeph-no-such-port\n"
+                  "/dev/zeph-no-such-port: No such file or directory\n");
     EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")),
               (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
 
@@ -36,6 +38,28 @@ TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
     EXPECT_EQ(piped.records,
               (std::vector<PipeRecord>{{0, "Cannot open port " + port + "\n"}, {1006, "1"}}));
     EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")).size(), 6u);
+}
+
+// The console says why a port would not open, on a line after the numbered message.
+TEST(BurnFailures, APortThatWillNotOpenSaysWhy) {
+    BurnFolder folder;
+    zeph::testing::PtyPair held;
+    ASSERT_TRUE(held.valid()) << held.error();
+    SerialLine holder; // another program has the line
+    ASSERT_TRUE(holder.open(held.slavePath()));
+    const std::string notATerminal = folder.path("detect.bin");
+    const struct {
+        std::string port;
+        std::string reason;
+    } cases[] = {
+        {notATerminal, notATerminal + ": not a serial device"},
+        {held.slavePath(), held.slavePath() + ": Device or resource busy"},
+    };
+    for (const auto& c : cases) {
+        expectFailure(
+            burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", c.port, "-q"}),
+            "Cannot open port " + c.port + "\n" + c.reason + "\n");
+    }
 }
 
 // A script reads the result file: one that cannot be written is said, ends the run before it
