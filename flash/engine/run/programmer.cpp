@@ -172,7 +172,8 @@ private:
     FlashImage image_;
     HuffmanCoder huffman_;
     TransferMethod method_ = TransferMethod::Raw;
-    bool finishing_ = false; // a stop is being handled: the link talks again
+    std::optional<files::ReplacedFile> output_; // read mode: checked before the target is read
+    bool finishing_ = false;                    // a stop is being handled: the link talks again
     Clock::TimePoint finishDeadline_{};
 };
 
@@ -216,6 +217,13 @@ std::optional<FatalError> Programmer::startPhase1() {
 
 std::optional<FatalError> Programmer::scanDataFile() {
     if (options_.read) {
+        // A file that cannot be written is found now, not after a read of many minutes.
+        std::string problem;
+        output_ = files::ReplacedFile::open(options_.dataFile, problem);
+        if (!output_) {
+            verbose(problem + "\n");
+            return fatalErrorWithName(5, options_.dataFile);
+        }
         return std::nullopt;
     }
     if (auto error = DetectFormat(options_.dataFile, image_.format, log())) {
@@ -382,18 +390,13 @@ std::optional<FatalError> Programmer::readIntoFile() {
     if (!read) {
         return fatalError(30);
     }
-    std::string problem;
-    const auto output = files::ReplacedFile::open(options_.dataFile, problem);
-    if (!output) {
-        verbose(problem + "\n");
-        return fatalErrorWithName(5, options_.dataFile);
-    }
     // The range goes to a new file that replaces the old one only once it is whole: a full disk
     // leaves the previous file as it was, and no partial one.
     const size_t first = static_cast<uint32_t>(image_.lowAddr) - image_.alignedLow;
     const std::string_view bytes(reinterpret_cast<const char*>(image_.data.data()) + first,
                                  image_.imageLength);
-    if (!output->write(bytes, false, problem)) {
+    std::string problem;
+    if (!output_->write(bytes, false, problem)) {
         verbose(problem + "\n");
         return fatalError(31);
     }
