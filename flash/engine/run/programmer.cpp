@@ -16,6 +16,7 @@
 #include <new>
 #include <optional>
 #include <strings.h>
+#include <sys/stat.h>
 #include <variant>
 #include <vector>
 
@@ -32,6 +33,13 @@ enum class FileProblem { Open, Allocate, Read };
 std::variant<std::vector<uint8_t>, FileProblem> readWhole(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
+        return FileProblem::Open;
+    }
+    // A folder (or a device) opens for reading too, but is no file to load: its "size" would
+    // be an allocation of 2^63 bytes.
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(f);
         return FileProblem::Open;
     }
     long size = -1;

@@ -132,10 +132,17 @@ TEST(BurnFailures, MissingSupportFilesAreNamedWithTheirFullPath) {
         {"generic.bin", "One AMD Am29LV160DB chip will be read\n", "phase 2 file "},
     };
     for (const Case& c : cases) {
-        BurnFolder folder;
-        std::remove(folder.path(c.file).c_str());
-        expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
-                      c.before + "Cannot open " + c.what + folder.path(c.file) + "\n");
+        // Missing, or a folder in the file's place.
+        for (const bool folderInPlace : {false, true}) {
+            BurnFolder folder;
+            std::remove(folder.path(c.file).c_str());
+            if (folderInPlace) {
+                std::filesystem::create_directory(folder.path(c.file));
+            }
+            expectFailure(
+                burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
+                c.before + "Cannot open " + c.what + folder.path(c.file) + "\n");
+        }
     }
 }
 
