@@ -116,6 +116,13 @@ void Report::programmingProgress(int transferPercent, int programPercent, Tenths
          strprintf("%d%% transferred, %d%% programmed\r", transferPercent, programPercent), false);
 }
 
+void Report::erasingProgress(int erasedPercent, Tenths erase, Tenths program, Tenths elapsed) {
+    send(
+        kProgrammingProgress,
+        strprintf("%d %d %.1f %.1f %.1f", 0, 0, seconds(erase), seconds(program), seconds(elapsed)),
+        strprintf("%d%% erased\r", erasedPercent), false);
+}
+
 void Report::readingProgress(int percent, Tenths elapsed) {
     send(kReadingProgress, strprintf("%d %.1f", percent, seconds(elapsed)),
          strprintf("%d%% transferred\r", percent), false);

@@ -69,6 +69,10 @@ public:
     // 1004
     void programmingProgress(int transferPercent, int programPercent, Tenths erase, Tenths program,
                              Tenths elapsed);
+    // 1004 while sectors are erased one by one, before any block goes out: nothing is
+    // transferred or programmed yet, the erase time grows. The console says how much of the
+    // chip is erased.
+    void erasingProgress(int erasedPercent, Tenths erase, Tenths program, Tenths elapsed);
     // 1005
     void readingProgress(int percent, Tenths elapsed);
     // -sr: the result file says FAIL from the start of a run, so that a run that never reaches

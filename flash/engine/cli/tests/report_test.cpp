@@ -30,6 +30,7 @@ std::vector<PipeRecord> records(const std::string& bytes) {
 void sendAll(Report& report) {
     report.inputScanned("S-MOTOROLA", 0x100, 0x1200F);
     report.chipIdentified(1, "Maker", "Dev16", false);
+    report.erasingProgress(40, 12, 34, 56);
     report.programmingProgress(50, 25, 12, 34, 56);
     report.readingProgress(75, 9);
     report.programmingDone(123, 45, 67);
@@ -44,6 +45,7 @@ TEST(Report, ConsoleTexts) {
     Report report(ReportSettings{}, console, &pipe);
     sendAll(report);
     EXPECT_EQ(console.bytes, "One Maker Dev16 chip will be programmed\n"
+                             "40% erased\r"
                              "50% transferred, 25% programmed\r"
                              "75% transferred\r"
                              "\nFlash successfully programmed in 12.3 sec\n"
@@ -79,6 +81,7 @@ TEST(Report, PipeRecordsOneWriteEachAndNothingOnTheConsole) {
     const std::vector<PipeRecord> expected = {
         {1001, "S-MOTOROLA 0x100 0x1200f"},
         {1000, "1 Maker Dev16"},
+        {1004, "0 0 1.2 3.4 5.6"},
         {1004, "50 25 1.2 3.4 5.6"},
         {1005, "75 0.9"},
         {1002, "12.3 4.5 6.7"},
