@@ -103,11 +103,22 @@ long SerialTargetPort::read(uint8_t* buffer, std::size_t count) {
 }
 
 long SerialTargetPort::write(const uint8_t* buffer, std::size_t count) {
-    const long n = line_.write(buffer, count);
-    if (n < 0) {
-        errorCode_ = errno;
+    // A line that takes nothing (a target that stopped reading) would hold the write for ever;
+    // it waits in slices so that a stop still ends it.
+    std::size_t done = 0;
+    while (done < count) {
+        if (stopRequested()) {
+            errorCode_ = EINTR;
+            return -1;
+        }
+        const long n = line_.write(buffer + done, count - done, kStopCheckIntervalMs);
+        if (n < 0) {
+            errorCode_ = errno;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    return n;
+    return static_cast<long>(done);
 }
 
 } // namespace zeph::flash
