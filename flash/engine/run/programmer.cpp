@@ -110,6 +110,8 @@ public:
             const int signal = stopSignal();
             return signal != 0 ? stopped(signal) : fail(*error);
         }
+        // The run is done even if a signal came after its last step: Finish still goes out.
+        beginFinish();
         link_.Finish();
         link_.ClosePort();
         return report_.endOfRun(0);
@@ -121,6 +123,7 @@ private:
         // A port that would not open (at the start or at the new rate) says why.
         report_.errorReason(context_.port.openError());
         // The target is told to stop whatever the error was; its answer changes nothing.
+        beginFinish();
         if (context_.port.isOpen()) {
             link_.Finish();
         }
@@ -131,20 +134,28 @@ private:
     // Ends a run that a signal interrupted as an error would end it, without the numbered
     // message of the step it broke off.
     int stopped(int signal) {
-        finishing_ = true;
-        // Whoever stopped the run waits for it: a target that does not answer Finish gets this
-        // long, not the link's full time-outs.
-        finishDeadline_ = context_.clock.now() + kStopFinishTime;
         report_.stopped(stopSignalName(signal));
-        if (context_.port.isOpen()) {
+        const bool open = context_.port.isOpen();
+        if (open) {
             // A reply the target was still sending would be taken for Finish's acknowledgement:
             // let it die down and drop it first.
             context_.clock.sleepFor(kNakDrainWait);
             context_.port.purge();
+        }
+        beginFinish();
+        if (open) {
             link_.Finish();
         }
         link_.ClosePort();
         return report_.endOfRun(1);
+    }
+
+    // From here the link talks again, for Finish. Whoever stopped the run waits for it: a target
+    // that does not answer Finish then gets kStopFinishTime, not the link's full time-outs.
+    void beginFinish() {
+        finishing_ = true;
+        finishDeadline_ =
+            stopSignal() != 0 ? context_.clock.now() + kStopFinishTime : Clock::TimePoint::max();
     }
 
     int stopSignal() const { return context_.stopSignal ? context_.stopSignal() : 0; }

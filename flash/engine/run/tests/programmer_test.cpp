@@ -290,34 +290,67 @@ TEST_F(ProgrammerTest, ATargetThatStopsAnsweringMidReadEndsWithAReadingError) {
     EXPECT_TRUE(endsClosed());
 }
 
-TEST_F(ProgrammerTest, AStopMidReadSendsFinishAndOnlyTheEndRecord) {
-    target_.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
-    target_.phase2(2);
-    target_.reply({0x0D});
-    target_.reply({0x47});
-    target_.block(Bytes(1024, 1));
-    target_.reply({0x39}); // Finish, right after the first block
-    MemorySink parseOut;
-    const char* argv[] = {"ZephBurnCL", "o.bin", "-r", "-f",  "0", "-t",
-                          "0xFFF",      "-wp",   "5",  "-rp", "4", "-sr"};
-    const auto options = ParseOptions(12, argv, parseOut);
-    ASSERT_TRUE(options);
-    RunContext context{port_, clock_, console_, &pipe_, folder_.path(""), clock_.now()};
-    // The signal comes while the first block's progress record goes out.
-    context.stopSignal = [this] { return pipe_.writes >= 2 ? SIGTERM : 0; };
+TEST_F(ProgrammerTest, AStopEndsTheRunWithFinishAndOnlyTheEndRecord) {
+    const struct {
+        int stopAfterRecords; // the signal comes as this many records have gone out
+        int status;
+        size_t blocksRead;
+    } cases[] = {
+        {2, 1, 1}, // during the read: the run ends as on an error
+        {3, 0, 2}, // after the last step: the run is done, and Finish still goes out
+    };
+    for (const auto& c : cases) {
+        FakeClock clock;
+        FakeTargetPort port(&clock);
+        ScriptedTarget target(port);
+        target.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
+        target.phase2(2);
+        target.reply({0x0D});
+        target.reply({0x47});
+        for (size_t i = 0; i < c.blocksRead; ++i) {
+            target.block(Bytes(1024, 1));
+        }
+        target.reply({0x39});
+        MemorySink console, pipe;
+        RunContext context{port, clock, console, &pipe, folder_.path(""), clock.now()};
+        context.stopSignal = [&pipe, &c] {
+            return pipe.writes >= c.stopAfterRecords ? SIGTERM : 0;
+        };
+        Options options;
+        options.dataFile = folder_.path("o.bin");
+        options.read = options.hasFrom = options.hasTo = true;
+        options.toAddr = 0x7FF;
+        options.writePipe = options.readPipe = 3;
+        options.saveResult = true;
 
-    EXPECT_EQ(RunProgrammer(*options, context), 1);
+        EXPECT_EQ(RunProgrammer(options, context), c.status);
 
-    const auto got = records();
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[1].code, 1005u);
-    EXPECT_EQ(got[2], (PipeRecord{1006, "1"}));
-    EXPECT_EQ(console_.bytes, "");
-    const Bytes sent = commands();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), 0x28), 1);
-    EXPECT_EQ(sent.back(), 0x38);
-    EXPECT_TRUE(endsClosed());
-    EXPECT_EQ(testing::readBytes(folder_.path("RESCOM1")), (Bytes{'F', 'A', 'I', 'L', '\r', '\n'}));
+        PipeRecordReader reader;
+        reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
+                                             pipe.bytes.size()));
+        std::vector<PipeRecord> got;
+        while (auto r = reader.next()) {
+            got.push_back(*r);
+        }
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back(), (PipeRecord{1006, std::to_string(c.status)}));
+        for (const PipeRecord& r : got) {
+            EXPECT_GE(r.code, 1000u) << r.text; // no numbered error
+        }
+        EXPECT_EQ(console.bytes, "");
+        Bytes sent;
+        for (const Bytes& w : port.writes()) {
+            if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
+                sent.push_back(w[2]);
+            }
+        }
+        EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), 0x28)), c.blocksRead);
+        EXPECT_EQ(sent.back(), 0x38);
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(testing::readBytes(folder_.path("RESCOM1")),
+                  c.status == 0 ? (Bytes{'P', 'A', 'S', 'S', '\r', '\n'})
+                                : (Bytes{'F', 'A', 'I', 'L', '\r', '\n'}));
+    }
 }
 
 TEST_F(ProgrammerTest, AFullDiskKeepsThePreviousOutputFileWhole) {
