@@ -4,6 +4,7 @@
 #include "common/clock/clock.h"
 #include "flash/engine/cli/options.h"
 #include "flash/engine/cli/output_sink.h"
+#include "flash/engine/cli/report.h"
 #include "flash/engine/link/serial_target_port.h"
 #include "flash/engine/run/program_folder.h"
 #include "flash/engine/run/programmer.h"
@@ -11,6 +12,7 @@
 
 #include <csignal>
 #include <memory>
+#include <string>
 
 int main(int argc, char* argv[]) {
     using namespace zeph::flash;
@@ -24,6 +26,12 @@ int main(int argc, char* argv[]) {
     ConsoleSink console;
     const auto options = ParseOptions(argc, argv, console);
     if (!options) {
+        if (const auto port = refusedRunResultPort(argc, argv)) {
+            std::string error;
+            if (!writeResultFile(resultFileName(programFolder(argv[0]), *port), 1, &error)) {
+                console.write("Result not saved: " + error + "\n");
+            }
+        }
         return 1;
     }
     std::unique_ptr<FdSink> pipe;

@@ -79,6 +79,25 @@ TEST(BurnFailures, AResultFileThatCannotBeWrittenIsSaidAndLeavesNoPass) {
     EXPECT_NE(testing::readBytes(result), (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
 }
 
+TEST(BurnFailures, ARefusedCommandLineWithSaveResultLeavesFail) {
+    BurnFolder folder;
+    const std::string port = "/dev/zeph-no-such-port";
+    const std::string result = folder.path("RESzeph-no-such-port");
+    const std::vector<std::vector<std::string>> refused = {
+        {"-SR", "-l", port, "-b", "9600"},    // a refused value
+        {"-l", port, "-x", "-sr"},            // an unknown option
+        {"-sr", "-r", "-l", port, "-f", "0"}, // a conflict
+    };
+    for (std::vector<std::string> args : refused) {
+        folder.dir.write("RESzeph-no-such-port", std::string("PASS\r\n"));
+        args.insert(args.begin(), folder.path("out.bin"));
+        EXPECT_EQ(burn(args).exitCode, 1);
+        EXPECT_EQ(testing::readBytes(result),
+                  (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}))
+            << args[1];
+    }
+}
+
 TEST(BurnFailures, ALineWithNothingBehindItIsATargetNotResponding) {
     BurnFolder folder;
     zeph::testing::PtyPair line;
