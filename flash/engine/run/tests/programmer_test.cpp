@@ -78,6 +78,28 @@ private:
     FakeTargetPort& port_;
 };
 
+// Command codes of the packets the host sent, in order.
+Bytes packetCodes(const FakeTargetPort& port) {
+    Bytes codes;
+    for (const Bytes& w : port.writes()) {
+        if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
+            codes.push_back(w[2]);
+        }
+    }
+    return codes;
+}
+
+std::vector<PipeRecord> pipeRecords(const MemorySink& pipe) {
+    PipeRecordReader reader;
+    reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
+                                         pipe.bytes.size()));
+    std::vector<PipeRecord> out;
+    while (auto r = reader.next()) {
+        out.push_back(*r);
+    }
+    return out;
+}
+
 class ProgrammerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,27 +129,8 @@ protected:
 
     uint8_t phase1Sum() const { return linkChecksum(phase1_); }
 
-    // Command codes of the packets the host sent, in order.
-    Bytes commands() const {
-        Bytes codes;
-        for (const Bytes& w : port_.writes()) {
-            if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
-                codes.push_back(w[2]);
-            }
-        }
-        return codes;
-    }
-
-    std::vector<PipeRecord> records() const {
-        PipeRecordReader reader;
-        reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe_.bytes.data()),
-                                             pipe_.bytes.size()));
-        std::vector<PipeRecord> out;
-        while (auto r = reader.next()) {
-            out.push_back(*r);
-        }
-        return out;
-    }
+    Bytes commands() const { return packetCodes(port_); }
+    std::vector<PipeRecord> records() const { return pipeRecords(pipe_); }
 
     bool endsClosed() const {
         return !port_.isOpen() && port_.events().back().kind == FakeTargetPort::Event::Kind::Close;
@@ -325,25 +328,14 @@ TEST_F(ProgrammerTest, AStopEndsTheRunWithFinishAndOnlyTheEndRecord) {
 
         EXPECT_EQ(RunProgrammer(options, context), c.status);
 
-        PipeRecordReader reader;
-        reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
-                                             pipe.bytes.size()));
-        std::vector<PipeRecord> got;
-        while (auto r = reader.next()) {
-            got.push_back(*r);
-        }
+        const auto got = pipeRecords(pipe);
         ASSERT_FALSE(got.empty());
         EXPECT_EQ(got.back(), (PipeRecord{1006, std::to_string(c.status)}));
         for (const PipeRecord& r : got) {
             EXPECT_GE(r.code, 1000u) << r.text; // no numbered error
         }
         EXPECT_EQ(console.bytes, "");
-        Bytes sent;
-        for (const Bytes& w : port.writes()) {
-            if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
-                sent.push_back(w[2]);
-            }
-        }
+        const Bytes sent = packetCodes(port);
         EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), 0x28)), c.blocksRead);
         EXPECT_EQ(sent.back(), 0x38);
         EXPECT_FALSE(port.isOpen());
