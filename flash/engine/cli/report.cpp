@@ -5,6 +5,7 @@
 #include "flash/engine/cli/pipe_record.h"
 
 #include <cstdio>
+#include <unistd.h>
 #include <utility>
 
 namespace zeph::flash {
@@ -30,7 +31,7 @@ bool writeResultFile(const std::string& name, int exitStatus, std::string* error
         return true;
     }
     if (exitStatus != 0) {
-        std::remove(name.c_str());
+        ::unlink(name.c_str()); // a file only: a folder of that name stays
     }
     if (error != nullptr) {
         *error = why;

@@ -218,6 +218,10 @@ TEST(ResultFile, AResultThatCannotBeSavedIsSaidAndFailsTheRun) {
     EXPECT_FALSE(std::filesystem::exists(result));
     EXPECT_EQ(console.bytes.find("Result not saved"), 0u);
     EXPECT_EQ(console.bytes.find("Result not saved", 1), std::string::npos); // said once
+    // A folder in the result file's place is refused, and left alone.
+    std::filesystem::create_directory(result);
+    EXPECT_EQ(Report(settings, console, &pipe).endOfRun(1), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(result));
     std::filesystem::remove_all(dir);
 }
 
