@@ -232,6 +232,27 @@ std::string usageText() {
     return text;
 }
 
+std::optional<std::string> refusedRunResultPort(int argc, const char* const argv[]) {
+    bool saveResult = false;
+    std::optional<std::string> port = "COM1";
+    for (int i = 2; i < argc; ++i) {
+        if (isOption(argv[i], "-sr")) {
+            saveResult = true;
+            continue;
+        }
+        for (const ValueOption& option : kValueOptions) {
+            if (isOption(argv[i], option.name) && i + 1 < argc) {
+                ++i;
+                if (isOption(option.name, "-l")) {
+                    port = parsePort(argv[i]);
+                }
+                break;
+            }
+        }
+    }
+    return saveResult ? port : std::nullopt;
+}
+
 std::optional<Options> ParseOptions(int argc, const char* const argv[], OutputSink& out) {
     // "--help" is taken as "-h", as the other programs of the suite spell it.
     if (argc < 2 || (argc == 2 && (isOption(argv[1], "-h") || isOption(argv[1], "--help")))) {

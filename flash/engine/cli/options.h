@@ -47,4 +47,9 @@ std::string usageText();
 // with exit status 1; the caller exits, so that this stays testable.
 std::optional<Options> ParseOptions(int argc, const char* const argv[], OutputSink& out);
 
+// For a command line that ParseOptions refused: the port whose result file must say FAIL when
+// -sr was among the options (so that a refused run leaves no earlier PASS behind); nothing
+// without -sr or when the port itself cannot be told.
+std::optional<std::string> refusedRunResultPort(int argc, const char* const argv[]);
+
 } // namespace zeph::flash

@@ -1,9 +1,11 @@
 #include "flash/engine/cli/report.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
 #include "flash/engine/cli/pipe_record.h"
 
 #include <cstdio>
+#include <unistd.h>
 #include <utility>
 
 namespace zeph::flash {
@@ -22,13 +24,19 @@ std::string resultFileName(const std::string& programFolder, const std::string& 
     return strprintf("%sRES%s", programFolder.c_str(), name.c_str());
 }
 
-bool writeResultFile(const std::string& name, int exitStatus) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
+bool writeResultFile(const std::string& name, int exitStatus, std::string* error) {
+    std::string why;
+    auto file = files::ReplacedFile::open(name, why);
+    if (file && file->write(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", false, why)) {
+        return true;
     }
-    const bool ok = std::fputs(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", f) >= 0;
-    return std::fclose(f) == 0 && ok;
+    if (exitStatus != 0) {
+        ::unlink(name.c_str()); // a file only: a folder of that name stays
+    }
+    if (error != nullptr) {
+        *error = why;
+    }
+    return false;
 }
 
 ReportSettings reportSettings(const Options& options, const std::string& programFolder) {
@@ -62,6 +70,12 @@ void Report::send(uint32_t code, const std::string& pipeText, const std::string&
 
 void Report::error(const FatalError& error) {
     send(static_cast<uint32_t>(error.number), error.message, error.message, true);
+}
+
+void Report::errorReason(const std::string& reason) {
+    if (!settings_.pipeMode && !reason.empty()) {
+        console_.write(reason + "\n");
+    }
 }
 
 void Report::chipIdentified(int chipCount, const std::string& manufacturerName,
@@ -103,17 +117,49 @@ void Report::programmingProgress(int transferPercent, int programPercent, Tenths
          strprintf("%d%% transferred, %d%% programmed\r", transferPercent, programPercent), false);
 }
 
+void Report::erasingProgress(int erasedPercent, Tenths erase, Tenths program, Tenths elapsed) {
+    send(
+        kProgrammingProgress,
+        strprintf("%d %d %.1f %.1f %.1f", 0, 0, seconds(erase), seconds(program), seconds(elapsed)),
+        strprintf("%d%% erased\r", erasedPercent), false);
+}
+
 void Report::readingProgress(int percent, Tenths elapsed) {
     send(kReadingProgress, strprintf("%d %.1f", percent, seconds(elapsed)),
          strprintf("%d%% transferred\r", percent), false);
 }
 
-bool Report::endOfRun(int exitStatus) {
-    const bool written =
-        !settings_.saveResult ||
-        writeResultFile(resultFileName(settings_.programFolder, settings_.port), exitStatus);
+bool Report::saveResult(int exitStatus) {
+    if (!settings_.saveResult || resultUnwritable_) {
+        return !resultUnwritable_;
+    }
+    std::string error;
+    if (writeResultFile(resultFileName(settings_.programFolder, settings_.port), exitStatus,
+                        &error)) {
+        return true;
+    }
+    // A script reads the result file: its absence must not pass unnoticed.
+    console_.write("Result not saved: " + error + "\n");
+    resultUnwritable_ = true;
+    return false;
+}
+
+bool Report::startOfRun() {
+    return saveResult(1);
+}
+
+int Report::endOfRun(int exitStatus) {
+    if (!saveResult(exitStatus)) {
+        exitStatus = 1;
+    }
     send(kEndOfRun, strprintf("%d", exitStatus), {}, false);
-    return written;
+    return exitStatus;
+}
+
+void Report::stopped(const std::string& signalName) {
+    if (!settings_.pipeMode) {
+        console_.write(strprintf("\nRun stopped by %s\n", signalName.c_str()));
+    }
 }
 
 void Report::verbose(const std::string& text) {

@@ -30,10 +30,11 @@ using Tenths = int32_t;
 // its last path element (RES + "ttyS0" for /dev/ttyS0).
 std::string resultFileName(const std::string& programFolder, const std::string& port);
 
-// Writes the result file `name`: "PASS" for exit status 0, else "FAIL". False when it could not
-// be written. A front end that ran the engine with -sr writes it too when the engine died before
-// writing it, so that no earlier PASS stays behind.
-bool writeResultFile(const std::string& name, int exitStatus);
+// Writes the result file `name`: "PASS" for exit status 0, else "FAIL", replacing the file
+// whole so that it never holds a mix. False, with `error` set, when it could not be written; a
+// FAIL that cannot be written removes the file instead, so that no earlier PASS stays behind. A
+// front end that ran the engine with -sr writes it too when the engine died before writing it.
+bool writeResultFile(const std::string& name, int exitStatus, std::string* error = nullptr);
 
 struct ReportSettings {
     bool pipeMode = false;
@@ -53,6 +54,9 @@ public:
 
     // 0..34: console text even with -q, or a record whose code is the error number.
     void error(const FatalError& error);
+    // Console mode: the system's reason for the error just reported, on a line of its own,
+    // printed even with -q. The pipe record keeps the message alone.
+    void errorReason(const std::string& reason);
     // 1000: chipCount 1 or 2.
     void chipIdentified(int chipCount, const std::string& manufacturerName,
                         const std::string& deviceName, bool reading);
@@ -65,11 +69,23 @@ public:
     // 1004
     void programmingProgress(int transferPercent, int programPercent, Tenths erase, Tenths program,
                              Tenths elapsed);
+    // 1004 while sectors are erased one by one, before any block goes out: nothing is
+    // transferred or programmed yet, the erase time grows. The console says how much of the
+    // chip is erased.
+    void erasingProgress(int erasedPercent, Tenths erase, Tenths program, Tenths elapsed);
     // 1005
     void readingProgress(int percent, Tenths elapsed);
-    // 1006, always last: writes the result file first when -sr was given. Returns false when
-    // the result file could not be written.
-    bool endOfRun(int exitStatus);
+    // -sr: the result file says FAIL from the start of a run, so that a run that never reaches
+    // its end leaves no earlier PASS behind. False, with the reason on the console (also with
+    // -q and in pipe mode), when it cannot be written: the run must not start.
+    bool startOfRun();
+    // 1006, always last: writes the result file first when -sr was given. Returns the exit
+    // status to end with: 1 when the result file could not be written (the reason goes to the
+    // console as above).
+    int endOfRun(int exitStatus);
+    // A run ended by a signal: one console line, printed even with -q. The pipe gets no record
+    // for it; the end record says the rest.
+    void stopped(const std::string& signalName);
     // Diagnostics of -v, to standard output in both modes.
     void verbose(const std::string& text);
 
@@ -77,7 +93,10 @@ private:
     void send(uint32_t code, const std::string& pipeText, const std::string& consoleText,
               bool evenWhenQuiet);
 
+    bool saveResult(int exitStatus);
+
     ReportSettings settings_;
+    bool resultUnwritable_ = false; // found at the start: not tried again
     OutputSink& console_;
     OutputSink* pipe_;
 };

@@ -21,9 +21,8 @@ public:
     long read(uint8_t* buffer, std::size_t count) override;
     long write(const uint8_t* buffer, std::size_t count) override;
     int errorCode() const override { return errorCode_; }
-
-    // Why the last open failed, for the caller's own message.
-    const std::string& openError() const { return openError_; }
+    void purge() override;
+    std::string openError() const override { return openError_; }
 
 private:
     PortEnvironment env_;

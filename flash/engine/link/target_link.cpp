@@ -45,7 +45,15 @@ void TargetLink::sayBytes(std::string_view head, std::span<const uint8_t> bytes)
     sink_(line);
 }
 
+void TargetLink::setStopCheck(std::function<bool()> check) {
+    stopCheck_ = check;
+    port_.setStopCheck(std::move(check));
+}
+
 bool TargetLink::writeAll(std::span<const uint8_t> bytes) {
+    if (stopCheck_ && stopCheck_()) {
+        return false;
+    }
     return port_.write(bytes.data(), bytes.size()) == static_cast<long>(bytes.size());
 }
 

@@ -57,6 +57,10 @@ public:
     void setLinkRecovery(bool on) { linkRecovery_ = on; }
     bool linkRecovery() const { return linkRecovery_; }
 
+    // While `check` answers true no packet goes out and a waiting read ends: a run that was
+    // asked to stop gets out of its step at once. The port gets the same check.
+    void setStopCheck(std::function<bool()> check);
+
     // The last status a reply carried (zeros before the first one).
     const TargetStatus& lastStatus() const { return lastStatus_; }
 
@@ -129,6 +133,7 @@ private:
     TargetPort& port_;
     Clock& clock_;
     TextSink sink_;
+    std::function<bool()> stopCheck_;
     bool verbose_ = false;
     bool linkRecovery_ = false;
     TargetStatus lastStatus_;

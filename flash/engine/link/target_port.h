@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace zeph::flash {
 
@@ -36,6 +38,21 @@ public:
     virtual long write(const uint8_t* buffer, std::size_t count) = 0;
     // Cause of the last failed call, 0 if none.
     virtual int errorCode() const = 0;
+    // Why the last open failed, in the system's words ("/dev/ttyS9: No such file or
+    // directory"); empty after an open that succeeded.
+    virtual std::string openError() const { return {}; }
+    // Discards what waits in both directions: bytes a run before this one left behind.
+    virtual void purge() {}
+
+    // Asked while a read waits for bytes: true ends the wait, the read failing with EINTR, so
+    // that a stopped run does not sit out the read time-outs.
+    void setStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+
+protected:
+    bool stopRequested() const { return stopCheck_ && stopCheck_(); }
+
+private:
+    std::function<bool()> stopCheck_;
 };
 
 } // namespace zeph::flash

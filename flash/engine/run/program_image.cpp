@@ -71,11 +71,13 @@ private:
     }
     template <typename Done> bool waitFor(Done done);
     bool WaitFreeBuffer();
+    bool waitSlotWhileErasing(size_t requested, size_t total);
 
     bool blockProgress(uint32_t address);
     bool updateProgress(int transfer, int program);
     bool fetchTiming();
     void sendProgress();
+    Tenths elapsed() const;
 
     // A command failed: its line ends the report.
     bool fail(const std::string& text) {
@@ -111,6 +113,10 @@ private:
     uint8_t totalBuffers_ = 0;
     uint8_t idleSlots_ = 0;
     uint32_t sentBlocks_ = 0;
+    // The range the transfer and program figures measure: the image, or in update mode the
+    // touched sectors.
+    int64_t progressFirst_ = firstAddr_;
+    int64_t progressSize_ = bufferSize_;
 
     std::vector<LocalBuffer> ring_;
     size_t put_ = 0;
@@ -123,6 +129,7 @@ private:
     Tenths programTime_ = 0;
     int recordedTransfer_ = -1;
     int recordedProgram_ = -1;
+    int recordedErased_ = -1;
     Clock::TimePoint recordedAt_{};
 
     std::string text_;
@@ -161,6 +168,12 @@ bool Engine::program() {
     if (job_.data.empty() || first == nullptr || last == nullptr) {
         return fail("Image lies outside the chip\n");
     }
+    if (job_.mode == EraseMode::Update) {
+        // Update mode reads back and writes every block of the touched sectors, not only the
+        // image's: the figures count those blocks, so that 100% means the last one.
+        progressFirst_ = first->start;
+        progressSize_ = int64_t{last->start} + last->size - first->start;
+    }
     for (const Sector* sector = first; sector <= last; ++sector) {
         const bool written =
             job_.mode == EraseMode::Update ? updateSector(*sector) : writeSector(*sector);
@@ -179,15 +192,43 @@ bool Engine::eraseWholeChip() {
     if (*supported) {
         return link_.EraseChip(sectors_.chipSize()) || fail("Failed requesting chip erase\n");
     }
-    for (const Sector& sector : sectors_.sectors()) {
-        if (!WaitCommandSlot()) {
+    const auto& all = sectors_.sectors();
+    for (size_t requested = 0; requested < all.size(); ++requested) {
+        if (!waitSlotWhileErasing(requested, all.size())) {
             return failWithTarget();
         }
-        if (!link_.EraseSector(sector.start, sector.size)) {
+        if (!link_.EraseSector(all[requested].start, all[requested].size)) {
             return fail("Failed requesting sector erase\n");
         }
     }
     return true;
+}
+
+// WaitCommandSlot for the sector-by-sector erase of a whole chip, which takes tens of seconds
+// on real chips: the erase progress keeps coming meanwhile. A sector counts as erased once its
+// request has left the target's queue.
+bool Engine::waitSlotWhileErasing(size_t requested, size_t total) {
+    for (;;) {
+        const auto status = link_.GetStatus();
+        if (!status || status->errorFlag != 0) {
+            return false;
+        }
+        const size_t queued = idleSlots_ > status->freeSlots ? idleSlots_ - status->freeSlots : 0;
+        const int erased = percentOf(static_cast<int64_t>(requested - std::min(queued, requested)),
+                                     static_cast<int64_t>(total));
+        if (erased != recordedErased_ || clock_.now() - recordedAt_ > kProgressInterval) {
+            if (!fetchTiming()) {
+                return false;
+            }
+            report_.erasingProgress(erased, eraseTime_, programTime_, elapsed());
+            recordedErased_ = erased;
+            recordedAt_ = clock_.now();
+        }
+        if (status->freeSlots != 0) {
+            return true;
+        }
+        clock_.sleepFor(kPollInterval);
+    }
 }
 
 // Erase-touched-sectors and whole-chip modes: the sector's image blocks, each written as it
@@ -472,10 +513,10 @@ bool Engine::WaitFreeBuffer() {
 }
 
 bool Engine::blockProgress(uint32_t address) {
-    const int64_t next = int64_t{address} + kBlock - firstAddr_;
+    const int64_t next = int64_t{address} + kBlock - progressFirst_;
     const int64_t programmed =
-        std::min<int64_t>(int64_t{link_.lastStatus().blocksProgrammed} * kBlock, bufferSize_);
-    return updateProgress(percentOf(next, bufferSize_), percentOf(programmed, bufferSize_));
+        std::min<int64_t>(int64_t{link_.lastStatus().blocksProgrammed} * kBlock, progressSize_);
+    return updateProgress(percentOf(next, progressSize_), percentOf(programmed, progressSize_));
 }
 
 bool Engine::updateProgress(int transfer, int program) {
@@ -502,11 +543,15 @@ bool Engine::fetchTiming() {
     return true;
 }
 
+Tenths Engine::elapsed() const {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock_.now() - start_).count();
+    return static_cast<Tenths>(ms * 10 / 1000);
+}
+
 void Engine::sendProgress() {
     const auto now = clock_.now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_).count();
-    report_.programmingProgress(transfer_, programmed_, eraseTime_, programTime_,
-                                static_cast<Tenths>(ms * 10 / 1000));
+    report_.programmingProgress(transfer_, programmed_, eraseTime_, programTime_, elapsed());
     recordedTransfer_ = transfer_;
     recordedProgram_ = programmed_;
     recordedAt_ = now;

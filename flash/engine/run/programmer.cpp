@@ -1,19 +1,22 @@
 #include "flash/engine/run/programmer.h"
 
+#include "common/files/replaced_file.h"
 #include "common/text/strprintf.h"
-#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/cli/report.h"
+#include "flash/engine/errors/error_texts.h"
 #include "flash/engine/image/flash_image.h"
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/run/chip_list.h"
 #include "flash/engine/run/chip_match.h"
 #include "flash/engine/run/program_image.h"
 #include "flash/engine/run/read_flash.h"
+#include "flash/engine/run/stop_signals.h"
 
 #include <cstdio>
 #include <new>
 #include <optional>
 #include <strings.h>
+#include <sys/stat.h>
 #include <variant>
 #include <vector>
 
@@ -21,12 +24,22 @@ namespace zeph::flash {
 
 namespace {
 
+// How long a stopped run waits for the target to take Finish (after kNakDrainWait).
+constexpr std::chrono::milliseconds kStopFinishTime{1000};
+
 enum class FileProblem { Open, Allocate, Read };
 
 // A support file read whole, or what went wrong.
 std::variant<std::vector<uint8_t>, FileProblem> readWhole(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
+        return FileProblem::Open;
+    }
+    // A folder (or a device) opens for reading too, but is no file to load: its "size" would
+    // be an allocation of 2^63 bytes.
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(f);
         return FileProblem::Open;
     }
     long size = -1;
@@ -76,10 +89,6 @@ std::variant<std::vector<uint8_t>, FatalError> loadSupportFile(const std::string
     return fatalError(errors.read);
 }
 
-bool writeWhole(std::FILE* f, std::span<const uint8_t> bytes) {
-    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-}
-
 class Programmer {
 public:
     Programmer(const Options& options, RunContext& context)
@@ -88,29 +97,69 @@ public:
           link_(context.port, context.clock) {
         link_.setVerbose(options.verbose);
         link_.setTextSink([this](std::string_view text) { report_.verbose(std::string(text)); });
+        link_.setStopCheck([this] {
+            return finishing_ ? context_.clock.now() > finishDeadline_ : stopSignal() != 0;
+        });
     }
 
     int run() {
-        if (auto error = steps()) {
-            return fail(*error);
+        if (!report_.startOfRun()) {
+            return report_.endOfRun(1);
         }
+        if (auto error = steps()) {
+            const int signal = stopSignal();
+            return signal != 0 ? stopped(signal) : fail(*error);
+        }
+        // The run is done even if a signal came after its last step: Finish still goes out.
+        beginFinish();
         link_.Finish();
         link_.ClosePort();
-        report_.endOfRun(0);
-        return 0;
+        return report_.endOfRun(0);
     }
 
 private:
     int fail(const FatalError& error) {
         report_.error(error);
+        // A port that would not open (at the start or at the new rate) says why.
+        report_.errorReason(context_.port.openError());
         // The target is told to stop whatever the error was; its answer changes nothing.
+        beginFinish();
         if (context_.port.isOpen()) {
             link_.Finish();
         }
         link_.ClosePort();
-        report_.endOfRun(1);
-        return 1;
+        return report_.endOfRun(1);
     }
+
+    // Ends a run that a signal interrupted as an error would end it, without the numbered
+    // message of the step it broke off.
+    int stopped(int signal) {
+        report_.stopped(stopSignalName(signal));
+        const bool open = context_.port.isOpen();
+        if (open) {
+            // A reply the target was still sending would be taken for Finish's acknowledgement:
+            // let it die down and drop it first.
+            context_.clock.sleepFor(kNakDrainWait);
+            context_.port.purge();
+        }
+        beginFinish();
+        if (open) {
+            link_.Finish();
+        }
+        link_.ClosePort();
+        return report_.endOfRun(1);
+    }
+
+    // From here the link talks again, for Finish. Whoever stopped the run waits for it: a target
+    // that does not answer Finish then gets kStopFinishTime, not the link's full time-outs.
+    void beginFinish() {
+        finishing_ = true;
+        finishDeadline_ =
+            stopSignal() != 0 ? context_.clock.now() + kStopFinishTime : Clock::TimePoint::max();
+    }
+
+    int stopSignal() const { return context_.stopSignal ? context_.stopSignal() : 0; }
+    bool stopping() const { return !finishing_ && stopSignal() != 0; }
 
     void verbose(const std::string& text) { report_.verbose(text); }
     VerboseLog log() {
@@ -142,10 +191,18 @@ private:
     FlashImage image_;
     HuffmanCoder huffman_;
     TransferMethod method_ = TransferMethod::Raw;
+    std::optional<files::ReplacedFile> output_; // read mode: checked before the target is read
+    bool finishing_ = false;                    // a stop is being handled: the link talks again
+    Clock::TimePoint finishDeadline_{};
 };
 
 std::optional<FatalError> Programmer::steps() {
+    // A stop noticed between steps; run() reports the stop in its place.
+    const FatalError stop{};
     flashBase_ = flashBaseAddress(options_.chipSelect, options_.chipOffset);
+    if (stopping()) {
+        return stop;
+    }
     if (!link_.OpenPort(options_.port, kPhase1Baud)) {
         return fatalErrorWithName(0, options_.port);
     }
@@ -156,6 +213,9 @@ std::optional<FatalError> Programmer::steps() {
           &Programmer::sendParameters}) {
         if (auto error = (this->*step)()) {
             return error;
+        }
+        if (stopping()) {
+            return stop;
         }
     }
     return options_.read ? readIntoFile() : programFlash();
@@ -176,6 +236,13 @@ std::optional<FatalError> Programmer::startPhase1() {
 
 std::optional<FatalError> Programmer::scanDataFile() {
     if (options_.read) {
+        // A file that cannot be written is found now, not after a read of many minutes.
+        std::string problem;
+        output_ = files::ReplacedFile::open(options_.dataFile, problem);
+        if (!output_) {
+            verbose(problem + "\n");
+            return fatalErrorWithName(5, options_.dataFile);
+        }
         return std::nullopt;
     }
     if (auto error = DetectFormat(options_.dataFile, image_.format, log())) {
@@ -342,14 +409,14 @@ std::optional<FatalError> Programmer::readIntoFile() {
     if (!read) {
         return fatalError(30);
     }
-    std::FILE* f = std::fopen(options_.dataFile.c_str(), "wb");
-    if (f == nullptr) {
-        return fatalErrorWithName(5, options_.dataFile);
-    }
+    // The range goes to a new file that replaces the old one only once it is whole: a full disk
+    // leaves the previous file as it was, and no partial one.
     const size_t first = static_cast<uint32_t>(image_.lowAddr) - image_.alignedLow;
-    const bool written =
-        writeWhole(f, std::span<const uint8_t>(image_.data).subspan(first, image_.imageLength));
-    if (std::fclose(f) != 0 || !written) {
+    const std::string_view bytes(reinterpret_cast<const char*>(image_.data.data()) + first,
+                                 image_.imageLength);
+    std::string problem;
+    if (!output_->write(bytes, false, problem)) {
+        verbose(problem + "\n");
         return fatalError(31);
     }
     report_.readingDone(elapsed());

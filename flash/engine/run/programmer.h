@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zeph::flash {
@@ -32,7 +33,8 @@ inline constexpr char kChipListFile[] = "chiplist.txt";
 inline constexpr char kGenericPhase2File[] = "generic.bin";
 
 // What a run talks to: the target port, the clock, the console, the pipe (pipe mode only),
-// the folder of the support files and the moment the run began.
+// the folder of the support files, the moment the run began, and the signal that asked the run
+// to stop (0 while none did; without it nothing stops a run).
 struct RunContext {
     TargetPort& port;
     Clock& clock;
@@ -40,6 +42,7 @@ struct RunContext {
     OutputSink* pipe = nullptr;
     std::string programFolder; // ends with '/' or is empty
     Clock::TimePoint start{};
+    std::function<int()> stopSignal = {};
 };
 
 uint32_t flashBaseAddress(int chipSelect, uint32_t chipOffset);

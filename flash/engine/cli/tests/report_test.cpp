@@ -1,5 +1,6 @@
 #include "flash/engine/cli/report.h"
 
+#include "common/testing/file_size_limit.h"
 #include "flash/engine/cli/pipe_record.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@ std::vector<PipeRecord> records(const std::string& bytes) {
 void sendAll(Report& report) {
     report.inputScanned("S-MOTOROLA", 0x100, 0x1200F);
     report.chipIdentified(1, "Maker", "Dev16", false);
+    report.erasingProgress(40, 12, 34, 56);
     report.programmingProgress(50, 25, 12, 34, 56);
     report.readingProgress(75, 9);
     report.programmingDone(123, 45, 67);
@@ -43,6 +45,7 @@ TEST(Report, ConsoleTexts) {
     Report report(ReportSettings{}, console, &pipe);
     sendAll(report);
     EXPECT_EQ(console.bytes, "One Maker Dev16 chip will be programmed\n"
+                             "40% erased\r"
                              "50% transferred, 25% programmed\r"
                              "75% transferred\r"
                              "\nFlash successfully programmed in 12.3 sec\n"
@@ -78,6 +81,7 @@ TEST(Report, PipeRecordsOneWriteEachAndNothingOnTheConsole) {
     const std::vector<PipeRecord> expected = {
         {1001, "S-MOTOROLA 0x100 0x1200f"},
         {1000, "1 Maker Dev16"},
+        {1004, "0 0 1.2 3.4 5.6"},
         {1004, "50 25 1.2 3.4 5.6"},
         {1005, "75 0.9"},
         {1002, "12.3 4.5 6.7"},
@@ -155,10 +159,10 @@ TEST(ResultFile, WrittenBeforeTheEndRecordInBothModes) {
         MemorySink console;
         MemorySink pipe;
         Report report(settings, console, &pipe);
-        EXPECT_TRUE(report.endOfRun(1));
+        EXPECT_EQ(report.endOfRun(1), 1);
         EXPECT_EQ(readFile(folder + "RESttyS4"), "FAIL\r\n");
-        // An existing file is truncated.
-        EXPECT_TRUE(report.endOfRun(0));
+        // An existing file is replaced.
+        EXPECT_EQ(report.endOfRun(0), 0);
         EXPECT_EQ(readFile(folder + "RESttyS4"), "PASS\r\n");
         EXPECT_EQ(console.bytes, "");
     }
@@ -168,7 +172,56 @@ TEST(ResultFile, WrittenBeforeTheEndRecordInBothModes) {
     unwritable.programFolder = folder + "missing/";
     MemorySink console;
     Report report(unwritable, console, nullptr);
-    EXPECT_FALSE(report.endOfRun(0));
+    EXPECT_EQ(report.endOfRun(0), 1);
+    EXPECT_EQ(
+        console.bytes.rfind("Result not saved: cannot write " + folder + "missing/RESCOM1: ", 0),
+        0u)
+        << console.bytes;
+    std::filesystem::remove_all(dir);
+}
+
+// A result that cannot be saved is said on the console even with -q and in pipe mode, turns a
+// passing run into exit status 1, and never leaves an earlier PASS to be read.
+TEST(ResultFile, AResultThatCannotBeSavedIsSaidAndFailsTheRun) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("zeph_res_full_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    ReportSettings settings;
+    settings.pipeMode = true;
+    settings.quiet = true;
+    settings.saveResult = true;
+    settings.port = "COM3";
+    settings.programFolder = dir.string() + "/";
+    const std::string result = settings.programFolder + "RESCOM3";
+    MemorySink console;
+    MemorySink pipe;
+    {
+        // The disk fills during the run: FAIL from the start stays.
+        Report report(settings, console, &pipe);
+        ASSERT_TRUE(report.startOfRun());
+        EXPECT_EQ(readFile(result), "FAIL\r\n");
+        testing::FileSizeLimit full(0);
+        EXPECT_EQ(report.endOfRun(0), 1);
+    }
+    EXPECT_EQ(readFile(result), "FAIL\r\n");
+    EXPECT_EQ(records(pipe.bytes), (std::vector<PipeRecord>{{1006, "1"}}));
+    EXPECT_NE(console.bytes.find("Result not saved: cannot write " + result), std::string::npos);
+    {
+        // Full from the start: the old PASS goes, and the run may not start.
+        std::ofstream(result) << "PASS\r\n";
+        console.bytes.clear();
+        Report report(settings, console, &pipe);
+        testing::FileSizeLimit full(0);
+        EXPECT_FALSE(report.startOfRun());
+        EXPECT_EQ(report.endOfRun(1), 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(result));
+    EXPECT_EQ(console.bytes.find("Result not saved"), 0u);
+    EXPECT_EQ(console.bytes.find("Result not saved", 1), std::string::npos); // said once
+    // A folder in the result file's place is refused, and left alone.
+    std::filesystem::create_directory(result);
+    EXPECT_EQ(Report(settings, console, &pipe).endOfRun(1), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(result));
     std::filesystem::remove_all(dir);
 }
 

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace zeph::flash {
 namespace {
@@ -56,6 +61,39 @@ TEST(SerialTargetPort, ReadGathersBytesUntilTheCountIsIn) {
     EXPECT_EQ(buffer[0], 'c');
     ASSERT_EQ(port.write(reinterpret_cast<const uint8_t*>("xy"), 2), 2);
     EXPECT_EQ(pty.readMaster(2, 1000), "xy");
+}
+
+TEST(SerialTargetPort, BytesLeftOnTheLineBeforeOpenAreDropped) {
+    zeph::testing::PtyPair pty;
+    ASSERT_TRUE(pty.valid()) << pty.error();
+    ASSERT_TRUE(pty.writeMaster(std::string("\x2d\x00\x02", 3))); // a killed run's reply
+    SerialTargetPort port;
+    ASSERT_TRUE(port.open(pty.slavePath(), 38400)) << port.openError();
+    ASSERT_TRUE(pty.writeMaster("A"));
+    uint8_t byte = 0;
+    EXPECT_EQ(port.read(&byte, 1), 1);
+    EXPECT_EQ(byte, 'A');
+}
+
+TEST(SerialTargetPort, AStopEndsAWriteThatTheLineDoesNotTake) {
+    auto pty = std::make_unique<zeph::testing::PtyPair>();
+    ASSERT_TRUE(pty->valid()) << pty->error();
+    SerialTargetPort port;
+    ASSERT_TRUE(port.open(pty->slavePath(), 38400)) << port.openError();
+    const auto stopAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    port.setStopCheck([stopAt] { return std::chrono::steady_clock::now() > stopAt; });
+    const std::vector<uint8_t> bytes(1 << 20); // far more than the line holds; nobody reads
+    std::promise<long> written;
+    std::future<long> result = written.get_future();
+    std::thread writer([&] { written.set_value(port.write(bytes.data(), bytes.size())); });
+    const bool ended = result.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended) {
+        pty.reset(); // the far end goes, which ends a write that would wait for ever
+    }
+    writer.join();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(result.get(), -1);
+    EXPECT_EQ(port.errorCode(), EINTR);
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 
 #include "burn_e2e_support.h"
 
+#include "common/serial/serial_line.h"
 #include "common/serial/testing/pty_pair.h"
+#include "common/testing/file_size_limit.h"
 
 #include <fstream>
 
@@ -22,7 +24,8 @@ TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
     BurnFolder folder;
     const std::string port = "/dev/zeph-no-such-port";
     expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr"}),
-                  "Cannot open port /dev/zeph-no-such-port\n");
+                  "Cannot open port /dev/zeph-no-such-port\n"
+                  "/dev/zeph-no-such-port: No such file or directory\n");
     EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")),
               (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
 
@@ -35,6 +38,64 @@ TEST(BurnFailures, NoPortStillEndsWithTheEndRecordAndAFailResult) {
     EXPECT_EQ(piped.records,
               (std::vector<PipeRecord>{{0, "Cannot open port " + port + "\n"}, {1006, "1"}}));
     EXPECT_EQ(testing::readBytes(folder.path("RESzeph-no-such-port")).size(), 6u);
+}
+
+// The console says why a port would not open, on a line after the numbered message.
+TEST(BurnFailures, APortThatWillNotOpenSaysWhy) {
+    BurnFolder folder;
+    zeph::testing::PtyPair held;
+    ASSERT_TRUE(held.valid()) << held.error();
+    SerialLine holder; // another program has the line
+    ASSERT_TRUE(holder.open(held.slavePath()));
+    const std::string notATerminal = folder.path("detect.bin");
+    const struct {
+        std::string port;
+        std::string reason;
+    } cases[] = {
+        {notATerminal, notATerminal + ": not a serial device"},
+        {held.slavePath(), held.slavePath() + ": Device or resource busy"},
+    };
+    for (const auto& c : cases) {
+        expectFailure(
+            burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", c.port, "-q"}),
+            "Cannot open port " + c.port + "\n" + c.reason + "\n");
+    }
+}
+
+// A script reads the result file: one that cannot be written is said, ends the run before it
+// starts, and leaves no earlier PASS behind.
+TEST(BurnFailures, AResultFileThatCannotBeWrittenIsSaidAndLeavesNoPass) {
+    BurnFolder folder;
+    const std::string port = "/dev/zeph-no-such-port";
+    const std::string result = folder.path("RESzeph-no-such-port");
+    folder.dir.write("RESzeph-no-such-port", std::string("PASS\r\n"));
+    ProgramResult r;
+    {
+        zeph::testing::FileSizeLimit full(0); // the child inherits a full disk
+        r = burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr", "-q"});
+    }
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
+    EXPECT_NE(testing::readBytes(result), (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
+}
+
+TEST(BurnFailures, ARefusedCommandLineWithSaveResultLeavesFail) {
+    BurnFolder folder;
+    const std::string port = "/dev/zeph-no-such-port";
+    const std::string result = folder.path("RESzeph-no-such-port");
+    const std::vector<std::vector<std::string>> refused = {
+        {"-SR", "-l", port, "-b", "9600"},    // a refused value
+        {"-l", port, "-x", "-sr"},            // an unknown option
+        {"-sr", "-r", "-l", port, "-f", "0"}, // a conflict
+    };
+    for (std::vector<std::string> args : refused) {
+        folder.dir.write("RESzeph-no-such-port", std::string("PASS\r\n"));
+        args.insert(args.begin(), folder.path("out.bin"));
+        EXPECT_EQ(burn(args).exitCode, 1);
+        EXPECT_EQ(testing::readBytes(result),
+                  (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}))
+            << args[1];
+    }
 }
 
 TEST(BurnFailures, ALineWithNothingBehindItIsATargetNotResponding) {
@@ -90,10 +151,17 @@ TEST(BurnFailures, MissingSupportFilesAreNamedWithTheirFullPath) {
         {"generic.bin", "One AMD Am29LV160DB chip will be read\n", "phase 2 file "},
     };
     for (const Case& c : cases) {
-        BurnFolder folder;
-        std::remove(folder.path(c.file).c_str());
-        expectFailure(burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
-                      c.before + "Cannot open " + c.what + folder.path(c.file) + "\n");
+        // Missing, or a folder in the file's place.
+        for (const bool folderInPlace : {false, true}) {
+            BurnFolder folder;
+            std::remove(folder.path(c.file).c_str());
+            if (folderInPlace) {
+                std::filesystem::create_directory(folder.path(c.file));
+            }
+            expectFailure(
+                burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
+                c.before + "Cannot open " + c.what + folder.path(c.file) + "\n");
+        }
     }
 }
 
@@ -257,10 +325,11 @@ TEST(BurnFailures, AnOutputFileThatCannotBeCreatedIsADataFileError) {
     Sim sim({});
     ASSERT_FALSE(sim.device.empty());
     const std::string out = folder.path("no-such-folder/out.bin");
-    expectFailure(burn({out, "-r", "-f", "0", "-t", "0x3FF", "-l", sim.device}),
-                  "One AMD Am29LV160DB chip will be read\n100% transferred\r"
-                  "Cannot open data file " +
-                      out + "\n");
+    // Found before the chip is even identified, not after the read.
+    for (const std::string& bad : {out, folder.path("")}) {
+        expectFailure(burn({bad, "-r", "-f", "0", "-t", "0x3FF", "-l", sim.device}),
+                      "Cannot open data file " + bad + "\n");
+    }
 }
 
 } // namespace

@@ -121,5 +121,46 @@ TEST(BurnRead, ATargetThatStopsAnsweringEndsTheReadWithAReadingError) {
     EXPECT_LT(took, std::chrono::seconds(20));
 }
 
+// A signal part-way through a read ends the run as an error would: Finish puts the target back
+// to waiting for phase 1 (so the next run starts cleanly), the result file says FAIL.
+TEST(BurnRead, ASignalMidReadEndsTheRunWithFinishAndAFailResult) {
+    BurnFolder folder;
+    Sim sim({});
+    ASSERT_FALSE(sim.device.empty());
+    const std::string result = folder.path("RES" + sim.device.substr(sim.device.rfind('/') + 1));
+    const auto finishes = [&sim] {
+        const std::string err = sim.program.err();
+        size_t count = 0;
+        for (size_t at = err.find("Finish:"); at != std::string::npos;
+             at = err.find("Finish:", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    for (const auto& [signal, name] : {std::pair{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}}) {
+        const size_t before = finishes();
+        zeph::testing::BackgroundProgram run({zeph::testing::programPath("ZephBurnCL"),
+                                              folder.path("out.bin"), "-r", "-f", "0", "-t",
+                                              "0xFFFFF", "-l", sim.device, "-sr"});
+        ASSERT_TRUE(run.waitForOutput("% transferred\r", 60'000)) << run.output();
+        run.signal(signal);
+        EXPECT_EQ(run.wait(20'000), 1) << name;
+        EXPECT_TRUE(run.output().ends_with(std::string("\nRun stopped by ") + name + "\n"))
+            << run.output();
+        EXPECT_EQ(testing::readBytes(result),
+                  (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
+        for (int i = 0; i < 40 && finishes() == before; ++i) {
+            usleep(50'000);
+        }
+        EXPECT_EQ(finishes(), before + 1) << name;
+
+        const auto next = burn({folder.path("next.bin"), "-r", "-f", "0", "-t", "0x3FF", "-l",
+                                sim.device, "-q", "-sr"});
+        EXPECT_EQ(next.exitCode, 0) << name << ": " << next.out;
+        EXPECT_EQ(testing::readBytes(result),
+                  (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
+    }
+}
+
 } // namespace
 } // namespace zeph::flash::e2e

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <sstream>
+#include <utility>
 
 namespace zeph::flash {
 namespace {
@@ -304,6 +307,49 @@ TEST(ProgramImage, ProgressRecordsFollowTheBlocksAndEndAtAHundred) {
     EXPECT_EQ(std::vector<int>(transfer.begin(), transfer.begin() + 10),
               (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
     EXPECT_EQ(bench.records().back().text.substr(0, 8), "100 100 ");
+}
+
+// The percentages of the 1004 records, transfer and program.
+std::vector<std::pair<int, int>> percents(const std::vector<PipeRecord>& records) {
+    std::vector<std::pair<int, int>> out;
+    for (const PipeRecord& r : records) {
+        EXPECT_EQ(r.code, 1004u);
+        std::istringstream text(r.text);
+        int transfer = -1;
+        int program = -1;
+        text >> transfer >> program;
+        out.emplace_back(transfer, program);
+    }
+    return out;
+}
+
+TEST(ProgramImage, UpdateModeReachesAHundredOnlyWithTheSectorsLastBlock) {
+    Bench bench;
+    // One block of image in a 64 KiB sector: 64 blocks gathered, 64 written.
+    const Image image = Image(0x10100, 0x101FF).piece(0x10100, pattern(0x100, 3));
+    ASSERT_EQ(bench.program(image, EraseMode::Update), std::nullopt);
+    const auto got = percents(bench.records());
+    ASSERT_GE(got.size(), 64u);
+    for (size_t block = 0; block < 63; ++block) {
+        EXPECT_EQ(got[block].first, static_cast<int>((block + 1) * 100 / 64)) << block;
+        EXPECT_LT(got[block].second, 100) << block;
+    }
+    EXPECT_EQ(got.back(), (std::pair{100, 100}));
+}
+
+TEST(ProgramImage, ASectorBySectorChipEraseShowsItsProgress) {
+    Bench bench(bottomBootChip(30), 4, 4); // 34 sectors through a queue of 4
+    bench.target.chipEraseSupported = false;
+    const Image image = Image(0x8000, 0x83FF).piece(0x8000, pattern(0x400, 2));
+    ASSERT_EQ(bench.program(image, EraseMode::WholeChip), std::nullopt);
+    const auto got = percents(bench.records());
+    const auto firstBlock =
+        std::find_if(got.begin(), got.end(), [](const auto& p) { return p.first > 0; });
+    // Nothing is transferred or programmed while the sectors are erased, and records come.
+    EXPECT_GE(firstBlock - got.begin(), 10);
+    EXPECT_TRUE(std::all_of(got.begin(), firstBlock, [](const auto& p) {
+        return p == std::pair{0, 0};
+    }));
 }
 
 } // namespace

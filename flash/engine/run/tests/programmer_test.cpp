@@ -3,6 +3,8 @@
 
 #include "flash/engine/run/programmer.h"
 
+#include "common/testing/file_size_limit.h"
+
 #include "common/bytes/byte_order.h"
 #include "fake_flash_target.h"
 #include "flash/engine/cli/pipe_record.h"
@@ -13,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <numeric>
 
 namespace zeph::flash {
@@ -73,6 +78,28 @@ private:
     FakeTargetPort& port_;
 };
 
+// Command codes of the packets the host sent, in order.
+Bytes packetCodes(const FakeTargetPort& port) {
+    Bytes codes;
+    for (const Bytes& w : port.writes()) {
+        if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
+            codes.push_back(w[2]);
+        }
+    }
+    return codes;
+}
+
+std::vector<PipeRecord> pipeRecords(const MemorySink& pipe) {
+    PipeRecordReader reader;
+    reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
+                                         pipe.bytes.size()));
+    std::vector<PipeRecord> out;
+    while (auto r = reader.next()) {
+        out.push_back(*r);
+    }
+    return out;
+}
+
 class ProgrammerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -102,27 +129,8 @@ protected:
 
     uint8_t phase1Sum() const { return linkChecksum(phase1_); }
 
-    // Command codes of the packets the host sent, in order.
-    Bytes commands() const {
-        Bytes codes;
-        for (const Bytes& w : port_.writes()) {
-            if (w.size() >= 4 && size_t{readBe16(w, 0)} + 3 == w.size() && linkChecksum(w) == 0) {
-                codes.push_back(w[2]);
-            }
-        }
-        return codes;
-    }
-
-    std::vector<PipeRecord> records() const {
-        PipeRecordReader reader;
-        reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe_.bytes.data()),
-                                             pipe_.bytes.size()));
-        std::vector<PipeRecord> out;
-        while (auto r = reader.next()) {
-            out.push_back(*r);
-        }
-        return out;
-    }
+    Bytes commands() const { return packetCodes(port_); }
+    std::vector<PipeRecord> records() const { return pipeRecords(pipe_); }
 
     bool endsClosed() const {
         return !port_.isOpen() && port_.events().back().kind == FakeTargetPort::Event::Kind::Close;
@@ -283,6 +291,81 @@ TEST_F(ProgrammerTest, ATargetThatStopsAnsweringMidReadEndsWithAReadingError) {
                               "\nFlash reading error\n");
     EXPECT_TRUE(testing::readBytes(out).empty()); // no partial file is left behind
     EXPECT_TRUE(endsClosed());
+}
+
+TEST_F(ProgrammerTest, AStopEndsTheRunWithFinishAndOnlyTheEndRecord) {
+    const struct {
+        int stopAfterRecords; // the signal comes as this many records have gone out
+        int status;
+        size_t blocksRead;
+    } cases[] = {
+        {2, 1, 1}, // during the read: the run ends as on an error
+        {3, 0, 2}, // after the last step: the run is done, and Finish still goes out
+    };
+    for (const auto& c : cases) {
+        FakeClock clock;
+        FakeTargetPort port(&clock);
+        ScriptedTarget target(port);
+        target.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
+        target.phase2(2);
+        target.reply({0x0D});
+        target.reply({0x47});
+        for (size_t i = 0; i < c.blocksRead; ++i) {
+            target.block(Bytes(1024, 1));
+        }
+        target.reply({0x39});
+        MemorySink console, pipe;
+        RunContext context{port, clock, console, &pipe, folder_.path(""), clock.now()};
+        context.stopSignal = [&pipe, &c] {
+            return pipe.writes >= c.stopAfterRecords ? SIGTERM : 0;
+        };
+        Options options;
+        options.dataFile = folder_.path("o.bin");
+        options.read = options.hasFrom = options.hasTo = true;
+        options.toAddr = 0x7FF;
+        options.writePipe = options.readPipe = 3;
+        options.saveResult = true;
+
+        EXPECT_EQ(RunProgrammer(options, context), c.status);
+
+        const auto got = pipeRecords(pipe);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.back(), (PipeRecord{1006, std::to_string(c.status)}));
+        for (const PipeRecord& r : got) {
+            EXPECT_GE(r.code, 1000u) << r.text; // no numbered error
+        }
+        EXPECT_EQ(console.bytes, "");
+        const Bytes sent = packetCodes(port);
+        EXPECT_EQ(static_cast<size_t>(std::count(sent.begin(), sent.end(), 0x28)), c.blocksRead);
+        EXPECT_EQ(sent.back(), 0x38);
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(testing::readBytes(folder_.path("RESCOM1")),
+                  c.status == 0 ? (Bytes{'P', 'A', 'S', 'S', '\r', '\n'})
+                                : (Bytes{'F', 'A', 'I', 'L', '\r', '\n'}));
+    }
+}
+
+TEST_F(ProgrammerTest, AFullDiskKeepsThePreviousOutputFileWhole) {
+    target_.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
+    target_.phase2(2);
+    target_.reply({0x0D});
+    target_.reply({0x47});
+    target_.block(Bytes(1024, 1));
+    target_.reply({0x39});
+    const std::string previous = "previous read";
+    const std::string out = folder_.write("out.bin", previous);
+    {
+        zeph::testing::FileSizeLimit full(100);
+        EXPECT_EQ(run({out, "-r", "-f", "0", "-t", "0x3FF", "-q"}), 1);
+    }
+    EXPECT_EQ(console_.bytes, "Error writing data to the file\n");
+    EXPECT_EQ(testing::readBytes(out), Bytes(previous.begin(), previous.end()));
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(folder_.path(""))) {
+        ++files;
+    }
+    EXPECT_EQ(files, 5u); // the four support files and out.bin: no partial file beside them
 }
 
 TEST_F(ProgrammerTest, ReadingBeyondTheChipIsRefusedBeforeAnyBlockIsRead) {
