@@ -91,6 +91,9 @@ public:
     void lineIdle(uint64_t nowUs);
     // Works off the queue up to `nowUs` and answers a waiting WaitBuffers/WaitSlots.
     void advance(uint64_t nowUs);
+    // When the target next does something with no byte from the host (the queue's head ends,
+    // an unfinished packet runs out of time); none when only the host can move it on.
+    std::optional<uint64_t> nextEventUs() const;
     std::vector<OutputChunk> takeOutput();
     // What the target did that a user may want to know (refused commands, faults, resets).
     std::vector<std::string> takeNotes();

@@ -41,6 +41,18 @@ void TargetModel::advance(uint64_t nowUs) {
     }
 }
 
+std::optional<uint64_t> TargetModel::nextEventUs() const {
+    std::optional<uint64_t> next;
+    if (!queue_.empty() && errorFlag_ == 0) {
+        next = headStartUs_ + queue_.front().durationUs;
+    }
+    if (!rx_.empty()) {
+        const uint64_t cutOff = lastRxUs_ + kPacketGapUs + 1;
+        next = next ? std::min(*next, cutOff) : cutOff;
+    }
+    return next;
+}
+
 bool TargetModel::queueOp(const Op& op) {
     if (queue_.size() >= kQueueSlots) {
         note("command queue full: error flag set");

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -66,6 +67,112 @@ TEST(FlashsimProgram, AnswersPhase1AndAPacketOnItsPseudoTerminal) {
     EXPECT_EQ(sum[0], kAck);
     EXPECT_EQ(sum[3], 0x2D);
     EXPECT_EQ(sum[4], negatedSum(image.data(), 1000));
+    line.close();
+    EXPECT_EQ(sim.stop(), 0);
+}
+
+// flashsim's own use of the processor, in clock ticks, and how often it has slept and woken.
+struct ProcessUse {
+    long ticks = -1;
+    long wakeUps = -1;
+};
+
+ProcessUse processUse(int pid) {
+    ProcessUse use;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t name = text.rfind(')'); // the program name may hold blanks
+    if (name != std::string::npos) {
+        std::istringstream fields(text.substr(name + 2));
+        std::string field;
+        long utime = 0;
+        long stime = 0;
+        for (int i = 3; i <= 13 && fields >> field; ++i) {
+        }
+        if (fields >> utime >> stime) {
+            use.ticks = utime + stime;
+        }
+    }
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("voluntary_ctxt_switches:")) {
+            use.wakeUps = std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return use;
+}
+
+// One command and its reply at the line's rate; the reply's payload, empty when none came.
+Bytes roundTrip(SerialLine& line, const Bytes& payload) {
+    const Bytes packet = framePacket(payload);
+    if (line.write(packet.data(), packet.size(), 2000) != static_cast<long>(packet.size())) {
+        return {};
+    }
+    uint8_t head[3] = {};
+    if (line.readExact(head, 3, 3000) != 3 || head[0] != kAck) {
+        return {};
+    }
+    Bytes rest(readBe16(head + 1) + 1u);
+    if (line.readExact(rest.data(), rest.size(), 5000) != static_cast<long>(rest.size())) {
+        return {};
+    }
+    const uint8_t ack = kAck;
+    line.write(&ack, 1, 1000);
+    rest.pop_back();
+    return rest;
+}
+
+// A paced transfer is slept through, not polled: flashsim sends 8 KiB at 38400 baud (over two
+// seconds of line time) on a few hundredths of a second of processor time, and an idle
+// flashsim does not wake at all.
+TEST(FlashsimProgram, PacedTransfersAndIdleTimeAreSleptThrough) {
+    zeph::testing::BackgroundProgram sim({zeph::testing::programPath("flashsim")});
+    const std::string device = sim.readLine(5000);
+    ASSERT_FALSE(device.empty()) << sim.err();
+    SerialLine line;
+    ASSERT_TRUE(line.open(device)) << device;
+    LineSettings settings;
+    settings.baud = 38400;
+    ASSERT_TRUE(line.configure(settings));
+
+    const ProcessUse idleFrom = processUse(sim.pid());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const ProcessUse idleTo = processUse(sim.pid());
+    ASSERT_GE(idleFrom.wakeUps, 0);
+    EXPECT_LT(idleTo.wakeUps - idleFrom.wakeUps, 5);
+
+    const Bytes detect = readFile(zeph::testing::programPath("detect.bin"));
+    Bytes stream = {'S', 0x00};
+    appendBe32(stream, static_cast<uint32_t>(detect.size()));
+    stream.insert(stream.end(), detect.begin(), detect.end());
+    stream.insert(stream.end(), 4, 0x00);
+    ASSERT_EQ(line.write(stream.data(), stream.size(), 2000), static_cast<long>(stream.size()));
+    ASSERT_EQ(roundTrip(line, {0x36}), (Bytes{0x37, 0x21})) << sim.err();
+    const Bytes phase2 = readFile(zeph::testing::programPath("generic.bin"));
+    for (uint32_t at = 0; at < phase2.size(); at += 1024) {
+        Bytes chunk = {0x08};
+        appendBe32(chunk, at);
+        chunk.insert(chunk.end(), phase2.begin() + at,
+                     phase2.begin() + std::min<size_t>(phase2.size(), at + 1024));
+        ASSERT_EQ(roundTrip(line, chunk), Bytes{0x09});
+    }
+    ASSERT_EQ(roundTrip(line, {0x0A, 0, 0, 0, 0}), Bytes{0x0B});
+    ASSERT_EQ(roundTrip(line, {0x0C, 0x40, 0, 0, 0, 16}), Bytes{0x0D});
+
+    const ProcessUse from = processUse(sim.pid());
+    const auto start = std::chrono::steady_clock::now();
+    for (uint32_t at = 0; at < 8 * 1024; at += 1024) {
+        Bytes upload = {0x28};
+        appendBe32(upload, at);
+        appendBe32(upload, 1024);
+        ASSERT_EQ(roundTrip(line, upload).size(), 1028u);
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const ProcessUse to = processUse(sim.pid());
+    EXPECT_GE(seconds, 8 * 1031 * 10 / 38400.0) << "faster than the line";
+    EXPECT_LE(to.ticks - from.ticks, ::sysconf(_SC_CLK_TCK) / 10)
+        << "busy over " << seconds << " s";
     line.close();
     EXPECT_EQ(sim.stop(), 0);
 }
