@@ -14,7 +14,9 @@ const char* const kUsage =
     "a command queue that erase and program over time, line-rate pacing and faults on request.\n"
     "The first line of standard output is the device to connect to: a new pseudo-terminal, or\n"
     "the device given with --link. SIGINT or SIGTERM stop it (exit status 0). After Finish the\n"
-    "target waits for a new phase-1 download at 38400 baud, so one flashsim serves many runs.\n"
+    "target waits for a new phase-1 download at 38400 baud, so one flashsim serves many runs;\n"
+    "so it does after a quiet line (see --quiet-reset-ms), so a run that ended without its\n"
+    "Finish does not stop the next one.\n"
     "\n"
     "  --link PATH        use the existing serial device PATH instead of a pseudo-terminal\n"
     "  --chiplist PATH    the chip list (default: chiplist.txt beside flashsim)\n"
@@ -29,6 +31,8 @@ const char* const kUsage =
     "  --erase-ms N       time to erase one sector (default 20)\n"
     "  --program-ms N     time to program one 1 KiB block (default 2)\n"
     "  --no-chip-erase    QueryChipErase answers 0 and EraseChip is refused\n"
+    "  --quiet-reset-ms N after N ms with nothing from the host and nothing owed to it, wait\n"
+    "                     for a new phase-1 download as after Finish (default 10000, 0 never)\n"
     "  --flash FILE       flash contents: read from FILE if it exists (else erased), written\n"
     "                     back at Finish and on exit\n"
     "  --nak-rate R       chance (0 to 1) of a NAK after a good command; the reply follows\n"
@@ -47,11 +51,11 @@ const char* const kUsage =
     "Numbers take decimal, 0x hex or leading-0 octal.\n";
 
 constexpr OptionSpec kOptions[] = {
-    {"--help"},           {"--no-chip-erase"},      {"--link", true},      {"--chiplist", true},
-    {"--chip", true},     {"--chip2", true},        {"--flash", true},     {"--chips", true},
-    {"--bus", true},      {"--variant", true},      {"--erase-ms", true},  {"--program-ms", true},
-    {"--nak-rate", true}, {"--corrupt-rate", true}, {"--drop-rate", true}, {"--error-at", true},
-    {"--seed", true},
+    {"--help"},           {"--no-chip-erase"},        {"--link", true},      {"--chiplist", true},
+    {"--chip", true},     {"--chip2", true},          {"--flash", true},     {"--chips", true},
+    {"--bus", true},      {"--variant", true},        {"--erase-ms", true},  {"--program-ms", true},
+    {"--nak-rate", true}, {"--corrupt-rate", true},   {"--drop-rate", true}, {"--error-at", true},
+    {"--seed", true},     {"--quiet-reset-ms", true},
 };
 constexpr ScanRules kRules{.options = kOptions,
                            .inlineValues = true,
@@ -88,6 +92,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     FlashsimOptions o;
     uint64_t eraseMs = 20;
     uint64_t programMs = 2;
+    uint64_t quietMs = kQuietResetUs / 1000;
     int chipCount = 0;
     const auto fail = [](const std::string& message) {
         return ParsedOptions{std::nullopt, message + " (see --help)"};
@@ -131,6 +136,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             good = setRate(o.target.faults.dropRate, v);
         } else if (name == "--error-at") {
             good = setNumber(o.target.faults.errorAt.emplace(), v, 0xFFFFFFFF);
+        } else if (name == "--quiet-reset-ms") {
+            good = setNumber(quietMs, v, 3'600'000);
         } else if (name == "--seed") {
             good = setNumber(o.target.faults.seed, v, 0xFFFFFFFF);
         }
@@ -150,6 +157,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                                    : 1;
     o.target.eraseUs = eraseMs * 1000;
     o.target.programUs = programMs * 1000;
+    o.target.quietResetUs = quietMs * 1000;
     return {std::move(o), {}};
 }
 

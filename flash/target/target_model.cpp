@@ -33,9 +33,11 @@ void TargetModel::receive(const uint8_t* bytes, size_t count, uint64_t nowUs) {
         }
     }
     lastRxUs_ = nowUs;
+    lastLineUs_ = nowUs;
 }
 
 void TargetModel::lineIdle(uint64_t nowUs) {
+    discarding_ = false;
     if (!rx_.empty() && lastRxUs_ + kPacketGapUs < nowUs) {
         note("unfinished packet dropped");
         rx_.clear();
@@ -120,6 +122,15 @@ void TargetModel::receivePacketByte(uint8_t byte) {
             return;
         }
     }
+    if (discarding_) {
+        return;
+    }
+    // No packet is long enough to start with such a byte: an ACK or NAK the target did not
+    // ask for (a host's NAK after a refused command) must not swallow the next packet.
+    if (rx_.empty() && byte > kMaxPayload >> 8) {
+        note("stray byte " + std::to_string(byte) + " outside a packet ignored");
+        return;
+    }
     rx_.push_back(byte);
     if (rx_.size() < 2) {
         return;
@@ -130,6 +141,7 @@ void TargetModel::receivePacketByte(uint8_t byte) {
         rx_.clear();
         emit({kNak});
         link_ = LinkState::Idle;
+        discarding_ = true; // until the line is quiet, so the rest is not taken for packets
         return;
     }
     if (rx_.size() == length + 3) {
@@ -180,11 +192,12 @@ void TargetModel::handlePacket() {
         sendReply(reply.payload);
     }
     if (reply.reset) {
-        resetTarget();
+        resetTarget("Finish");
     }
 }
 
 void TargetModel::emit(const Bytes& bytes) {
+    lastLineUs_ = nowUs_;
     if (output_.empty() || output_.back().baud != lineRate_) {
         output_.push_back({{}, lineRate_});
     }

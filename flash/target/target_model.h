@@ -35,6 +35,10 @@ constexpr size_t kMaxPhase1 = 64 * 1024;
 constexpr size_t kMaxPhase2 = 64 * 1024;
 constexpr size_t kMaxPayload = 1280;
 constexpr uint64_t kPacketGapUs = 500'000; // a packet left unfinished this long is dropped
+// A target left this long with nothing from the host and nothing owed to it goes back to
+// waiting for a phase-1 download, as after Finish: a run that ended without its Finish (a
+// lost packet, a host that was killed) does not stop every later run.
+constexpr uint64_t kQuietResetUs = 10'000'000;
 
 struct FaultConfig {
     double nakRate = 0;              // chance of a NAK after a good command (the reply follows the
@@ -56,6 +60,7 @@ struct TargetConfig {
     uint64_t eraseUs = 20'000;  // per sector
     uint64_t programUs = 2'000; // per block
     bool chipEraseSupported = true;
+    uint64_t quietResetUs = kQuietResetUs; // 0: never
     FaultConfig faults;
     std::string flashPath; // empty: the flash is not kept
 };
@@ -85,9 +90,10 @@ public:
 
     // Bytes from the host at `nowUs` (model time, never going back).
     void receive(const uint8_t* bytes, size_t count, uint64_t nowUs);
-    // The line was seen empty at `nowUs`: a packet unfinished since kPacketGapUs is dropped. A
-    // gap is only what the line shows: bytes that were waiting when the target came to read
-    // them, however late, continue the packet.
+    // The line was seen empty at `nowUs`: a packet unfinished since kPacketGapUs is dropped, and
+    // bytes after a refused packet length are no longer thrown away. A gap is only what the line
+    // shows: bytes that were waiting when the target came to read them, however late, continue
+    // the packet.
     void lineIdle(uint64_t nowUs);
     // Works off the queue up to `nowUs` and answers a waiting WaitBuffers/WaitSlots.
     void advance(uint64_t nowUs);
@@ -174,6 +180,7 @@ private:
     std::string decodeDownload(const Bytes& p, bool huffman, DecodedBlock& out);
     bool queueOp(const Op& op);
     bool waitSatisfied() const;
+    std::optional<uint64_t> quietResetAt() const;
 
     // The queue (target_queue.cpp).
     void startOp(const Op& op);
@@ -183,7 +190,7 @@ private:
     uint32_t wordAt(uint32_t address) const;
     uint32_t erasedWord() const;
     uint8_t activityCode(uint8_t sixteenBitCode) const;
-    void resetTarget();
+    void resetTarget(const char* why);
 
     TargetConfig config_;
     FlashArray flash_;
@@ -203,6 +210,8 @@ private:
     LinkState link_ = LinkState::Idle;
     Bytes rx_;
     uint64_t lastRxUs_ = 0;
+    uint64_t lastLineUs_ = 0; // the last byte either way
+    bool discarding_ = false; // the rest of a packet whose length was refused
     Bytes lastReply_;
     Bytes heldReply_;
     uint8_t waitCode_ = 0;

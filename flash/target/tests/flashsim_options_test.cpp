@@ -20,10 +20,11 @@ TEST(FlashsimOptions, DefaultsPlayOneChipOnA16BitBus) {
 }
 
 TEST(FlashsimOptions, ValuesInBothFormsAndCNumbers) {
-    const ParsedOptions parsed =
-        parseOptions({"--bus=32", "--variant", "0x23", "--error-at", "0x1C00", "--erase-ms=0",
-                      "--program-ms", "5", "--nak-rate", "0.25", "--seed=7", "--no-chip-erase",
-                      "--chip", "SST39VF1601", "--flash", "/tmp/f.bin", "--link", "/dev/ttyS1"});
+    const ParsedOptions parsed = parseOptions(
+        {"--bus=32",     "--variant",       "0x23",       "--error-at",       "0x1C00",
+         "--erase-ms=0", "--program-ms",    "5",          "--nak-rate",       "0.25",
+         "--seed=7",     "--no-chip-erase", "--chip",     "SST39VF1601",      "--flash",
+         "/tmp/f.bin",   "--link",          "/dev/ttyS1", "--quiet-reset-ms", "0"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const FlashsimOptions& o = *parsed.options;
     EXPECT_EQ(o.target.busWidth, 32);
@@ -38,6 +39,8 @@ TEST(FlashsimOptions, ValuesInBothFormsAndCNumbers) {
     EXPECT_EQ(o.chipName, "SST39VF1601");
     EXPECT_EQ(o.target.flashPath, "/tmp/f.bin");
     EXPECT_EQ(o.link, "/dev/ttyS1");
+    EXPECT_EQ(o.target.quietResetUs, 0u);
+    EXPECT_EQ(parseOptions({}).options->target.quietResetUs, kQuietResetUs);
     EXPECT_EQ(parseOptions({"--bus", "32", "--chips", "1"}).options->target.chipCount, 1);
 }
 
