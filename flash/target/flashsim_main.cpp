@@ -175,6 +175,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "flashsim: %s\n", error.c_str());
         return 1;
     }
+    printNotes(model);
     int wakeFds[2] = {-1, -1};
     if (!zeph::simcommon::installLoopSignals(wakeFds, false)) {
         std::perror("flashsim: signals");

@@ -4,6 +4,7 @@
 #include "common/files/replaced_file.h"
 
 #include <cstring>
+#include <filesystem>
 
 namespace zeph::flashsim {
 
@@ -15,8 +16,17 @@ TargetModel::TargetModel(TargetConfig config)
 
 bool TargetModel::loadFlash(std::string& error) {
     // A file that could not be written back is refused before a run is spent on it.
-    return config_.flashPath.empty() || (files::ReplacedFile::open(config_.flashPath, error) &&
-                                         flash_.load(config_.flashPath, error));
+    if (config_.flashPath.empty() || !files::ReplacedFile::open(config_.flashPath, error) ||
+        !flash_.load(config_.flashPath, error)) {
+        return config_.flashPath.empty();
+    }
+    std::error_code failed;
+    const uintmax_t size = std::filesystem::file_size(config_.flashPath, failed);
+    if (!failed && size > flash_.size()) { // most likely a chip other than the one meant
+        note(config_.flashPath + " holds " + std::to_string(size) + " bytes, the flash " +
+             std::to_string(flash_.size()) + ": the bytes past the flash are kept as they are");
+    }
+    return true;
 }
 
 bool TargetModel::saveFlash(std::string& error) const {
