@@ -42,20 +42,39 @@ const char* const kUsage =
     "  --error-at ADDR    programming the flash offset ADDR fails: error flag, with the last\n"
     "                     operation and activity pointing at it\n"
     "  --seed N           seed for the faults (default 1): the same seed, the same faults\n"
+    "  --faults-from WHEN where line faults may strike: run (default) once the programmer\n"
+    "                     recovers them, from its first command after the parameters and\n"
+    "                     error bits; params from the exchange after SetTargetParams; start\n"
+    "                     from the first packet, where the programmer stops on the first\n"
+    "                     fault\n"
     "  --help             this text\n"
     "\n"
-    "Line faults start once the target has its parameters (SetTargetParams).\n"
+    "The reply to Finish is never faulted.\n"
     "Compressed blocks (Huffman 0x22/0x26 with the table from 0x14, LZSS 0x30/0x32) are\n"
     "decoded; a stream that does not give exactly 1024 bytes is refused with a NAK. An LZSS\n"
     "block continues the stream only when it lies 1024 bytes past the previous LZSS block.\n"
     "Numbers take decimal, 0x hex or leading-0 octal.\n";
 
 constexpr OptionSpec kOptions[] = {
-    {"--help"},           {"--no-chip-erase"},        {"--link", true},      {"--chiplist", true},
-    {"--chip", true},     {"--chip2", true},          {"--flash", true},     {"--chips", true},
-    {"--bus", true},      {"--variant", true},        {"--erase-ms", true},  {"--program-ms", true},
-    {"--nak-rate", true}, {"--corrupt-rate", true},   {"--drop-rate", true}, {"--error-at", true},
-    {"--seed", true},     {"--quiet-reset-ms", true},
+    {"--help"},
+    {"--no-chip-erase"},
+    {"--link", true},
+    {"--chiplist", true},
+    {"--chip", true},
+    {"--chip2", true},
+    {"--flash", true},
+    {"--chips", true},
+    {"--bus", true},
+    {"--variant", true},
+    {"--erase-ms", true},
+    {"--program-ms", true},
+    {"--nak-rate", true},
+    {"--corrupt-rate", true},
+    {"--drop-rate", true},
+    {"--error-at", true},
+    {"--seed", true},
+    {"--quiet-reset-ms", true},
+    {"--faults-from", true},
 };
 constexpr ScanRules kRules{.options = kOptions,
                            .inlineValues = true,
@@ -136,6 +155,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             good = setRate(o.target.faults.dropRate, v);
         } else if (name == "--error-at") {
             good = setNumber(o.target.faults.errorAt.emplace(), v, 0xFFFFFFFF);
+        } else if (name == "--faults-from") {
+            FaultStart& from = o.target.faults.from;
+            from = v == "run"      ? FaultStart::Run
+                   : v == "params" ? FaultStart::Params
+                                   : FaultStart::Start;
+            good = v == "run" || v == "params" || v == "start";
         } else if (name == "--quiet-reset-ms") {
             good = setNumber(quietMs, v, 3'600'000);
         } else if (name == "--seed") {

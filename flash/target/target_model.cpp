@@ -169,7 +169,8 @@ void TargetModel::handlePacket() {
         return;
     }
     const Bytes payload(packet.begin() + 2, packet.end() - 1);
-    faultsArmed_ = paramsSet_; // the SetTargetParams exchange itself is still clean
+    faultsArmed_ = faultsArmed_ || armsFaults(payload[0]);
+    cleanExchange_ = payload[0] == kFinishCode;
     Reply reply = dispatch(payload);
     switch (reply.kind) {
     case Reply::Refuse:
@@ -233,10 +234,10 @@ void TargetModel::sendReply(const Bytes& payload) {
     emit(packet);
 }
 
-// Faults start after the target has its parameters: before that the host gives up on the
-// first bad exchange, as it should.
+// Faults strike only from the exchange FaultConfig::from names: before the host's recovery is
+// on it gives up on the first bad exchange, as it should.
 bool TargetModel::roll(double rate) {
-    if (!faultsArmed_ || rate <= 0) {
+    if (!faultsArmed_ || cleanExchange_ || rate <= 0) {
         return false;
     }
     return std::uniform_real_distribution<double>(0.0, 1.0)(random_) < rate;

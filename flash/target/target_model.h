@@ -28,6 +28,7 @@ constexpr char kPhase2Tag[] = "ZEPHPH21";
 constexpr size_t kTagLength = 8;
 
 constexpr unsigned kStartRate = 38400;
+constexpr uint8_t kFinishCode = 0x38;
 constexpr size_t kBlockSize = kCodedBlockSize;
 constexpr size_t kBufferCount = 8; // RAM block buffers
 constexpr size_t kQueueSlots = 16; // command queue entries
@@ -40,6 +41,13 @@ constexpr uint64_t kPacketGapUs = 500'000; // a packet left unfinished this long
 // lost packet, a host that was killed) does not stop every later run.
 constexpr uint64_t kQuietResetUs = 10'000'000;
 
+// From which exchange on the line faults may strike.
+enum class FaultStart {
+    Run,    // once the host recovers: after the parameters and the error bits
+    Params, // from the exchange after SetTargetParams (SetErrorBits is not recovered)
+    Start,  // from the first packet: detection already fails on a fault
+};
+
 struct FaultConfig {
     double nakRate = 0;              // chance of a NAK after a good command (the reply follows the
                                      // host's NAK)
@@ -47,6 +55,7 @@ struct FaultConfig {
     double dropRate = 0;             // chance of one byte missing from a reply
     std::optional<uint32_t> errorAt; // programming this flash offset stops with the error flag
     uint32_t seed = 1;
+    FaultStart from = FaultStart::Run;
 };
 
 struct TargetConfig {
@@ -179,6 +188,7 @@ private:
     std::optional<size_t> takeBuffer(uint32_t address);
     std::string decodeDownload(const Bytes& p, bool huffman, DecodedBlock& out);
     bool queueOp(const Op& op);
+    bool armsFaults(uint8_t code) const;
     bool waitSatisfied() const;
     std::optional<uint64_t> quietResetAt() const;
 
@@ -220,6 +230,7 @@ private:
     bool locationSet_ = false;
     bool paramsSet_ = false;
     bool faultsArmed_ = false;
+    bool cleanExchange_ = false; // Finish: its reply goes out whole whatever the faults
     bool noErrorBits_ = false;
     HuffmanDecoder huffman_;
     LzssDecoder lzss_;

@@ -201,6 +201,7 @@ void TargetModel::resetTarget(const char* why) {
     locationSet_ = false;
     paramsSet_ = false;
     faultsArmed_ = false;
+    cleanExchange_ = false;
     noErrorBits_ = false;
     huffman_.forgetTable();
     lzss_.reset();

@@ -222,6 +222,43 @@ TEST(Faults, NakAfterACommandHoldsTheReplyUntilTheHostNaks) {
     EXPECT_EQ(d.takePacket(), (Bytes{0x37, 0x21}));
 }
 
+// By default a fault first strikes the exchange after the error bits, the first one the host
+// recovers; Finish is never faulted, so the next run meets a clean target.
+TEST(Faults, StrikeFromTheExchangeTheyAreSetForAndNeverOnFinish) {
+    const struct {
+        FaultStart from;
+        bool bootClean;
+        bool errorBitsClean;
+    } rows[] = {{FaultStart::Run, true, true},
+                {FaultStart::Params, true, false},
+                {FaultStart::Start, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.from));
+        TargetConfig config = smallConfig();
+        config.faults.nakRate = 1.0;
+        config.faults.from = row.from;
+        Driver d(config);
+        ASSERT_EQ(d.bootToPhase2(), row.bootClean);
+        if (!row.bootClean) {
+            continue;
+        }
+        d.sendPacket(command(0x46, {{0, 1}}));
+        const Bytes answer = d.take();
+        ASSERT_FALSE(answer.empty());
+        EXPECT_EQ(answer[0], row.errorBitsClean ? kAck : kNak);
+        if (row.errorBitsClean) {
+            d.send({kAck});
+        }
+        d.sendPacket(command(0x0E));
+        EXPECT_EQ(d.take(), Bytes{kNak});
+        d.send({kNak});
+        ASSERT_TRUE(d.takePacket());
+        d.send({kAck});
+        EXPECT_EQ(d.exchange(command(0x38)), Bytes{0x39});
+        EXPECT_EQ(d.model.stage(), Stage::AwaitPhase1);
+    }
+}
+
 TEST(Faults, CorruptedAndShortRepliesAreResentWhole) {
     TargetConfig config = smallConfig();
     config.faults.corruptRate = 1.0;
