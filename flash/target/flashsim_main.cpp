@@ -86,7 +86,7 @@ int run(TargetModel& model, TargetLine& line, int wakeFd) {
                 return 1;
             }
             input.took(static_cast<size_t>(n));
-            waiting = std::max(0L, waiting - n);
+            waiting = n > 0 ? std::max(0L, waiting - n) : 0; // none to be had: wait to be told
             if (n > 0 && !line.hostRateIs(model.lineRate())) {
                 if (!warnedRate) { // at the wrong rate every byte is garbage
                     std::fprintf(stderr, "flashsim: host not at %u baud: input ignored\n",
