@@ -30,6 +30,7 @@ public:
     BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
     bool started() const { return pid_ > 0; }
+    int pid() const { return pid_; }
     // The next line of standard output without its line end; empty after the time-out.
     std::string readLine(int timeoutMs);
     // Waits until the standard output not yet taken as lines holds `text`; false after the

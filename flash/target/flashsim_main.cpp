@@ -3,17 +3,19 @@
 
 #include "chip_list.h"
 #include "flashsim_options.h"
+#include "line_pacing.h"
 #include "sim/common/loop_signals.h"
 #include "target_line.h"
 #include "target_model.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <unistd.h>
 
@@ -29,82 +31,7 @@ std::string programFolder() {
     return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
 }
 
-constexpr int kIdlePollMs = 5;
 constexpr size_t kReadChunk = 4096;
-constexpr uint64_t kBitsPerByte = 10;
-
-// Bytes waiting to go out, each sent no sooner than the line rate allows.
-class PacedOutput {
-public:
-    void add(const OutputChunk& chunk) {
-        for (uint8_t byte : chunk.bytes) {
-            bytes_.push_back({byte, chunk.baud});
-        }
-    }
-    bool empty() const { return bytes_.empty(); }
-    // Writes what is due; false when the line failed.
-    bool send(TargetLine& line, uint64_t nowUs) {
-        if (bytes_.empty() || nextUs_ > nowUs) {
-            return true;
-        }
-        nextUs_ = std::max(nextUs_, nowUs - std::min(nowUs, kBurstUs));
-        uint8_t batch[kReadChunk];
-        size_t count = 0;
-        uint64_t at = nextUs_;
-        while (count < bytes_.size() && count < sizeof batch && at <= nowUs) {
-            batch[count] = bytes_[count].byte;
-            at += kBitsPerByte * 1'000'000 / bytes_[count].baud;
-            ++count;
-        }
-        const long n = line.write(batch, count);
-        if (n < 0) {
-            return false;
-        }
-        for (long i = 0; i < n; ++i) {
-            nextUs_ += kBitsPerByte * 1'000'000 / bytes_.front().baud;
-            bytes_.pop_front();
-        }
-        return true;
-    }
-    int waitMs(uint64_t nowUs) const {
-        if (bytes_.empty()) {
-            return kIdlePollMs;
-        }
-        return nextUs_ > nowUs ? static_cast<int>((nextUs_ - nowUs) / 1000) : 0;
-    }
-
-private:
-    static constexpr uint64_t kBurstUs = 2000; // lateness that may be made up at once
-    struct Byte {
-        uint8_t byte;
-        unsigned baud;
-    };
-    std::deque<Byte> bytes_;
-    uint64_t nextUs_ = 0;
-};
-
-// Bytes from the host are taken no faster than the line rate, so a host that writes ahead waits
-// on a full line, as on a real wire.
-class PacedInput {
-public:
-    // How many bytes may be read now.
-    size_t allowance(uint64_t nowUs, unsigned baud) {
-        nextUs_ = std::max(nextUs_, nowUs - std::min(nowUs, kBurstUs));
-        if (nextUs_ > nowUs) {
-            return 0;
-        }
-        return std::min<uint64_t>(kReadChunk, (nowUs - nextUs_) / byteUs(baud) + 1);
-    }
-    void took(size_t count, unsigned baud) { nextUs_ += count * byteUs(baud); }
-    int waitMs(uint64_t nowUs) const {
-        return nextUs_ > nowUs ? static_cast<int>((nextUs_ - nowUs + 999) / 1000) : 0;
-    }
-
-private:
-    static uint64_t byteUs(unsigned baud) { return kBitsPerByte * 1'000'000 / baud; }
-    static constexpr uint64_t kBurstUs = 2000; // idle time saved up for at most a short burst
-    uint64_t nextUs_ = 0;
-};
 
 void printNotes(TargetModel& model) {
     for (const std::string& text : model.takeNotes()) {
@@ -112,6 +39,23 @@ void printNotes(TargetModel& model) {
     }
 }
 
+// Sleeps until `deadlineUs` (none: for ever) or until a watched descriptor is ready.
+int waitUntil(pollfd* fds, nfds_t count, std::optional<uint64_t> deadlineUs, uint64_t nowUs) {
+    if (!deadlineUs) {
+        return ::ppoll(fds, count, nullptr, nullptr);
+    }
+    const uint64_t waitUs = *deadlineUs > nowUs ? *deadlineUs - nowUs : 0;
+    const timespec timeout{static_cast<time_t>(waitUs / 1'000'000),
+                           static_cast<long>(waitUs % 1'000'000) * 1000};
+    return ::ppoll(fds, count, &timeout, nullptr);
+}
+
+std::optional<uint64_t> earliest(std::optional<uint64_t> a, std::optional<uint64_t> b) {
+    return a && b ? std::min(*a, *b) : a ? a : b;
+}
+
+// The loop sleeps until the host sends, a paced byte is due or the target's queue moves on;
+// an idle target does not wake at all.
 int run(TargetModel& model, TargetLine& line, int wakeFd) {
     const auto start = std::chrono::steady_clock::now();
     const auto nowUs = [&] {
@@ -124,49 +68,64 @@ int run(TargetModel& model, TargetLine& line, int wakeFd) {
     unsigned rate = model.lineRate();
     bool warnedRate = false;
     while (!zeph::simcommon::stopRequested()) {
-        const size_t allowed = input.allowance(nowUs(), model.lineRate());
-        const int waitMs = allowed > 0 ? output.waitMs(nowUs())
-                                       : std::min(output.waitMs(nowUs()), input.waitMs(nowUs()));
-        struct pollfd fds[2] = {{line.pollFd(), static_cast<short>(allowed > 0 ? POLLIN : 0), 0},
-                                {wakeFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, waitMs);
-        if (ready < 0 && errno != EINTR) {
-            std::perror("flashsim: poll");
-            return 1;
-        }
-        uint8_t buffer[kReadChunk];
-        const long n = (fds[0].revents & POLLIN) != 0 ? line.read(buffer, allowed) : 0;
-        if (n > 0) {
-            input.took(static_cast<size_t>(n), model.lineRate());
-        } else if (allowed > 0 && n == 0) {
-            model.lineIdle(nowUs()); // looked, and the host sent nothing
-        }
-        if (n < 0) {
+        uint64_t now = nowUs();
+        long waiting = line.waiting();
+        if (waiting < 0) {
             std::fprintf(stderr, "flashsim: cannot read %s: %s\n", line.path().c_str(),
                          std::strerror(errno));
             return 1;
         }
-        if (n > 0 && !line.hostRateIs(model.lineRate())) {
-            if (!warnedRate) { // at the wrong rate every byte is garbage
-                std::fprintf(stderr, "flashsim: host not at %u baud: input ignored\n",
-                             model.lineRate());
-                warnedRate = true;
+        const size_t allowed = input.allowance(now, model.lineRate());
+        if (waiting > 0 && allowed > 0) {
+            uint8_t buffer[kReadChunk];
+            const long n = line.read(
+                buffer, std::min<size_t>({allowed, sizeof buffer, static_cast<size_t>(waiting)}));
+            if (n < 0) {
+                std::fprintf(stderr, "flashsim: cannot read %s: %s\n", line.path().c_str(),
+                             std::strerror(errno));
+                return 1;
             }
-        } else if (n > 0) {
-            warnedRate = false;
-            model.receive(buffer, static_cast<size_t>(n), nowUs());
+            input.took(static_cast<size_t>(n));
+            waiting = n > 0 ? std::max(0L, waiting - n) : 0; // none to be had: wait to be told
+            if (n > 0 && !line.hostRateIs(model.lineRate())) {
+                if (!warnedRate) { // at the wrong rate every byte is garbage
+                    std::fprintf(stderr, "flashsim: host not at %u baud: input ignored\n",
+                                 model.lineRate());
+                    warnedRate = true;
+                }
+            } else if (n > 0) {
+                warnedRate = false;
+                model.receive(buffer, static_cast<size_t>(n), now);
+            }
         }
-        model.advance(nowUs());
+        if (waiting == 0) {
+            model.lineIdle(now); // looked, and the host sent nothing more
+        }
+        model.advance(now);
         for (const OutputChunk& chunk : model.takeOutput()) {
-            output.add(chunk);
+            output.add(chunk.bytes.data(), chunk.bytes.size(), chunk.baud);
         }
-        if (model.lineRate() != rate && output.empty()) {
+        printNotes(model);
+        if (!output.send(now, [&](const uint8_t* bytes, size_t count) {
+                return line.write(bytes, count);
+            })) {
+            std::fprintf(stderr, "flashsim: cannot write %s\n", line.path().c_str());
+            return 1;
+        }
+        if (model.lineRate() != rate && output.empty()) { // the old rate's bytes are out
             rate = model.lineRate();
             line.setRate(rate);
         }
-        printNotes(model);
-        if (!output.send(line, nowUs())) {
-            std::fprintf(stderr, "flashsim: cannot write %s\n", line.path().c_str());
+
+        // Bytes already waiting are read when the line rate allows, not when they show.
+        const std::optional<uint64_t> deadline =
+            earliest(earliest(output.wakeUs(), model.nextEventUs()),
+                     input.wakeUs(static_cast<size_t>(waiting), model.lineRate()));
+        const short lineEvents =
+            static_cast<short>((waiting == 0 ? POLLIN : 0) | (output.blocked() ? POLLOUT : 0));
+        struct pollfd fds[2] = {{line.pollFd(), lineEvents, 0}, {wakeFd, POLLIN, 0}};
+        if (waitUntil(fds, 2, deadline, nowUs()) < 0 && errno != EINTR) {
+            std::perror("flashsim: poll");
             return 1;
         }
     }
@@ -216,6 +175,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "flashsim: %s\n", error.c_str());
         return 1;
     }
+    printNotes(model);
     int wakeFds[2] = {-1, -1};
     if (!zeph::simcommon::installLoopSignals(wakeFds, false)) {
         std::perror("flashsim: signals");

@@ -15,6 +15,8 @@ const char* const kUsage =
     "The first line of standard output is the device to connect to: a new pseudo-terminal, or\n"
     "the device given with --link. SIGINT or SIGTERM stop it (exit status 0). After Finish the\n"
     "target waits for a new phase-1 download at 38400 baud, so one flashsim serves many runs.\n"
+    "It does the same after a quiet line (--quiet-reset-ms), so a run that ended without its\n"
+    "Finish does not stop the next one.\n"
     "\n"
     "  --link PATH        use the existing serial device PATH instead of a pseudo-terminal\n"
     "  --chiplist PATH    the chip list (default: chiplist.txt beside flashsim)\n"
@@ -29,8 +31,10 @@ const char* const kUsage =
     "  --erase-ms N       time to erase one sector (default 20)\n"
     "  --program-ms N     time to program one 1 KiB block (default 2)\n"
     "  --no-chip-erase    QueryChipErase answers 0 and EraseChip is refused\n"
+    "  --quiet-reset-ms N after N ms with nothing from the host and nothing owed to it, wait\n"
+    "                     for a new phase-1 download as after Finish (default 10000, 0 never)\n"
     "  --flash FILE       flash contents: read from FILE if it exists (else erased), written\n"
-    "                     back at Finish and on exit\n"
+    "                     back at Finish and on exit; bytes past the flash are kept\n"
     "  --nak-rate R       chance (0 to 1) of a NAK after a good command; the reply follows\n"
     "                     the host's NAK\n"
     "  --corrupt-rate R   chance of one flipped bit in a reply\n"
@@ -38,20 +42,39 @@ const char* const kUsage =
     "  --error-at ADDR    programming the flash offset ADDR fails: error flag, with the last\n"
     "                     operation and activity pointing at it\n"
     "  --seed N           seed for the faults (default 1): the same seed, the same faults\n"
+    "  --faults-from WHEN where line faults may strike: run (default) once the programmer\n"
+    "                     recovers them, from its first command after the parameters and\n"
+    "                     error bits; params from the exchange after SetTargetParams; start\n"
+    "                     from the first packet, where the programmer stops on the first\n"
+    "                     fault\n"
     "  --help             this text\n"
     "\n"
-    "Line faults start once the target has its parameters (SetTargetParams).\n"
+    "The reply to Finish is never faulted.\n"
     "Compressed blocks (Huffman 0x22/0x26 with the table from 0x14, LZSS 0x30/0x32) are\n"
     "decoded; a stream that does not give exactly 1024 bytes is refused with a NAK. An LZSS\n"
     "block continues the stream only when it lies 1024 bytes past the previous LZSS block.\n"
     "Numbers take decimal, 0x hex or leading-0 octal.\n";
 
 constexpr OptionSpec kOptions[] = {
-    {"--help"},           {"--no-chip-erase"},      {"--link", true},      {"--chiplist", true},
-    {"--chip", true},     {"--chip2", true},        {"--flash", true},     {"--chips", true},
-    {"--bus", true},      {"--variant", true},      {"--erase-ms", true},  {"--program-ms", true},
-    {"--nak-rate", true}, {"--corrupt-rate", true}, {"--drop-rate", true}, {"--error-at", true},
+    {"--help"},
+    {"--no-chip-erase"},
+    {"--link", true},
+    {"--chiplist", true},
+    {"--chip", true},
+    {"--chip2", true},
+    {"--flash", true},
+    {"--chips", true},
+    {"--bus", true},
+    {"--variant", true},
+    {"--erase-ms", true},
+    {"--program-ms", true},
+    {"--nak-rate", true},
+    {"--corrupt-rate", true},
+    {"--drop-rate", true},
+    {"--error-at", true},
     {"--seed", true},
+    {"--quiet-reset-ms", true},
+    {"--faults-from", true},
 };
 constexpr ScanRules kRules{.options = kOptions,
                            .inlineValues = true,
@@ -88,6 +111,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     FlashsimOptions o;
     uint64_t eraseMs = 20;
     uint64_t programMs = 2;
+    uint64_t quietMs = kQuietResetUs / 1000;
     int chipCount = 0;
     const auto fail = [](const std::string& message) {
         return ParsedOptions{std::nullopt, message + " (see --help)"};
@@ -131,6 +155,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             good = setRate(o.target.faults.dropRate, v);
         } else if (name == "--error-at") {
             good = setNumber(o.target.faults.errorAt.emplace(), v, 0xFFFFFFFF);
+        } else if (name == "--faults-from") {
+            FaultStart& from = o.target.faults.from;
+            from = v == "run"      ? FaultStart::Run
+                   : v == "params" ? FaultStart::Params
+                                   : FaultStart::Start;
+            good = v == "run" || v == "params" || v == "start";
+        } else if (name == "--quiet-reset-ms") {
+            good = setNumber(quietMs, v, 3'600'000);
         } else if (name == "--seed") {
             good = setNumber(o.target.faults.seed, v, 0xFFFFFFFF);
         }
@@ -150,6 +182,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
                                                    : 1;
     o.target.eraseUs = eraseMs * 1000;
     o.target.programUs = programMs * 1000;
+    o.target.quietResetUs = quietMs * 1000;
     return {std::move(o), {}};
 }
 

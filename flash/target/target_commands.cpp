@@ -64,6 +64,22 @@ std::string hex(unsigned value) {
 
 } // namespace
 
+static_assert(kFinish == kFinishCode);
+
+// The host recovers a bad exchange from its first command after the parameters and, with the
+// phase-2 program that takes them, the error bits.
+bool TargetModel::armsFaults(uint8_t code) const {
+    switch (config_.faults.from) {
+    case FaultStart::Start:
+        return true;
+    case FaultStart::Params:
+        return paramsSet_;
+    case FaultStart::Run:
+        break;
+    }
+    return paramsSet_ && code != kSetTargetParams && code != kSetErrorBits;
+}
+
 TargetModel::Reply TargetModel::dispatch(const Bytes& p) {
     const uint8_t code = p[0];
     switch (code) {

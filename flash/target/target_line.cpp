@@ -1,6 +1,7 @@
 #include "target_line.h"
 
 #include <cerrno>
+#include <sys/ioctl.h>
 
 namespace zeph::flashsim {
 namespace {
@@ -30,6 +31,11 @@ long TargetLine::read(uint8_t* buffer, size_t max) {
         return 0; // a pseudo-terminal between two openings by the host
     }
     return n;
+}
+
+long TargetLine::waiting() const {
+    int count = 0;
+    return ::ioctl(line_->pollFd(), FIONREAD, &count) == 0 ? count : -1;
 }
 
 bool TargetLine::hostRateIs(unsigned baud) const {

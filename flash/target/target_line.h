@@ -25,6 +25,8 @@ public:
     int pollFd() const { return line_->pollFd(); }
     // A count, 0 when nothing is there, -1 on error.
     long read(uint8_t* buffer, size_t max);
+    // Bytes from the host waiting to be read, -1 on error.
+    long waiting() const;
     // A count (0 when there is no room), -1 on error.
     long write(const uint8_t* bytes, size_t count) { return line_->write(bytes, count); }
     // On a pseudo-terminal the rate is the host's setting: false when it differs from

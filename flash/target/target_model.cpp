@@ -4,6 +4,7 @@
 #include "common/files/replaced_file.h"
 
 #include <cstring>
+#include <filesystem>
 
 namespace zeph::flashsim {
 
@@ -15,8 +16,17 @@ TargetModel::TargetModel(TargetConfig config)
 
 bool TargetModel::loadFlash(std::string& error) {
     // A file that could not be written back is refused before a run is spent on it.
-    return config_.flashPath.empty() || (files::ReplacedFile::open(config_.flashPath, error) &&
-                                         flash_.load(config_.flashPath, error));
+    if (config_.flashPath.empty() || !files::ReplacedFile::open(config_.flashPath, error) ||
+        !flash_.load(config_.flashPath, error)) {
+        return config_.flashPath.empty();
+    }
+    std::error_code failed;
+    const uintmax_t size = std::filesystem::file_size(config_.flashPath, failed);
+    if (!failed && size > flash_.size()) { // most likely a chip other than the one meant
+        note(config_.flashPath + " holds " + std::to_string(size) + " bytes, the flash " +
+             std::to_string(flash_.size()) + ": the bytes past the flash are kept as they are");
+    }
+    return true;
 }
 
 bool TargetModel::saveFlash(std::string& error) const {
@@ -33,9 +43,11 @@ void TargetModel::receive(const uint8_t* bytes, size_t count, uint64_t nowUs) {
         }
     }
     lastRxUs_ = nowUs;
+    lastLineUs_ = nowUs;
 }
 
 void TargetModel::lineIdle(uint64_t nowUs) {
+    discarding_ = false;
     if (!rx_.empty() && lastRxUs_ + kPacketGapUs < nowUs) {
         note("unfinished packet dropped");
         rx_.clear();
@@ -120,6 +132,15 @@ void TargetModel::receivePacketByte(uint8_t byte) {
             return;
         }
     }
+    if (discarding_) {
+        return;
+    }
+    // No packet is long enough to start with such a byte: an ACK or NAK the target did not
+    // ask for (a host's NAK after a refused command) must not swallow the next packet.
+    if (rx_.empty() && byte > kMaxPayload >> 8) {
+        note("stray byte " + std::to_string(byte) + " outside a packet ignored");
+        return;
+    }
     rx_.push_back(byte);
     if (rx_.size() < 2) {
         return;
@@ -130,6 +151,7 @@ void TargetModel::receivePacketByte(uint8_t byte) {
         rx_.clear();
         emit({kNak});
         link_ = LinkState::Idle;
+        discarding_ = true; // until the line is quiet, so the rest is not taken for packets
         return;
     }
     if (rx_.size() == length + 3) {
@@ -147,7 +169,8 @@ void TargetModel::handlePacket() {
         return;
     }
     const Bytes payload(packet.begin() + 2, packet.end() - 1);
-    faultsArmed_ = paramsSet_; // the SetTargetParams exchange itself is still clean
+    faultsArmed_ = faultsArmed_ || armsFaults(payload[0]);
+    cleanExchange_ = payload[0] == kFinishCode;
     Reply reply = dispatch(payload);
     switch (reply.kind) {
     case Reply::Refuse:
@@ -180,11 +203,12 @@ void TargetModel::handlePacket() {
         sendReply(reply.payload);
     }
     if (reply.reset) {
-        resetTarget();
+        resetTarget("Finish");
     }
 }
 
 void TargetModel::emit(const Bytes& bytes) {
+    lastLineUs_ = nowUs_;
     if (output_.empty() || output_.back().baud != lineRate_) {
         output_.push_back({{}, lineRate_});
     }
@@ -210,10 +234,10 @@ void TargetModel::sendReply(const Bytes& payload) {
     emit(packet);
 }
 
-// Faults start after the target has its parameters: before that the host gives up on the
-// first bad exchange, as it should.
+// Faults strike only from the exchange FaultConfig::from names: before the host's recovery is
+// on it gives up on the first bad exchange, as it should.
 bool TargetModel::roll(double rate) {
-    if (!faultsArmed_ || rate <= 0) {
+    if (!faultsArmed_ || cleanExchange_ || rate <= 0) {
         return false;
     }
     return std::uniform_real_distribution<double>(0.0, 1.0)(random_) < rate;

@@ -28,6 +28,7 @@ constexpr char kPhase2Tag[] = "ZEPHPH21";
 constexpr size_t kTagLength = 8;
 
 constexpr unsigned kStartRate = 38400;
+constexpr uint8_t kFinishCode = 0x38;
 constexpr size_t kBlockSize = kCodedBlockSize;
 constexpr size_t kBufferCount = 8; // RAM block buffers
 constexpr size_t kQueueSlots = 16; // command queue entries
@@ -35,6 +36,17 @@ constexpr size_t kMaxPhase1 = 64 * 1024;
 constexpr size_t kMaxPhase2 = 64 * 1024;
 constexpr size_t kMaxPayload = 1280;
 constexpr uint64_t kPacketGapUs = 500'000; // a packet left unfinished this long is dropped
+// A target left this long with nothing from the host and nothing owed to it goes back to
+// waiting for a phase-1 download, as after Finish: a run that ended without its Finish (a
+// lost packet, a host that was killed) does not stop every later run.
+constexpr uint64_t kQuietResetUs = 10'000'000;
+
+// From which exchange on the line faults may strike.
+enum class FaultStart {
+    Run,    // once the host recovers: after the parameters and the error bits
+    Params, // from the exchange after SetTargetParams (SetErrorBits is not recovered)
+    Start,  // from the first packet: detection already fails on a fault
+};
 
 struct FaultConfig {
     double nakRate = 0;              // chance of a NAK after a good command (the reply follows the
@@ -43,6 +55,7 @@ struct FaultConfig {
     double dropRate = 0;             // chance of one byte missing from a reply
     std::optional<uint32_t> errorAt; // programming this flash offset stops with the error flag
     uint32_t seed = 1;
+    FaultStart from = FaultStart::Run;
 };
 
 struct TargetConfig {
@@ -56,6 +69,7 @@ struct TargetConfig {
     uint64_t eraseUs = 20'000;  // per sector
     uint64_t programUs = 2'000; // per block
     bool chipEraseSupported = true;
+    uint64_t quietResetUs = kQuietResetUs; // 0: never
     FaultConfig faults;
     std::string flashPath; // empty: the flash is not kept
 };
@@ -85,12 +99,16 @@ public:
 
     // Bytes from the host at `nowUs` (model time, never going back).
     void receive(const uint8_t* bytes, size_t count, uint64_t nowUs);
-    // The line was seen empty at `nowUs`: a packet unfinished since kPacketGapUs is dropped. A
-    // gap is only what the line shows: bytes that were waiting when the target came to read
-    // them, however late, continue the packet.
+    // The line was seen empty at `nowUs`: a packet unfinished since kPacketGapUs is dropped, and
+    // bytes after a refused packet length are no longer thrown away. A gap is only what the line
+    // shows: bytes that were waiting when the target came to read them, however late, continue
+    // the packet.
     void lineIdle(uint64_t nowUs);
     // Works off the queue up to `nowUs` and answers a waiting WaitBuffers/WaitSlots.
     void advance(uint64_t nowUs);
+    // When the target next does something with no byte from the host (the queue's head ends,
+    // an unfinished packet runs out of time); none when only the host can move it on.
+    std::optional<uint64_t> nextEventUs() const;
     std::vector<OutputChunk> takeOutput();
     // What the target did that a user may want to know (refused commands, faults, resets).
     std::vector<std::string> takeNotes();
@@ -170,7 +188,9 @@ private:
     std::optional<size_t> takeBuffer(uint32_t address);
     std::string decodeDownload(const Bytes& p, bool huffman, DecodedBlock& out);
     bool queueOp(const Op& op);
+    bool armsFaults(uint8_t code) const;
     bool waitSatisfied() const;
+    std::optional<uint64_t> quietResetAt() const;
 
     // The queue (target_queue.cpp).
     void startOp(const Op& op);
@@ -180,7 +200,7 @@ private:
     uint32_t wordAt(uint32_t address) const;
     uint32_t erasedWord() const;
     uint8_t activityCode(uint8_t sixteenBitCode) const;
-    void resetTarget();
+    void resetTarget(const char* why);
 
     TargetConfig config_;
     FlashArray flash_;
@@ -200,6 +220,8 @@ private:
     LinkState link_ = LinkState::Idle;
     Bytes rx_;
     uint64_t lastRxUs_ = 0;
+    uint64_t lastLineUs_ = 0; // the last byte either way
+    bool discarding_ = false; // the rest of a packet whose length was refused
     Bytes lastReply_;
     Bytes heldReply_;
     uint8_t waitCode_ = 0;
@@ -208,6 +230,7 @@ private:
     bool locationSet_ = false;
     bool paramsSet_ = false;
     bool faultsArmed_ = false;
+    bool cleanExchange_ = false; // Finish: its reply goes out whole whatever the faults
     bool noErrorBits_ = false;
     HuffmanDecoder huffman_;
     LzssDecoder lzss_;

@@ -39,6 +39,33 @@ void TargetModel::advance(uint64_t nowUs) {
     if (link_ == LinkState::AwaitWait && waitSatisfied()) {
         sendReply(statusReply(static_cast<uint8_t>(waitCode_ + 1)).payload);
     }
+    if (const std::optional<uint64_t> at = quietResetAt(); at && *at <= nowUs_) {
+        resetTarget("line quiet");
+    }
+}
+
+// The queue is worked off first, so the flash holds what the host was told it would.
+std::optional<uint64_t> TargetModel::quietResetAt() const {
+    if (config_.quietResetUs == 0 || stage_ == Stage::AwaitPhase1 ||
+        link_ == LinkState::AwaitWait || (!queue_.empty() && errorFlag_ == 0)) {
+        return std::nullopt;
+    }
+    return std::max(lastLineUs_, headStartUs_) + config_.quietResetUs;
+}
+
+std::optional<uint64_t> TargetModel::nextEventUs() const {
+    std::optional<uint64_t> next;
+    if (!queue_.empty() && errorFlag_ == 0) {
+        next = headStartUs_ + queue_.front().durationUs;
+    }
+    for (const std::optional<uint64_t> at :
+         {rx_.empty() ? std::nullopt : std::optional<uint64_t>(lastRxUs_ + kPacketGapUs + 1),
+          quietResetAt()}) {
+        if (at) {
+            next = next ? std::min(*next, *at) : *at;
+        }
+    }
+    return next;
 }
 
 bool TargetModel::queueOp(const Op& op) {
@@ -163,16 +190,18 @@ void TargetModel::finishWrite(const Op& op) {
     fail(kActWriteVerify, word, expected, wordAt(word));
 }
 
-void TargetModel::resetTarget() {
+void TargetModel::resetTarget(const char* why) {
     stage_ = Stage::AwaitPhase1;
     lineRate_ = kStartRate;
     phase1Header_.clear();
     phase2Image_.clear();
     link_ = LinkState::Idle;
     rx_.clear();
+    discarding_ = false;
     locationSet_ = false;
     paramsSet_ = false;
     faultsArmed_ = false;
+    cleanExchange_ = false;
     noErrorBits_ = false;
     huffman_.forgetTable();
     lzss_.reset();
@@ -187,7 +216,7 @@ void TargetModel::resetTarget() {
     eraseUsTotal_ = 0;
     programUsTotal_ = 0;
     flash_.setAllLocked(config_.chip.softLockUnlock);
-    note("Finish: target waits for a new phase-1 download");
+    note(std::string(why) + ": target waits for a new phase-1 download");
 }
 
 } // namespace zeph::flashsim

@@ -20,10 +20,12 @@ TEST(FlashsimOptions, DefaultsPlayOneChipOnA16BitBus) {
 }
 
 TEST(FlashsimOptions, ValuesInBothFormsAndCNumbers) {
-    const ParsedOptions parsed =
-        parseOptions({"--bus=32", "--variant", "0x23", "--error-at", "0x1C00", "--erase-ms=0",
-                      "--program-ms", "5", "--nak-rate", "0.25", "--seed=7", "--no-chip-erase",
-                      "--chip", "SST39VF1601", "--flash", "/tmp/f.bin", "--link", "/dev/ttyS1"});
+    const ParsedOptions parsed = parseOptions(
+        {"--bus=32",      "--variant",       "0x23",       "--error-at",       "0x1C00",
+         "--erase-ms=0",  "--program-ms",    "5",          "--nak-rate",       "0.25",
+         "--seed=7",      "--no-chip-erase", "--chip",     "SST39VF1601",      "--flash",
+         "/tmp/f.bin",    "--link",          "/dev/ttyS1", "--quiet-reset-ms", "0",
+         "--faults-from", "params"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const FlashsimOptions& o = *parsed.options;
     EXPECT_EQ(o.target.busWidth, 32);
@@ -38,6 +40,10 @@ TEST(FlashsimOptions, ValuesInBothFormsAndCNumbers) {
     EXPECT_EQ(o.chipName, "SST39VF1601");
     EXPECT_EQ(o.target.flashPath, "/tmp/f.bin");
     EXPECT_EQ(o.link, "/dev/ttyS1");
+    EXPECT_EQ(o.target.quietResetUs, 0u);
+    EXPECT_EQ(o.target.faults.from, FaultStart::Params);
+    EXPECT_EQ(parseOptions({}).options->target.faults.from, FaultStart::Run);
+    EXPECT_EQ(parseOptions({}).options->target.quietResetUs, kQuietResetUs);
     EXPECT_EQ(parseOptions({"--bus", "32", "--chips", "1"}).options->target.chipCount, 1);
 }
 
@@ -63,6 +69,7 @@ TEST(FlashsimOptions, BadOptionsGiveOneLine) {
         {{"--erase-ms", "-1"}, "bad value for --erase-ms: -1"},
         {{"--seed", "0x100000000"}, "bad value for --seed: 0x100000000"},
         {{"--chip2", ""}, "bad value for --chip2: "},
+        {{"--faults-from", "later"}, "bad value for --faults-from: later"},
         {{"--error-at"}, "option --error-at needs a value"},
         {{"--help=yes"}, "option --help takes no value"},
         {{"--frobnicate"}, "unknown option --frobnicate"},

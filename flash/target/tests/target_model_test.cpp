@@ -129,6 +129,7 @@ TEST(PacketLayer, OversizedOrUnknownCommandsAreNaked) {
     ASSERT_TRUE(d.bootToPhase2());
     d.send({0x05, 0x01}); // 1281 bytes announced
     EXPECT_EQ(d.take(), Bytes{kNak});
+    d.model.lineIdle(d.now); // what follows on the line after a quiet spell is a new packet
     d.sendPacket(command(0x50));
     EXPECT_EQ(d.take(), Bytes{kNak});
     EXPECT_TRUE(d.exchange(command(0x36))); // still in step
@@ -156,6 +157,36 @@ TEST(PacketLayer, OnlyAQuietLineCutsAPacketOff) {
         EXPECT_EQ(!answer.empty() && answer[0] == kAck, row.answered);
         EXPECT_TRUE(d.exchange(command(0x36))); // in step either way
     }
+}
+
+// One wrong packet never costs more than itself: after a refused command the host's NAK is no
+// packet start and its Finish is answered at once; the rest of a packet whose length is refused
+// is thrown away until the line is quiet; a run left without its Finish ends on a quiet line.
+TEST(PacketLayer, AWrongPacketNeverSwallowsTheFinishOrTheNextRun) {
+    Driver d;
+    ASSERT_TRUE(d.bootToPhase2());
+    d.sendPacket(command(0x16, {{0x123, 4}, {4096, 4}})); // no sector starts there
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    d.send({kNak, kAck}); // a host that recovers asks for the reply; nothing is owed
+    EXPECT_TRUE(d.take().empty());
+    EXPECT_EQ(d.exchange(command(0x38)), Bytes{0x39});
+    EXPECT_EQ(d.model.stage(), Stage::AwaitPhase1);
+
+    ASSERT_TRUE(d.bootToPhase2());
+    Bytes garbage = {0x05, 0x10, 0x00, 0x01, 0x38}; // 1296 bytes announced, then packet-like
+    d.send(garbage);
+    EXPECT_EQ(d.take(), Bytes{kNak});
+    d.model.lineIdle(d.now);
+    EXPECT_EQ(d.exchange(command(0x36)), (Bytes{0x37, 0x21}));
+
+    d.send({0x01, 0x38}); // a packet cut short: 312 bytes announced, Finish never comes
+    d.runTo(d.now + kQuietResetUs - 1);
+    d.model.lineIdle(d.now);
+    EXPECT_EQ(d.model.stage(), Stage::Phase2);
+    d.runTo(d.now + 1);
+    EXPECT_EQ(d.model.stage(), Stage::AwaitPhase1);
+    EXPECT_EQ(d.model.lineRate(), kStartRate);
+    EXPECT_TRUE(d.bootToPhase2());
 }
 
 TEST(PacketLayer, SetBaudAcksAtTheOldRateThenSwitches) {
@@ -189,6 +220,43 @@ TEST(Faults, NakAfterACommandHoldsTheReplyUntilTheHostNaks) {
     EXPECT_EQ(d.take(), Bytes{kNak});
     d.send({kNak});
     EXPECT_EQ(d.takePacket(), (Bytes{0x37, 0x21}));
+}
+
+// By default a fault first strikes the exchange after the error bits, the first one the host
+// recovers; Finish is never faulted, so the next run meets a clean target.
+TEST(Faults, StrikeFromTheExchangeTheyAreSetForAndNeverOnFinish) {
+    const struct {
+        FaultStart from;
+        bool bootClean;
+        bool errorBitsClean;
+    } rows[] = {{FaultStart::Run, true, true},
+                {FaultStart::Params, true, false},
+                {FaultStart::Start, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.from));
+        TargetConfig config = smallConfig();
+        config.faults.nakRate = 1.0;
+        config.faults.from = row.from;
+        Driver d(config);
+        ASSERT_EQ(d.bootToPhase2(), row.bootClean);
+        if (!row.bootClean) {
+            continue;
+        }
+        d.sendPacket(command(0x46, {{0, 1}}));
+        const Bytes answer = d.take();
+        ASSERT_FALSE(answer.empty());
+        EXPECT_EQ(answer[0], row.errorBitsClean ? kAck : kNak);
+        if (row.errorBitsClean) {
+            d.send({kAck});
+        }
+        d.sendPacket(command(0x0E));
+        EXPECT_EQ(d.take(), Bytes{kNak});
+        d.send({kNak});
+        ASSERT_TRUE(d.takePacket());
+        d.send({kAck});
+        EXPECT_EQ(d.exchange(command(0x38)), Bytes{0x39});
+        EXPECT_EQ(d.model.stage(), Stage::AwaitPhase1);
+    }
 }
 
 TEST(Faults, CorruptedAndShortRepliesAreResentWhole) {

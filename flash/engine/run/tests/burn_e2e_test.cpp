@@ -312,6 +312,48 @@ TEST(BurnFailures, AnAxfImageOutsideBothChipRangesIsRefused) {
     EXPECT_EQ(piped.records[3], (PipeRecord{1006, "1"}));
 }
 
+// Failures of the phase-2 start and of the line before the programmer's recovery is on: a chip
+// list that names the phase-1 loader as the phase-2 program (the target will not start it), a
+// fault at the error bits, a fault at the first packet. Each is the run's numbered error with
+// FAIL in the result file.
+TEST(BurnFailures, APhase2ThatWillNotStartAndEarlyLineFaultsAreNumbered) {
+    const struct {
+        std::vector<std::string> simOptions;
+        const char* phase2File; // named by the programmer's chip list
+        std::string message;
+    } cases[] = {
+        {{},
+         "detect.bin",
+         "One AMD Am29LV160DB chip will be read\nError downloading phase 2 program\n"},
+        {{"--nak-rate", "1", "--faults-from", "params"},
+         "generic.bin",
+         "One AMD Am29LV160DB chip will be read\nCannot send info about error bits\n"},
+        {{"--nak-rate", "1", "--faults-from", "start"}, "generic.bin", "Target not responding\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        BurnFolder folder;
+        std::ifstream shipped(folder.path("chiplist.txt"));
+        std::string list((std::istreambuf_iterator<char>(shipped)),
+                         std::istreambuf_iterator<char>());
+        for (size_t at = list.find("generic.bin"); at != std::string::npos;
+             at = list.find("generic.bin", at + 1)) {
+            list.replace(at, 11, c.phase2File);
+        }
+        folder.dir.write("chiplist.txt", list);
+        Sim sim(c.simOptions);
+        ASSERT_FALSE(sim.device.empty());
+        expectFailure(
+            burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "0x3FF", "-l", sim.device, "-sr"}),
+            c.message);
+        const std::string result =
+            folder.path("RES" + sim.device.substr(sim.device.rfind('/') + 1));
+        EXPECT_EQ(testing::readBytes(result),
+                  (std::vector<uint8_t>{'F', 'A', 'I', 'L', '\r', '\n'}));
+        EXPECT_FALSE(std::filesystem::exists(folder.path("out.bin")));
+    }
+}
+
 TEST(BurnFailures, AMissingDataFileIsNamed) {
     BurnFolder folder;
     Sim sim({});

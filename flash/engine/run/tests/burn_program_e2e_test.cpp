@@ -74,6 +74,30 @@ TEST(BurnProgram, ABinaryImageInEachModeKeepsOrErasesTheRestAsTheModeSays) {
     }
 }
 
+// flashsim's faults strike only where the programmer recovers them: with this seed the first
+// reply that may be faulted goes out corrupted (it was the error bits', which stopped the run
+// with error 34), and the run programs the image all the same.
+TEST(BurnProgram, AFaultAtTheFirstExchangeItMayStrikeIsRecovered) {
+    BurnFolder folder;
+    const Bytes before = randomBytes(kFlashSize, 31);
+    const Bytes image = randomBytes(0x800, 32);
+    const std::string file = folder.dir.write("image.bin", image);
+    const std::string flashFile = folder.dir.write("flash.img", before);
+    zeph::testing::ProgramResult run;
+    {
+        Sim sim({"--chip", kChip, "--flash", flashFile, "--corrupt-rate", "0.05", "--seed", "39"});
+        ASSERT_FALSE(sim.device.empty());
+        run = burn({file, "-l", sim.device, "-b", "307200", "-cm", "2", "-q"});
+        EXPECT_EQ(sim.program.stop(), 0); // writes the flash file
+        EXPECT_NE(sim.program.err().find("flashsim: fault: corrupted reply"), std::string::npos);
+    }
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    Bytes want = before;
+    lay(want, 0, image);
+    fill(want, 0x800, 0x4000, 0xFF); // the rest of the touched sector is erased
+    EXPECT_EQ(testing::readBytes(flashFile), want);
+}
+
 TEST(BurnProgram, WholeChipModeErasesSectorBySectorWhenTheChipEraseIsMissing) {
     BurnFolder folder;
     const Bytes before = randomBytes(kFlashSize, 21);
