@@ -14,9 +14,10 @@ if(ZEPH_TEST_TIMEOUT_SCALE STREQUAL "")
     endif()
 endif()
 
-# Where the checked programs write their reports: a program whose exit status no test reads (a
-# simulator stopped at the end of its test) still leaves its finding here, and scripts/test fails
-# on any file it finds.
+# Where the address and thread checks write their reports: a program whose exit status no test
+# reads (a simulator stopped at the end of its test) still leaves its finding, a leak found at
+# its exit for one, and scripts/test fails on any file it finds. Undefined behaviour is reported
+# on standard error (the combined run-time writes it nowhere else) and ends the program with 86.
 set(ZEPH_SANITIZER_LOG_DIR "${CMAKE_BINARY_DIR}/sanitizer-reports")
 set(ZEPH_SANITIZER_ENVIRONMENT "")
 
@@ -47,6 +48,6 @@ if(ZEPH_SANITIZE)
     else()
         list(APPEND ZEPH_SANITIZER_ENVIRONMENT
             "ASAN_OPTIONS=${common}:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
-            "UBSAN_OPTIONS=${common}:print_stacktrace=1:halt_on_error=1")
+            "UBSAN_OPTIONS=exitcode=86:print_stacktrace=1:halt_on_error=1")
     endif()
 endif()
