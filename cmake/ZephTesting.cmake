@@ -22,6 +22,7 @@ function(zeph_add_test)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * ${ZEPH_TEST_TIMEOUT_SCALE}")
     if(NOT T_LABELS)
         set(T_LABELS unit)
     endif()
@@ -38,7 +39,8 @@ function(zeph_add_test)
     set(environment
         "QT_QPA_PLATFORM=offscreen"
         "ZEPH_BIN_DIR=${CMAKE_BINARY_DIR}/bin"
-        "ZEPH_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        "ZEPH_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        ${ZEPH_SANITIZER_ENVIRONMENT})
     set(properties_file "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_properties.cmake")
     file(WRITE "${properties_file}"
         "if(${T_NAME}_CASES)\n"

@@ -25,8 +25,10 @@ zeph_install_missing() {
     fi
 }
 
+# zeph_build [CMAKE-OPTION...]: the options go to cmake; ZEPH_TARGETS (space-separated) builds
+# only those targets.
 zeph_build() {
-    local options=()
+    local options=("$@")
     # CI turns warnings into errors; elsewhere the build folder keeps its own choice.
     [ "${CI:-}" = "true" ] && options+=(-DZEPH_WERROR=ON)
     if [ "$ZEPH_GUI" = "OFF" ]; then
@@ -37,5 +39,7 @@ zeph_build() {
     fi
     cmake -S "$ZEPH_ROOT" -B "$ZEPH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         "${options[@]}" >/dev/null
-    cmake --build "$ZEPH_BUILD" -j2
+    local targets=()
+    [ -z "${ZEPH_TARGETS:-}" ] || targets=(--target $ZEPH_TARGETS)
+    cmake --build "$ZEPH_BUILD" -j2 "${targets[@]}"
 }

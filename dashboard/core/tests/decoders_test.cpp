@@ -166,7 +166,7 @@ TEST(GsvCollector, AssemblesSetsHoweverTheTextIsCut) {
          {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
         {"no line feed yet", {kGsv1 + kGsv2 + noEnd(kGsv3) + "\r"}, 0, {}},
         {"noise and other talkers around it",
-         {std::string("\x01\xff$GLGSV,1,1,01,70,1,2,3*00\r\n", 34) + "junk" + kGsv1 + kGsv2, kGsv3},
+         {std::string("\x01\xff$GLGSV,1,1,01,70,1,2,3*00\r\n") + "junk" + kGsv1 + kGsv2, kGsv3},
          3,
          {noEnd(kGsv1), noEnd(kGsv2), noEnd(kGsv3)}},
         {"an endless line is dropped",

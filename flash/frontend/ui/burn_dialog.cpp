@@ -19,6 +19,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+
 namespace zeph::burnfront {
 
 namespace {
@@ -312,10 +315,18 @@ void BurnDialog::execute() {
 }
 
 void BurnDialog::post(RunEvent event) {
+    {
+        const std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(event));
+    }
     QMetaObject::invokeMethod(
         this,
-        [this, event = std::move(event)] {
-            pending_.push_back(event);
+        [this] {
+            {
+                const std::lock_guard lock(postedMutex_);
+                std::move(posted_.begin(), posted_.end(), std::back_inserter(pending_));
+                posted_.clear();
+            }
             drainEvents();
         },
         Qt::QueuedConnection);

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <variant>
@@ -99,6 +100,11 @@ private:
     bool programmingRun_ = true;
     bool quitting_ = false;
     bool askingToQuit_ = false;
+    // The worker's events reach the window's thread through `posted_`, under its own lock, so
+    // the hand-over of each record is ordered by a lock the thread checks can see; a queued call
+    // only wakes the window's thread.
+    std::mutex postedMutex_;
+    std::deque<RunEvent> posted_;
     // Record events wait here while a box they raised is open, so they are handled in order.
     std::deque<RunEvent> pending_;
     bool draining_ = false;

@@ -16,6 +16,12 @@ namespace zeph::monitor::testing {
 
 using Bytes = std::vector<uint8_t>;
 
+// A copy of a packed record's field: gtest's checks take their arguments by reference, and a
+// reference to a packed field may be misaligned.
+template <class T> T value(T field) {
+    return field;
+}
+
 // One receiver core: the program state, what it reports, a decoder and the source's message.
 class DecoderTest : public ::testing::Test {
 protected:

@@ -73,8 +73,8 @@ TEST_F(Decoder, CountsAreCapped) {
         error.u32(k);
     }
     decode(error);
-    EXPECT_EQ(msg().as<ErrorRecord>().count, 60);
-    EXPECT_EQ(msg().as<ErrorRecord>().param[59], 59u);
+    EXPECT_EQ(value(msg().as<ErrorRecord>().count), 60);
+    EXPECT_EQ(value(msg().as<ErrorRecord>().param[59]), 59u);
 
     // More than 32 satellites are taken as 33.
     PayloadWriter visible(13);
@@ -249,15 +249,15 @@ TEST_F(Decoder, DgpsStatusLayoutFollowsTheSourceType) {
                .u16(0xFF38)
                .fill(33));
     auto dgps = msg().as<DgpsStatusRecord>();
-    EXPECT_EQ(dgps.beacon.frequency, 304000u);
-    EXPECT_EQ(dgps.beacon.strength, -45);
+    EXPECT_EQ(value(dgps.beacon.frequency), 304000u);
+    EXPECT_EQ(value(dgps.beacon.strength), -45);
     EXPECT_EQ(dgps.correction[0].svid, 7);
-    EXPECT_EQ(dgps.correction[0].correction, -200);
+    EXPECT_EQ(value(dgps.correction[0].correction), -200);
 
     decode(PayloadWriter(27).u8(1).u8(9).fill(11).fill(2, 0xEE).u8(5).u16(300).fill(33));
     dgps = msg().as<DgpsStatusRecord>();
     EXPECT_EQ(dgps.age[0], 9);
-    EXPECT_EQ(dgps.correction[0].correction, 300);
+    EXPECT_EQ(value(dgps.correction[0].correction), 300);
 }
 
 TEST_F(Decoder, SbasStatusFields) {

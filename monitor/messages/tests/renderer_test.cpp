@@ -214,8 +214,8 @@ TEST_F(Renderer, GeodeticNavigationPrintsRawValuesInWireOrder) {
                          "3500,-4096,21,110,35999,-1,-12,57,350,4294967295,800,15,-94315,1234,"
                          "9431,56,1520,30,250");
     const auto geo = msg().as<GeodeticNavRecord>();
-    EXPECT_EQ(geo.utcSecond, 59500);
-    EXPECT_EQ(geo.latitude, 374000000);
+    EXPECT_EQ(value(geo.utcSecond), 59500);
+    EXPECT_EQ(value(geo.latitude), 374000000);
 }
 
 TEST_F(Renderer, DrovanaBySubId) {
