@@ -3,6 +3,8 @@
 // One receiver core for the fuzzers: every message that comes out is rendered, as the log
 // would, so the decoder and the renderer are fuzzed along with the parser.
 
+#include "fuzz_files.h"
+
 #include "monitor/link/message_sink.h"
 #include "monitor/link/parser_context.h"
 #include "monitor/messages/message_decoder.h"
@@ -47,16 +49,6 @@ struct FuzzCore {
     ParserContext context() { return {decoder, state, sink, sink}; }
 };
 
-// Cuts the input into chunks whose sizes the input itself chooses, so frames fall across chunk
-// boundaries in every way.
-template <class Feed> void feedInChunks(const uint8_t* data, size_t size, Feed feed) {
-    size_t at = 0;
-    while (at < size) {
-        const size_t chunk = 1 + data[at] % 64 * 67 % 4096;
-        const size_t n = chunk < size - at ? chunk : size - at;
-        feed(data + at, n);
-        at += n;
-    }
-}
+using zeph::fuzz::feedInChunks;
 
 } // namespace zeph::monitor::fuzz

@@ -6,6 +6,7 @@
 
 #include "common/text/strprintf.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <span>
@@ -112,11 +113,13 @@ bool renderHook(const RxMessage& msg, std::string& out) {
     }
     case 10: {
         const auto e = msg.as<ErrorRecord>();
+        // A text capture stores its bytes as they stand: its count may reach past the table.
+        const size_t count = std::min<size_t>(e.count, kMaxErrorParams);
         std::array<uint32_t, kMaxErrorParams> params;
-        for (int k = 0; k < e.count; ++k) {
+        for (size_t k = 0; k < count; ++k) {
             params[k] = e.param[k];
         }
-        out = formatErrorText(errorFormat(e.errorId), std::span(params.data(), e.count));
+        out = formatErrorText(errorFormat(e.errorId), std::span(params.data(), count));
         return true;
     }
     case 11:
@@ -128,7 +131,7 @@ bool renderHook(const RxMessage& msg, std::string& out) {
     case 13: {
         const auto v = msg.as<VisibleListRecord>();
         out = "Visible List\n";
-        for (int i = 0; i < v.count; ++i) {
+        for (int i = 0; i < std::min<int>(v.count, kMaxVisible); ++i) {
             out += strprintf("SVID:%02d  Az:%03d  El:%03d\n", v.entry[i].svid, v.entry[i].azimuth,
                              v.entry[i].elevation);
         }

@@ -282,5 +282,34 @@ TEST_F(Renderer, SomeMessagesAreNeverLogged) {
     EXPECT_EQ(render(PayloadWriter(200).u8(1)), "<none>");
 }
 
+// A text capture stores a line's bytes as they stand, so a record's count may reach past its
+// table: the log lists the table and no more.
+TEST_F(Renderer, CountsPastTheirTablesStopAtTheTable) {
+    VisibleListRecord visible{};
+    visible.mid = 13;
+    visible.count = 0xFF;
+    visible.entry[kMaxVisible - 1].svid = 32;
+    ErrorRecord error{};
+    error.mid = 10;
+    error.errorId = 777; // unknown: every parameter is printed
+    error.count = 0xFFFF;
+    error.param[kMaxErrorParams - 1] = 0xAB;
+    const auto rendered = [](const auto& record, uint16_t count) {
+        auto bounded = record;
+        bounded.count = static_cast<decltype(bounded.count)>(count);
+        RxMessage msg;
+        msg.mid = record.mid;
+        std::memcpy(msg.record.data(), &bounded, sizeof bounded);
+        msg.recordLength = sizeof bounded;
+        std::string out;
+        renderMessage(msg, out);
+        return out;
+    };
+    const std::string list = rendered(visible, 0xFF);
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 1 + kMaxVisible);
+    EXPECT_EQ(list, rendered(visible, kMaxVisible));
+    EXPECT_EQ(rendered(error, 0xFFFF), rendered(error, kMaxErrorParams));
+}
+
 } // namespace
 } // namespace zeph::monitor::testing
