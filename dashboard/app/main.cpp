@@ -9,14 +9,21 @@
 #include "common/qt/qt_prompter.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace {
 
+// Faster than the port is read, so the file follows every read.
+constexpr int kCountsIntervalMs = 100;
+
 constexpr const char* kUsage =
-    "Usage: Trekdash [--help]\n"
+    "Usage: Trekdash [--counts PATH] [--help]\n"
     "\n"
     "NMEA dashboard for a GPS receiver on a serial port. It reads the receiver's RMC, GGA, GSA\n"
     "and GSV sentences and shows them in one main window:\n"
@@ -51,11 +58,33 @@ constexpr const char* kUsage =
     "  ZEPH_COM1=/dev/pts/4 Trekdash\n"
     "\n"
     "The simulator's rate must be the one in nmea.dat; for another rate choose it in\n"
-    "Set > Single Source.\n";
+    "Set > Single Source.\n"
+    "\n"
+    "  --counts PATH  keep in PATH the sentences read from the receiver's port since the\n"
+    "                 start, one line \"Sentence <type>: <count>\" per type with a good\n"
+    "                 checksum, then \"Rejected sentences: <count>\"; rewritten whole as\n"
+    "                 they change, for comparing with what the receiver sent\n"
+    "  --help         this text\n";
+
+// Written beside and renamed into place, so a reader never sees half a file.
+bool writeWhole(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << text;
+        if (!out.flush()) {
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    return !ec;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string countsPath;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kUsage, stdout);
@@ -68,9 +97,15 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     zeph::setApplicationIcon("Trekdash");
-    for (int i = 1; i < QApplication::arguments().size(); ++i) {
-        std::fprintf(stderr, "Trekdash: unknown option %s\n%s",
-                     QApplication::arguments()[i].toLocal8Bit().constData(), kUsage);
+    const QStringList arguments = QApplication::arguments();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--counts" && i + 1 < arguments.size() && !arguments[i + 1].isEmpty()) {
+            countsPath = arguments[++i].toLocal8Bit().toStdString();
+            continue;
+        }
+        std::fprintf(stderr, "Trekdash: %s %s\n%s",
+                     arguments[i] == "--counts" ? "--counts needs a file path:" : "unknown option",
+                     arguments[i].toLocal8Bit().constData(), kUsage);
         return 2;
     }
 
@@ -86,5 +121,25 @@ int main(int argc, char** argv) {
     window.show();
     // The first showing is the first activation, whether or not the desktop focuses the window.
     window.activateMain();
+
+    QTimer countsTimer;
+    std::string written;
+    if (!countsPath.empty()) {
+        auto writeCounts = [&] {
+            std::string report = window.core().received().report();
+            if (report != written) {
+                if (!writeWhole(countsPath, report)) {
+                    std::fprintf(stderr, "Trekdash: cannot write the counts to %s\n",
+                                 countsPath.c_str());
+                    countsTimer.stop();
+                    return;
+                }
+                written = std::move(report);
+            }
+        };
+        writeCounts();
+        QObject::connect(&countsTimer, &QTimer::timeout, &app, writeCounts);
+        countsTimer.start(kCountsIntervalMs);
+    }
     return QApplication::exec();
 }

@@ -231,6 +231,7 @@ void TrekdashCore::nmeaTick() {
     // GSV sentences are collected as they come: a set that sat in the buffer between two
     // samples of it would otherwise be lost whenever the buffer is emptied first.
     collector_.feed(incoming);
+    received_.feed(incoming);
     if (controls_.doubleMapVisible) {
         feedComparison(state_.CompareText1, incoming);
     }

@@ -10,6 +10,7 @@
 #include "dashboard/core/dash_timers.h"
 #include "dashboard/core/gsv_set.h"
 #include "dashboard/core/nmea_port.h"
+#include "dashboard/core/received_sentences.h"
 #include "dashboard/core/receiver_state.h"
 #include "dashboard/core/settings_record.h"
 
@@ -67,6 +68,8 @@ public:
     const ReceiverState& state() const { return state_; }
     GsvCounters& gsv() { return gsv_; }
     GsvCollector& gsvCollector() { return collector_; }
+    // Every sentence read from port 1 since the start, whatever the decoders made of it.
+    const ReceivedSentences& received() const { return received_; }
     bool gsvDecoded() const { return gsvDecoded_; }
     void setGsvDecoded(bool decoded) { gsvDecoded_ = decoded; }
     bool blinkFlag() const { return blinkFlag_; }
@@ -115,6 +118,7 @@ private:
     ReceiverState state_;
     GsvCounters gsv_;
     GsvCollector collector_;
+    ReceivedSentences received_;
     bool gsvDecoded_ = false;
     bool blinkFlag_ = false;
     bool compassMode_ = false;

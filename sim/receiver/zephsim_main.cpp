@@ -9,8 +9,8 @@
 #include "sim_options.h"
 #include "traffic_counts.h"
 
-#include "sim/common/loop_signals.h"
 #include "common/files/replaced_file.h"
+#include "sim/common/loop_signals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,14 +31,14 @@ using namespace zeph::sim;
 
 constexpr uint64_t kCountsEveryUs = 1'000'000;
 constexpr size_t kReadChunk = 4096;
-// At the end a client that takes nothing for this long is not waited for any more.
-constexpr auto kLastReadWait = std::chrono::milliseconds(200);
+// At the end a client that takes nothing for this long is not waited for any more; a client
+// that polls its port twice a second (the dashboard does) is still reading.
+constexpr auto kLastReadWait = std::chrono::milliseconds(1000);
 
 class Simulator {
 public:
     // Without `countsFile` the counts go to standard error.
-    Simulator(const SimOptions& options, const zeph::files::ReplacedFile* countsFile,
-              SimLine& line)
+    Simulator(const SimOptions& options, const zeph::files::ReplacedFile* countsFile, SimLine& line)
         : options_(options), countsFile_(countsFile), line_(line), engine_(options.engine),
           faults_(options.faults), queue_(options.engine.line.baud),
           start_(std::chrono::steady_clock::now()) {}
@@ -53,8 +53,9 @@ private:
     }
     void enqueue(const std::vector<Packet>& packets, uint64_t now);
     bool readInput(uint64_t now);
-    void writeCounts() const;
-    void letClientReadTheRest() const;
+    void writeCounts(uint64_t leftUnread = 0) const;
+    // What the client left unread when it was waited for no longer.
+    int letClientReadTheRest() const;
 
     const SimOptions& options_;
     const zeph::files::ReplacedFile* countsFile_;
@@ -105,9 +106,9 @@ bool Simulator::readInput(uint64_t now) {
     return true;
 }
 
-void Simulator::writeCounts() const {
+void Simulator::writeCounts(uint64_t leftUnread) const {
     const std::string text =
-        counts_.report(parser_.rejects(), engine_.ignored(), line_.unreadDropped());
+        counts_.report(parser_.rejects(), engine_.ignored(), line_.unreadDropped() + leftUnread);
     if (countsFile_ == nullptr) {
         std::fputs(text.c_str(), stderr);
         std::fflush(stderr);
@@ -121,7 +122,7 @@ void Simulator::writeCounts() const {
 
 // Closing a pseudo-terminal throws away what its client has not read yet, so the last
 // messages sent wait on the line while the client keeps taking them in.
-void Simulator::letClientReadTheRest() const {
+int Simulator::letClientReadTheRest() const {
     auto lastTaken = std::chrono::steady_clock::now();
     for (int unread = line_.unread(); unread > 0;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -133,6 +134,7 @@ void Simulator::letClientReadTheRest() const {
         }
         unread = left;
     }
+    return line_.unread();
 }
 
 int Simulator::run(int wakeFd) {
@@ -182,10 +184,9 @@ int Simulator::run(int wakeFd) {
             break;
         }
     }
-    if (status == 0) {
-        letClientReadTheRest();
-    }
-    writeCounts();
+    // What is still on the line goes with it when it closes: counted as dropped, not as read.
+    const int leftUnread = status == 0 ? letClientReadTheRest() : line_.unread();
+    writeCounts(static_cast<uint64_t>(std::max(leftUnread, 0)));
     return status;
 }
 

@@ -245,31 +245,58 @@ TEST(ZephsimTest, CommandLineErrorsAndHelp) {
     EXPECT_NE(missing.err.find("/nonexistent/tty"), std::string::npos);
 }
 
-TEST(ZephsimTest, AClientReadingLateStillGetsTheLastMessagesSent) {
-    const std::string countsPath =
-        ::testing::TempDir() + "zephsim_last_" + std::to_string(::getpid()) + ".txt";
-    SimProcess sim({"--counts", countsPath});
-    const std::string path = sim.firstLine();
-    ASSERT_FALSE(path.empty()) << sim.err();
-    SerialLine line;
-    ASSERT_TRUE(line.open(path));
-    ASSERT_TRUE(line.configure(at(57600)));
-    std::this_thread::sleep_for(1500ms); // the first messages wait on the line, unread
-    sim.signal(SIGTERM);
-    std::this_thread::sleep_for(50ms);
-    const WireScan scan = scanWire(readFor(line, 2000ms)); // until the line hangs up
-    EXPECT_EQ(sim.stop(), 0);
-    std::map<int, int> sent;
-    std::ifstream in(countsPath);
+std::map<std::string, int> countsIn(const std::string& path) {
+    std::map<std::string, int> counts;
+    std::ifstream in(path);
     for (std::string text; std::getline(in, text);) {
-        int mid = 0, count = 0;
-        if (std::sscanf(text.c_str(), "MID %d: %d", &mid, &count) == 2) {
-            sent[mid] = count;
+        const size_t colon = text.rfind(": ");
+        if (colon != std::string::npos) {
+            counts[text.substr(0, colon)] = std::stoi(text.substr(colon + 2));
         }
     }
-    EXPECT_FALSE(sent.empty());
-    EXPECT_EQ(scan.goodFrames, sent);
-    std::remove(countsPath.c_str());
+    return counts;
+}
+
+// Told to stop, the simulator waits for a client that is still reading, however slowly it
+// polls, and counts as dropped whatever a client leaves on the line.
+TEST(ZephsimTest, AClientReadingLateStillGetsTheLastMessagesSent) {
+    struct Case {
+        std::chrono::milliseconds firstRead; // after SIGTERM; none: the client reads no more
+        bool reads;
+    };
+    for (const Case c : {Case{50ms, true}, Case{600ms, true}, Case{0ms, false}}) {
+        SCOPED_TRACE(::testing::Message() << c.firstRead.count() << " ms, reads " << c.reads);
+        const std::string countsPath =
+            ::testing::TempDir() + "zephsim_last_" + std::to_string(::getpid()) + ".txt";
+        SimProcess sim({"--counts", countsPath});
+        const std::string path = sim.firstLine();
+        ASSERT_FALSE(path.empty()) << sim.err();
+        SerialLine line;
+        ASSERT_TRUE(line.open(path));
+        ASSERT_TRUE(line.configure(at(57600)));
+        std::this_thread::sleep_for(1500ms); // the first messages wait on the line, unread
+        sim.signal(SIGTERM);
+        if (!c.reads) {
+            EXPECT_EQ(sim.stop(), 0);
+            EXPECT_GT(countsIn(countsPath)["Unread bytes dropped"], 0);
+            std::remove(countsPath.c_str());
+            continue;
+        }
+        std::this_thread::sleep_for(c.firstRead);
+        const WireScan scan = scanWire(readFor(line, 2000ms)); // until the line hangs up
+        EXPECT_EQ(sim.stop(), 0);
+        std::map<int, int> sent;
+        for (const auto& [what, count] : countsIn(countsPath)) {
+            int mid = 0;
+            if (std::sscanf(what.c_str(), "MID %d", &mid) == 1) {
+                sent[mid] = count;
+            }
+        }
+        EXPECT_FALSE(sent.empty());
+        EXPECT_EQ(scan.goodFrames, sent);
+        EXPECT_EQ(countsIn(countsPath)["Unread bytes dropped"], 0);
+        std::remove(countsPath.c_str());
+    }
 }
 
 TEST(ZephsimTest, CountsGoWhereALinkLeadsAndAPathThatCannotTakeThemIsRefused) {
