@@ -1,5 +1,7 @@
 #include "dashboard/core/received_sentences.h"
 
+#include "common/text/nmea_checksum.h"
+
 namespace zeph::dashboard {
 
 namespace {
@@ -8,19 +10,6 @@ namespace {
 constexpr std::size_t kMaxLine = 200;
 constexpr std::size_t kTalkerChars = 2;
 constexpr std::size_t kTalkerAddressChars = 5;
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 } // namespace
 
@@ -54,13 +43,7 @@ void ReceivedSentences::line(std::string_view text) {
         ++rejected_;
         return;
     }
-    unsigned sum = 0;
-    for (const char c : text.substr(1, star - 1)) {
-        sum ^= static_cast<unsigned char>(c);
-    }
-    const int high = hexDigit(text[star + 1]);
-    const int low = hexDigit(text[star + 2]);
-    if (high < 0 || low < 0 || static_cast<unsigned>(high * 16 + low) != sum) {
+    if (!nmeaChecksumMatches(text.substr(1))) {
         ++rejected_;
         return;
     }

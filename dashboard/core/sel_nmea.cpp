@@ -2,6 +2,7 @@
 
 #include "dashboard/core/trekdash_core.h"
 
+#include "common/text/nmea_checksum.h"
 #include "common/text/strprintf.h"
 
 namespace zeph::dashboard {
@@ -20,11 +21,10 @@ constexpr const char* kVtgOffCommand = "$ZUVE103,05,00,00,01*2A";
 } // namespace
 
 std::string NMEA_Checksum(std::string_view command) {
-    unsigned sum = 0;
-    for (std::size_t i = 1; i + 1 < command.size(); ++i) {
-        sum ^= static_cast<unsigned char>(command[i]);
-    }
-    return strprintf("%02X", sum);
+    // Between the leading '$' and the trailing '*'.
+    const std::string_view body =
+        command.size() < 2 ? std::string_view{} : command.substr(1, command.size() - 2);
+    return strprintf("%02X", nmeaChecksum(body));
 }
 
 std::string sentenceOnCommand(NmeaSentence sentence, int rateIndex) {

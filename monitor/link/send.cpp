@@ -2,6 +2,8 @@
 
 #include "monitor/link/binary_frame.h"
 
+#include "common/text/nmea_checksum.h"
+
 #include <cstring>
 
 namespace zeph::monitor {
@@ -71,10 +73,7 @@ bool SendNmea(OutputPort& port, Prompter& prompter, std::string_view body) {
         prompter.tell("NMEA message length exceeds maximum limit (990).");
         return false;
     }
-    unsigned sum = 0;
-    for (char c : body) {
-        sum ^= static_cast<uint8_t>(c);
-    }
+    const unsigned sum = nmeaChecksum(body);
     std::array<uint8_t, kMaxSentenceBytes> text{};
     size_t used = 0;
     const auto put = [&](char c) { text[used++] = static_cast<uint8_t>(c); };

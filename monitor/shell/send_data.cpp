@@ -1,6 +1,7 @@
 #include "monitor/shell/send_data.h"
 
 #include "common/files/replaced_file.h"
+#include "common/text/nmea_checksum.h"
 #include "common/text/strprintf.h"
 
 #include <filesystem>
@@ -40,11 +41,7 @@ HexCommand parseHexCommand(std::string_view text) {
 }
 
 std::string nmeaCommandSentence(std::string_view text) {
-    unsigned sum = 0;
-    for (char c : text) {
-        sum ^= static_cast<uint8_t>(c);
-    }
-    return "$" + std::string(text) + strprintf("*%02X\r\n", sum);
+    return "$" + std::string(text) + strprintf("*%02X\r\n", nmeaChecksum(text));
 }
 
 bool SendDataCommand::send(const std::string& text, SendWrapper wrapper, CommandOutput& output) {

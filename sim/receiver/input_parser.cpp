@@ -1,5 +1,7 @@
 #include "input_parser.h"
 
+#include "common/text/nmea_checksum.h"
+
 namespace zeph::sim {
 namespace {
 
@@ -7,19 +9,6 @@ constexpr uint8_t kSync1 = 0xA0;
 constexpr uint8_t kSync2 = 0xA2;
 constexpr uint8_t kTail1 = 0xB0;
 constexpr uint8_t kTail2 = 0xB3;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 bool printable(uint8_t b) {
     return b >= 0x20 && b <= 0x7E;
@@ -149,13 +138,7 @@ void InputParser::finishSentence(std::vector<InputMessage>& out) {
         ++rejects_.badSentences;
         return;
     }
-    const int high = hexValue(body_[star + 1]);
-    const int low = hexValue(body_[star + 2]);
-    uint8_t x = 0;
-    for (size_t i = 0; i < star; ++i) {
-        x = static_cast<uint8_t>(x ^ static_cast<uint8_t>(body_[i]));
-    }
-    if (high < 0 || low < 0 || x != high * 16 + low) {
+    if (!nmeaChecksumMatches(body_)) {
         ++rejects_.badChecksums;
         return;
     }
