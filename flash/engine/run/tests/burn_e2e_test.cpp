@@ -9,6 +9,7 @@
 #include "common/testing/file_size_limit.h"
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace zeph::flash::e2e {
 namespace {
@@ -151,12 +152,14 @@ TEST(BurnFailures, MissingSupportFilesAreNamedWithTheirFullPath) {
         {"generic.bin", "One AMD Am29LV160DB chip will be read\n", "phase 2 file "},
     };
     for (const Case& c : cases) {
-        // Missing, or a folder in the file's place.
-        for (const bool folderInPlace : {false, true}) {
+        // Missing, a folder or a FIFO (which must not hold the run) in the file's place.
+        for (const char* inPlace : {"", "folder", "fifo"}) {
             BurnFolder folder;
             std::remove(folder.path(c.file).c_str());
-            if (folderInPlace) {
+            if (inPlace == std::string("folder")) {
                 std::filesystem::create_directory(folder.path(c.file));
+            } else if (inPlace == std::string("fifo")) {
+                ASSERT_EQ(mkfifo(folder.path(c.file).c_str(), 0600), 0);
             }
             expectFailure(
                 burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),
