@@ -78,6 +78,22 @@ TEST(BurnFailures, AResultFileThatCannotBeWrittenIsSaidAndLeavesNoPass) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
     EXPECT_NE(testing::readBytes(result), (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
+
+    // A folder or a FIFO of that name holds no result and is the user's: it is said and stays.
+    for (const bool fifo : {false, true}) {
+        std::remove(result.c_str());
+        if (fifo) {
+            ASSERT_EQ(mkfifo(result.c_str(), 0600), 0);
+        } else {
+            std::filesystem::create_directory(result);
+        }
+        r = burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr", "-q"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
+        struct stat st {};
+        ASSERT_EQ(::lstat(result.c_str(), &st), 0) << fifo;
+        EXPECT_EQ(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode), true) << fifo;
+    }
 }
 
 TEST(BurnFailures, ARefusedCommandLineWithSaveResultLeavesFail) {
