@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeph::flashsim {
 namespace {
@@ -127,6 +130,16 @@ ChipListResult parseChipList(const std::string& text) {
 }
 
 ChipListResult readChipList(const std::string& path) {
+    // Looked at without blocking first: a FIFO would hold the open, a device never ends.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat st {};
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd);
+        if (!regular) {
+            return {{}, "cannot open " + path + ": not a regular file"};
+        }
+    }
     std::ifstream file(path);
     if (!file) {
         return {{}, "cannot open " + path};

@@ -5,6 +5,7 @@
 #include "flash/engine/cli/pipe_record.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -30,8 +31,12 @@ bool writeResultFile(const std::string& name, int exitStatus, std::string* error
     if (file && file->write(exitStatus == 0 ? "PASS\r\n" : "FAIL\r\n", false, why)) {
         return true;
     }
-    if (exitStatus != 0) {
-        ::unlink(name.c_str()); // a file only: a folder of that name stays
+    // Only a file (or a link to one) can hold an old PASS; a folder, FIFO or device of that
+    // name is left alone.
+    struct stat st {};
+    if (exitStatus != 0 && ::lstat(name.c_str(), &st) == 0 &&
+        (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+        ::unlink(name.c_str());
     }
     if (error != nullptr) {
         *error = why;

@@ -75,6 +75,7 @@ private:
 
     bool blockProgress(uint32_t address);
     bool updateProgress(int transfer, int program);
+    int programmedPercent() const;
     bool fetchTiming();
     void sendProgress();
     Tenths elapsed() const;
@@ -412,6 +413,11 @@ bool Engine::writeLocalBuffers() {
         if (!checked(*status)) {
             return false;
         }
+        // Every block is already counted as transferred once gathered; the program figure
+        // keeps moving while the gathered blocks go out.
+        if (!updateProgress(transfer_, programmedPercent())) {
+            return false;
+        }
     }
     return true;
 }
@@ -514,9 +520,13 @@ bool Engine::WaitFreeBuffer() {
 
 bool Engine::blockProgress(uint32_t address) {
     const int64_t next = int64_t{address} + kBlock - progressFirst_;
+    return updateProgress(percentOf(next, progressSize_), programmedPercent());
+}
+
+int Engine::programmedPercent() const {
     const int64_t programmed =
         std::min<int64_t>(int64_t{link_.lastStatus().blocksProgrammed} * kBlock, progressSize_);
-    return updateProgress(percentOf(next, progressSize_), percentOf(programmed, progressSize_));
+    return percentOf(programmed, progressSize_);
 }
 
 bool Engine::updateProgress(int transfer, int program) {

@@ -13,10 +13,12 @@
 #include "flash/engine/run/stop_signals.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <new>
 #include <optional>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -31,15 +33,22 @@ enum class FileProblem { Open, Allocate, Read };
 
 // A support file read whole, or what went wrong.
 std::variant<std::vector<uint8_t>, FileProblem> readWhole(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
+    // Non-blocking, so that a FIFO in the file's place is refused below instead of holding
+    // the open until something writes to it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return FileProblem::Open;
     }
     // A folder (or a device) opens for reading too, but is no file to load: its "size" would
     // be an allocation of 2^63 bytes.
     struct stat st {};
-    if (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileProblem::Open;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        ::close(fd);
         return FileProblem::Open;
     }
     long size = -1;

@@ -21,6 +21,8 @@ void installStopSignals() {
     action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped remote session must not leave the target in its loader.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 int pendingStopSignal() {
@@ -33,6 +35,8 @@ std::string stopSignalName(int signal) {
         return "SIGINT";
     case SIGTERM:
         return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
     default:
         return "signal " + std::to_string(signal);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-// SIGINT and SIGTERM ask a run to stop instead of killing it: the handler only notes the
+// SIGINT, SIGTERM and SIGHUP ask a run to stop instead of killing it: the handler only notes the
 // signal, and the run ends the way a fatal error ends it (Finish, the port put back, the end
 // record and the result file).
 
@@ -8,13 +8,14 @@
 
 namespace zeph::flash {
 
-// Installs the handlers for SIGINT and SIGTERM. Blocking calls are not restarted after them.
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP. Blocking calls are not restarted after
+// them.
 void installStopSignals();
 
 // The signal that asked the run to stop, 0 while none came.
 int pendingStopSignal();
 
-// "SIGINT", "SIGTERM" or "signal N".
+// "SIGINT", "SIGTERM", "SIGHUP" or "signal N".
 std::string stopSignalName(int signal);
 
 } // namespace zeph::flash

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sys/stat.h>
+
 namespace zeph::flashsim {
 namespace {
 
@@ -95,6 +98,19 @@ TEST(ChipListParsing, RejectsTheWholeFileOnABadLine) {
 
 TEST(ChipListParsing, MissingFileIsAnError) {
     EXPECT_NE(readChipList("/nonexistent/chiplist.txt").error, "");
+}
+
+TEST(ChipListParsing, OnlyARegularFileIsRead) {
+    // A FIFO would hold the read until a writer came, /dev/zero would never end.
+    const std::string fifo = ::testing::TempDir() + "chiplist-fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), ::testing::TempDir()}) {
+        const ChipListResult list = readChipList(path);
+        EXPECT_EQ(list.error, "cannot open " + path + ": not a regular file") << path;
+        EXPECT_TRUE(list.chips.empty()) << path;
+    }
+    std::remove(fifo.c_str());
 }
 
 } // namespace

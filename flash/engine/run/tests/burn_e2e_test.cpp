@@ -9,6 +9,7 @@
 #include "common/testing/file_size_limit.h"
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace zeph::flash::e2e {
 namespace {
@@ -77,6 +78,22 @@ TEST(BurnFailures, AResultFileThatCannotBeWrittenIsSaidAndLeavesNoPass) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
     EXPECT_NE(testing::readBytes(result), (std::vector<uint8_t>{'P', 'A', 'S', 'S', '\r', '\n'}));
+
+    // A folder or a FIFO of that name holds no result and is the user's: it is said and stays.
+    for (const bool fifo : {false, true}) {
+        std::remove(result.c_str());
+        if (fifo) {
+            ASSERT_EQ(mkfifo(result.c_str(), 0600), 0);
+        } else {
+            std::filesystem::create_directory(result);
+        }
+        r = burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", port, "-sr", "-q"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out.rfind("Result not saved: cannot write " + result + ": ", 0), 0u) << r.out;
+        struct stat st {};
+        ASSERT_EQ(::lstat(result.c_str(), &st), 0) << fifo;
+        EXPECT_EQ(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode), true) << fifo;
+    }
 }
 
 TEST(BurnFailures, ARefusedCommandLineWithSaveResultLeavesFail) {
@@ -151,12 +168,14 @@ TEST(BurnFailures, MissingSupportFilesAreNamedWithTheirFullPath) {
         {"generic.bin", "One AMD Am29LV160DB chip will be read\n", "phase 2 file "},
     };
     for (const Case& c : cases) {
-        // Missing, or a folder in the file's place.
-        for (const bool folderInPlace : {false, true}) {
+        // Missing, a folder or a FIFO (which must not hold the run) in the file's place.
+        for (const char* inPlace : {"", "folder", "fifo"}) {
             BurnFolder folder;
             std::remove(folder.path(c.file).c_str());
-            if (folderInPlace) {
+            if (inPlace == std::string("folder")) {
                 std::filesystem::create_directory(folder.path(c.file));
+            } else if (inPlace == std::string("fifo")) {
+                ASSERT_EQ(mkfifo(folder.path(c.file).c_str(), 0600), 0);
             }
             expectFailure(
                 burn({folder.path("out.bin"), "-r", "-f", "0", "-t", "1", "-l", sim.device}),

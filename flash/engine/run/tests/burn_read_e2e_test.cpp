@@ -137,7 +137,8 @@ TEST(BurnRead, ASignalMidReadEndsTheRunWithFinishAndAFailResult) {
         }
         return count;
     };
-    for (const auto& [signal, name] : {std::pair{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}}) {
+    for (const auto& [signal, name] :
+         {std::pair{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}}) {
         const size_t before = finishes();
         zeph::testing::BackgroundProgram run({zeph::testing::programPath("ZephBurnCL"),
                                               folder.path("out.bin"), "-r", "-f", "0", "-t",
