@@ -120,6 +120,10 @@ grep -q '^\[Main\]' "$HOME/.config/zeph/zephmon.ini" 2>/dev/null ||
 timeout 20 "$root/usr/bin/zephmon" --headless --settings "$work/named.ini" --source random \
     --seconds 1 >"$work/zephmon.out" 2>&1 || fail "zephmon --settings: $(cat "$work/zephmon.out")"
 [ -f "$work/named.ini" ] || fail "zephmon --settings not honoured"
+mkdir -p "$work/cwd"
+(cd "$work/cwd" && XDG_CONFIG_HOME=rel timeout 20 "$root/usr/bin/zephmon" --headless \
+    --source random --seconds 1 >/dev/null 2>&1)
+[ ! -e "$work/cwd/rel" ] || fail "zephmon took a relative XDG_CONFIG_HOME for a folder"
 
 # The engine started through its link finds its support files beside its real self, and so
 # does flashsim; ZephBurn finds the engine beside itself.
