@@ -104,6 +104,11 @@ done
     grep -q "usermod -aG dialout" "$root/usr/share/doc/zeph/README.Debian" ||
     fail "README.Debian with the dialout note missing"
 
+# Purging removes the result files ZephBurnCL -sr leaves in its folder when run as root.
+dpkg-deb -e "$deb" "$work/control"
+[ -x "$work/control/postrm" ] && grep -q 'RES\*' "$work/control/postrm" ||
+    fail "no executable postrm that clears ZephBurnCL's result files"
+
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q "libc6" <<<"$depends" || fail "Depends lacks libc6: $depends"
 if [ "$gui" = ON ]; then
