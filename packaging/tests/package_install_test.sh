@@ -104,6 +104,11 @@ done
     grep -q "usermod -aG dialout" "$root/usr/share/doc/zeph/README.Debian" ||
     fail "README.Debian with the dialout note missing"
 
+# Purging removes the result files ZephBurnCL -sr leaves in its folder when run as root.
+dpkg-deb -e "$deb" "$work/control"
+[ -x "$work/control/postrm" ] && grep -q 'RES\*' "$work/control/postrm" ||
+    fail "no executable postrm that clears ZephBurnCL's result files"
+
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q "libc6" <<<"$depends" || fail "Depends lacks libc6: $depends"
 if [ "$gui" = ON ]; then
@@ -120,6 +125,10 @@ grep -q '^\[Main\]' "$HOME/.config/zeph/zephmon.ini" 2>/dev/null ||
 timeout 20 "$root/usr/bin/zephmon" --headless --settings "$work/named.ini" --source random \
     --seconds 1 >"$work/zephmon.out" 2>&1 || fail "zephmon --settings: $(cat "$work/zephmon.out")"
 [ -f "$work/named.ini" ] || fail "zephmon --settings not honoured"
+mkdir -p "$work/cwd"
+(cd "$work/cwd" && XDG_CONFIG_HOME=rel timeout 20 "$root/usr/bin/zephmon" --headless \
+    --source random --seconds 1 >/dev/null 2>&1)
+[ ! -e "$work/cwd/rel" ] || fail "zephmon took a relative XDG_CONFIG_HOME for a folder"
 
 # The engine started through its link finds its support files beside its real self, and so
 # does flashsim; ZephBurn finds the engine beside itself.
