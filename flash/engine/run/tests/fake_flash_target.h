@@ -6,6 +6,7 @@
 // (no free buffer or queue entry, a flash read while the queue still runs) so that a test can
 // insist on none.
 
+#include "flash/engine/cli/pipe_record.h"
 #include "flash/engine/link/target_link.h"
 #include "flash/engine/link/target_port.h"
 
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -96,5 +98,17 @@ private:
     uint32_t ringPos_ = 1;
     std::optional<uint32_t> lastLzssAddress_;
 };
+
+// The records a run wrote to its pipe, in order.
+inline std::vector<PipeRecord> pipeRecordsIn(const std::string& bytes) {
+    PipeRecordReader reader;
+    reader.feed(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    std::vector<PipeRecord> out;
+    while (auto r = reader.next()) {
+        out.push_back(*r);
+    }
+    return out;
+}
 
 } // namespace zeph::flash::testing

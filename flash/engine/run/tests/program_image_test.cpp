@@ -20,6 +20,7 @@ namespace zeph::flash {
 namespace {
 
 using testing::FakeFlashTarget;
+using testing::pipeRecordsIn;
 using Bytes = std::vector<uint8_t>;
 
 // 16K, 8K, 8K, 32K, then 64K sectors.
@@ -90,16 +91,7 @@ public:
         return out;
     }
 
-    std::vector<PipeRecord> records() const {
-        PipeRecordReader reader;
-        reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
-                                             pipe.bytes.size()));
-        std::vector<PipeRecord> out;
-        while (auto r = reader.next()) {
-            out.push_back(*r);
-        }
-        return out;
-    }
+    std::vector<PipeRecord> records() const { return pipeRecordsIn(pipe.bytes); }
 
     ChipEntry chip;
     SectorTable sectors;

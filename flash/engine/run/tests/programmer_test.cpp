@@ -29,6 +29,7 @@ void PrintTo(const PipeRecord& r, std::ostream* os) {
 namespace {
 
 using testing::FakeTargetPort;
+using testing::pipeRecordsIn;
 using Bytes = std::vector<uint8_t>;
 
 constexpr char kChipList[] = "Am29LV160DB AMD 0x2249 0x0001 2097152(1*16384+2*8192+1*32768+31*"
@@ -89,17 +90,6 @@ Bytes packetCodes(const FakeTargetPort& port) {
     return codes;
 }
 
-std::vector<PipeRecord> pipeRecords(const MemorySink& pipe) {
-    PipeRecordReader reader;
-    reader.feed(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(pipe.bytes.data()),
-                                         pipe.bytes.size()));
-    std::vector<PipeRecord> out;
-    while (auto r = reader.next()) {
-        out.push_back(*r);
-    }
-    return out;
-}
-
 class ProgrammerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -130,7 +120,7 @@ protected:
     uint8_t phase1Sum() const { return linkChecksum(phase1_); }
 
     Bytes commands() const { return packetCodes(port_); }
-    std::vector<PipeRecord> records() const { return pipeRecords(pipe_); }
+    std::vector<PipeRecord> records() const { return pipeRecordsIn(pipe_.bytes); }
 
     bool endsClosed() const {
         return !port_.isOpen() && port_.events().back().kind == FakeTargetPort::Event::Kind::Close;
@@ -328,7 +318,7 @@ TEST_F(ProgrammerTest, AStopEndsTheRunWithFinishAndOnlyTheEndRecord) {
 
         EXPECT_EQ(RunProgrammer(options, context), c.status);
 
-        const auto got = pipeRecords(pipe);
+        const auto got = pipeRecordsIn(pipe.bytes);
         ASSERT_FALSE(got.empty());
         EXPECT_EQ(got.back(), (PipeRecord{1006, std::to_string(c.status)}));
         for (const PipeRecord& r : got) {
