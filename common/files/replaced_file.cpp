@@ -111,6 +111,24 @@ std::optional<ReplacedFile> ReplacedFile::open(const std::string& path, std::str
     return ReplacedFile(path, *target, 0666 & ~mask);
 }
 
+bool ReplacedFile::reserve(std::size_t bytes, std::string& error) const {
+    const std::filesystem::path target(target_);
+    std::string scratch = folderOf(target_) + "/." + target.filename().string() + ".XXXXXX";
+    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot write " + path_ + ": " + std::strerror(errno);
+        return false;
+    }
+    const int reason = bytes == 0 ? 0 : ::posix_fallocate(fd, 0, static_cast<off_t>(bytes));
+    ::close(fd);
+    ::unlink(scratch.c_str());
+    if (reason != 0 && reason != EOPNOTSUPP && reason != ENOSYS) {
+        error = "cannot write " + path_ + ": " + std::strerror(reason);
+        return false;
+    }
+    return true;
+}
+
 bool ReplacedFile::write(std::string_view content, bool keepLonger, std::string& error) const {
     const auto fail = [&](const char* reason) {
         error = "cannot write " + path_ + ": " + reason;

@@ -1,11 +1,12 @@
 #pragma once
 
 // A file rewritten whole: a simulator's counts and flash image, a saved almanac, ephemeris or
-// command file. A symbolic link is followed to the file it names, and that file is rewritten. Each write goes to a new file
-// beside it, renamed onto it with its permissions, so a reader sees the old contents or the new,
-// never a mix, and a write that fails (a full disk) leaves the old file as it was; nothing but
-// that file is created or replaced.
+// command file. A symbolic link is followed to the file it names, and that file is rewritten. Each
+// write goes to a new file beside it, renamed onto it with its permissions, so a reader sees the
+// old contents or the new, never a mix, and a write that fails (a full disk) leaves the old file as
+// it was; nothing but that file is created or replaced.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,11 @@ public:
 
     // Where the links lead.
     const std::string& target() const { return target_; }
+
+    // Whether `bytes` fit beside the file now: a scratch file there is given that much room and
+    // removed again, so a long job that ends in write() learns of a full disk before it starts.
+    // A file system that cannot reserve room counts as one that has it. False with `error` set.
+    bool reserve(std::size_t bytes, std::string& error) const;
 
     // Replaces the file's contents with `content`. With `keepLonger` the bytes of the file past
     // the end of `content` stay, so the file never gets shorter. False with `error` set.

@@ -382,8 +382,17 @@ std::optional<FatalError> Programmer::startPhase2() {
 
 std::optional<FatalError> Programmer::prepareImage() {
     if (options_.read) {
-        return PrepareReadImage(image_, options_.fromAddr, options_.toAddr, sectors_->chipSize(),
-                                log());
+        if (auto error = PrepareReadImage(image_, options_.fromAddr, options_.toAddr,
+                                          sectors_->chipSize(), log())) {
+            return error;
+        }
+        // A disk without room for the range is found now, not after a read of many minutes.
+        std::string problem;
+        if (!output_->reserve(image_.imageLength, problem)) {
+            verbose(problem + "\n");
+            return fatalError(31);
+        }
+        return std::nullopt;
     }
     if (auto error = PlaceImage(image_, sectors_->chipSize(), flashBase_, log())) {
         return error;

@@ -335,12 +335,11 @@ TEST_F(ProgrammerTest, AStopEndsTheRunWithFinishAndOnlyTheEndRecord) {
     }
 }
 
-TEST_F(ProgrammerTest, AFullDiskKeepsThePreviousOutputFileWhole) {
+TEST_F(ProgrammerTest, AFullDiskEndsTheRunBeforeTheReadAndKeepsThePreviousOutputFile) {
     target_.identify(phase1Sum(), 0x21, 16, {{0x0001, 0x2249}});
     target_.phase2(2);
     target_.reply({0x0D});
     target_.reply({0x47});
-    target_.block(Bytes(1024, 1));
     target_.reply({0x39});
     const std::string previous = "previous read";
     const std::string out = folder_.write("out.bin", previous);
@@ -349,6 +348,10 @@ TEST_F(ProgrammerTest, AFullDiskKeepsThePreviousOutputFileWhole) {
         EXPECT_EQ(run({out, "-r", "-f", "0", "-t", "0x3FF", "-q"}), 1);
     }
     EXPECT_EQ(console_.bytes, "Error writing data to the file\n");
+    // No block was read (0x28): the range had no room before the first one.
+    const Bytes sent = commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), uint8_t{0x28}), 0);
+    EXPECT_EQ(sent.back(), 0x38);
     EXPECT_EQ(testing::readBytes(out), Bytes(previous.begin(), previous.end()));
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry :
